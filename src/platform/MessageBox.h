@@ -1,0 +1,28 @@
+#pragma once
+// Message boxes with string-table texts, raised from any thread. The engine only
+// knows this interface; the window layer installs the implementation that shows
+// the box on the UI thread, and tests install a recorder.
+#include <cstdint>
+
+namespace ormidon {
+
+// Buttons and answers as the system uses them.
+enum MessageBoxFlags : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNo = 0x4 };
+enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+class MessageBoxSink {
+public:
+    virtual ~MessageBoxSink() = default;
+    // Shows the text of string `stringId`; blocks the caller until it is answered.
+    virtual int Show(uint32_t stringId, uint32_t flags) = 0;
+};
+
+// Installs the sink (nullptr removes it). Not thread-safe against concurrent Show:
+// install before worker threads start.
+void SetMessageBoxSink(MessageBoxSink* sink);
+MessageBoxSink* GetMessageBoxSink();
+
+// Shows string `stringId`. Without a sink the box is skipped and `kIdOk` is the answer.
+int ShowMessage(uint32_t stringId, uint32_t flags = kMbOk);
+
+}  // namespace ormidon
