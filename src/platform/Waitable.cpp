@@ -1,0 +1,26 @@
+#include "platform/Waitable.h"
+
+#include "platform/Waiter.h"
+
+namespace ormidon {
+
+bool Waitable::TryAcquire() {
+    std::lock_guard lock(mutex_);
+    return TryAcquireLocked();
+}
+
+void Waitable::Attach(detail::Waiter& waiter) {
+    std::lock_guard lock(mutex_);
+    waiters_.push_back(&waiter);
+}
+
+void Waitable::Detach(detail::Waiter& waiter) {
+    std::lock_guard lock(mutex_);
+    std::erase(waiters_, &waiter);
+}
+
+void Waitable::WakeWaitersLocked() {
+    for (detail::Waiter* waiter : waiters_) waiter->Poke();
+}
+
+}  // namespace ormidon
