@@ -1,7 +1,5 @@
 #include "platform/Event.h"
 
-#include "platform/WaitAny.h"
-
 namespace ormidon {
 
 Event::Event(bool manualReset, bool initiallySet)
@@ -16,10 +14,6 @@ void Event::Set() {
 void Event::Reset() {
     std::lock_guard lock(mutex_);
     isSet_ = false;
-}
-
-bool Event::Wait(std::uint32_t timeoutMs, std::stop_token stop) {
-    return WaitAny({this}, timeoutMs, std::move(stop)).status == WaitStatus::Signalled;
 }
 
 bool Event::TryAcquireLocked() {

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <stop_token>
-
-#include "platform/Clock.h"
 #include "platform/Waitable.h"
 
 namespace ormidon {
@@ -16,9 +12,6 @@ class Event final : public Waitable {
 
     void Set();
     void Reset();
-    // True when the event was (or became) set within `timeoutMs` of the current clock; false on
-    // time-out or when `stop` is requested. 0 only looks; kInfinite waits without limit.
-    bool Wait(std::uint32_t timeoutMs = kInfinite, std::stop_token stop = {});
 
   private:
     bool TryAcquireLocked() override;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/WaitAny.h"
-
 namespace ormidon {
 
 Semaphore::Semaphore(int initialCount, int maximumCount)
@@ -15,10 +13,6 @@ bool Semaphore::Release(int count) {
     count_ += count;
     WakeWaitersLocked();
     return true;
-}
-
-bool Semaphore::Wait(std::uint32_t timeoutMs, std::stop_token stop) {
-    return WaitAny({this}, timeoutMs, std::move(stop)).status == WaitStatus::Signalled;
 }
 
 bool Semaphore::TryAcquireLocked() {

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <stop_token>
-
-#include "platform/Clock.h"
 #include "platform/Waitable.h"
 
 namespace ormidon {
@@ -17,9 +13,6 @@ class Semaphore final : public Waitable {
     // Adds `count` units. Fails (returns false, count unchanged) when `count` is below 1 or the
     // count would pass the maximum.
     bool Release(int count = 1);
-    // True when a unit was taken within `timeoutMs` of the current clock; false on time-out or
-    // when `stop` is requested. 0 only looks; kInfinite waits without limit.
-    bool Wait(std::uint32_t timeoutMs = kInfinite, std::stop_token stop = {});
 
   private:
     bool TryAcquireLocked() override;

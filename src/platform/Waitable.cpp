@@ -1,8 +1,13 @@
 #include "platform/Waitable.h"
 
+#include "platform/WaitAny.h"
 #include "platform/Waiter.h"
 
 namespace ormidon {
+
+bool Waitable::Wait(std::uint32_t timeoutMs, std::stop_token stop) {
+    return WaitAny({this}, timeoutMs, std::move(stop)).status == WaitStatus::Signalled;
+}
 
 bool Waitable::TryAcquire() {
     std::lock_guard lock(mutex_);

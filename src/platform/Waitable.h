@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <mutex>
+#include <stop_token>
 #include <vector>
+
+#include "platform/Clock.h"
 
 namespace ormidon {
 
@@ -15,6 +19,11 @@ class Waitable {
   public:
     Waitable(const Waitable&) = delete;
     Waitable& operator=(const Waitable&) = delete;
+
+    // True when the object was (or became) signalled within `timeoutMs` of the current clock,
+    // and the wait consumed it; false on time-out or when `stop` is requested. 0 only looks;
+    // kInfinite waits without limit.
+    bool Wait(std::uint32_t timeoutMs = kInfinite, std::stop_token stop = {});
 
     // Used by the waits: takes the object if it is signalled.
     bool TryAcquire();

@@ -1,9 +1,10 @@
+#include "platform/Clock.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdint>
 
-#include "platform/Clock.h"
 #include "platform/Thread.h"
 
 namespace ormidon {

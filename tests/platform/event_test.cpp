@@ -1,9 +1,10 @@
+#include "platform/Event.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <vector>
 
-#include "platform/Event.h"
 #include "platform/Semaphore.h"
 #include "platform/Thread.h"
 

@@ -1,10 +1,11 @@
+#include "platform/Semaphore.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <vector>
 
 #include "platform/Event.h"
-#include "platform/Semaphore.h"
 #include "platform/Thread.h"
 
 namespace ormidon {

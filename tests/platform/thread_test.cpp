@@ -1,9 +1,10 @@
+#include "platform/Thread.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "platform/Event.h"
-#include "platform/Thread.h"
 
 namespace ormidon {
 namespace {
