@@ -5,6 +5,7 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/AsciiCase.h"
 #include "platform/Paths.h"
 
 namespace ormidon {
@@ -20,16 +21,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
 }
 
 // The name of a section header line ("[name]"), or false when the line is not one.
@@ -135,7 +126,7 @@ size_t IniFile::FindSection(std::string_view section) const {
     section = Trim(section);
     for (size_t i = 0; i < m_lines.size(); ++i) {
         std::string_view name;
-        if (SectionName(m_lines[i].text, name) && EqualNoCase(name, section)) return i;
+        if (SectionName(m_lines[i].text, name) && EqualsNoCase(name, section)) return i;
     }
     return npos;
 }
@@ -145,7 +136,7 @@ size_t IniFile::FindKey(size_t header, std::string_view key) const {
     for (size_t i = header + 1; i < m_lines.size(); ++i) {
         std::string_view name, value;
         if (SectionName(m_lines[i].text, name)) break;
-        if (KeyAndValue(m_lines[i].text, name, value) && EqualNoCase(name, key)) return i;
+        if (KeyAndValue(m_lines[i].text, name, value) && EqualsNoCase(name, key)) return i;
     }
     return npos;
 }

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -14,20 +13,14 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 namespace ormidon {
 
 namespace {
 
 std::mutex g_programFolderMutex;
 std::filesystem::path g_programFolderOverride;
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
 
 // The non-empty parts of a stored path, "." parts dropped.
 std::vector<std::string_view> StoredPathParts(std::string_view stored) {
@@ -52,7 +45,7 @@ std::optional<std::filesystem::path> FindEntryNoCase(const std::filesystem::path
     if (ec) return std::nullopt;
     for (const auto& entry : it) {
         std::string entryName = entry.path().filename().string();
-        if (!EqualNoCase(entryName, name)) continue;
+        if (!EqualsNoCase(entryName, name)) continue;
         if (!best || entry.path().filename() < best->filename()) best = entry.path();
     }
     return best;

@@ -1,0 +1,3 @@
+#include "core/AppObject.h"
+
+CAppObject* g_lpApp = nullptr;
