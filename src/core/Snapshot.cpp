@@ -1,17 +1,15 @@
 #include "core/Snapshot.h"
 
-#include <cstdio>
 #include <vector>
 
+#include "core/TextHelpers.h"
 #include "platform/JpegCodec.h"
 #include "platform/Paths.h"
 
 std::string SnapshotFileName(const ormidon::LocalTime& time) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%02d%02d%02dT%02d%02d%02d.jpg", time.year % 100,
-                  time.month % 100, time.day % 100, time.hour % 100, time.minute % 100,
-                  time.second % 100);
-    return name;
+    return FormatTwoDigits(time.year) + FormatTwoDigits(time.month) + FormatTwoDigits(time.day) +
+           "T" + FormatTwoDigits(time.hour) + FormatTwoDigits(time.minute) +
+           FormatTwoDigits(time.second) + ".jpg";
 }
 
 std::string SnapshotPath(std::string_view folder, const ormidon::LocalTime& time) {
