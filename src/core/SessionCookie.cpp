@@ -1,10 +1,6 @@
 #include "core/SessionCookie.h"
 
-#include "core/GuardedText.h"
-
-namespace {
 GuardedText g_szSessionCookie;
-}
 
 std::string GetSessionCookie() { return g_szSessionCookie.Get(); }
 

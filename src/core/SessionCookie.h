@@ -7,8 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/GuardedText.h"
+
 // The value is kept as a zero-terminated text of this many bytes.
 constexpr size_t kSessionCookieSize = 64;
+
+// The cookie itself; read it with GetSessionCookie, set it with SetSessionCookie so that
+// the length rule holds.
+extern GuardedText g_szSessionCookie;
 
 std::string GetSessionCookie();
 // Stores `value`. A value that does not fit (kSessionCookieSize characters or more)
