@@ -1,0 +1,34 @@
+#include "platform/RecordingMessageBoxSink.h"
+
+namespace ormidon {
+
+int RecordingMessageBoxSink::Show(uint32_t stringId, uint32_t flags) {
+    std::lock_guard lock(mutex_);
+    boxes_.push_back({stringId, flags});
+    shown_.notify_all();
+    return answer_;
+}
+
+void RecordingMessageBoxSink::SetAnswer(int answer) {
+    std::lock_guard lock(mutex_);
+    answer_ = answer;
+}
+
+std::vector<RecordingMessageBoxSink::Box> RecordingMessageBoxSink::Boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+std::vector<uint32_t> RecordingMessageBoxSink::Ids() const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint32_t> ids;
+    for (const Box& box : boxes_) ids.push_back(box.stringId);
+    return ids;
+}
+
+bool RecordingMessageBoxSink::WaitForCount(size_t count, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return shown_.wait_for(lock, limit, [&] { return boxes_.size() >= count; });
+}
+
+}  // namespace ormidon

@@ -1,0 +1,39 @@
+#pragma once
+// A message-box sink for tests: records every box (string id and buttons) from any thread
+// and answers with a set answer instead of showing anything.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "platform/MessageBox.h"
+
+namespace ormidon {
+
+class RecordingMessageBoxSink : public MessageBoxSink {
+  public:
+    struct Box {
+        uint32_t stringId;
+        uint32_t flags;
+    };
+
+    int Show(uint32_t stringId, uint32_t flags) override;
+
+    // The answer of every later box (kIdOk unless set).
+    void SetAnswer(int answer);
+
+    std::vector<Box> Boxes() const;
+    std::vector<uint32_t> Ids() const;
+
+    // Waits until at least `count` boxes were shown; false when `limit` passed first.
+    // For boxes that worker threads raise.
+    bool WaitForCount(size_t count, std::chrono::milliseconds limit) const;
+
+  private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable shown_;
+    std::vector<Box> boxes_;
+    int answer_ = kIdOk;
+};
+
+}  // namespace ormidon
