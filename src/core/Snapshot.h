@@ -1,0 +1,21 @@
+#pragma once
+// Snapshots: the picture the frame drawing has just drawn, saved as a JPEG file named after
+// the local date and time ("080717T103015.jpg") in the snapshot folder.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+
+// "yymmddThhmmss.jpg" for `time`.
+std::string SnapshotFileName(const ormidon::LocalTime& time);
+
+// The folder, a separator unless the folder already ends with one ("/" or "\"), and the name.
+std::string SnapshotPath(std::string_view folder, const ormidon::LocalTime& time);
+
+// Writes the picture (bottom-up BGR rows of width x 3 bytes, packed without gaps) as a JPEG
+// that shows it upright, named after the current local time. Returns 1, or 0 when the picture
+// is smaller than its size says or the file cannot be written. A second snapshot within the same
+// second replaces the first.
+int SaveSnapshot(std::string_view folder, std::span<const uint8_t> picture, int width, int height);

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/JpegCodec.h"
+
+namespace ormidon {
+namespace {
+
+// An upright picture of four colour bands from top to bottom: red, green, blue, white,
+// stored in the pipeline layout (bottom-up BGR).
+std::vector<uint8_t> Bands(int width, int height) {
+    static const uint8_t kBgr[4][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {255, 255, 255}};
+    std::vector<uint8_t> picture(BgrPictureBytes(width, height));
+    for (int y = 0; y < height; ++y) {  // y counts from the top of the picture
+        const uint8_t* colour = kBgr[y * 4 / height];
+        uint8_t* row = picture.data() + static_cast<size_t>(height - 1 - y) * width * 3;
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) row[x * 3 + c] = colour[c];
+        }
+    }
+    return picture;
+}
+
+// Pixel (x, y counted from the top) of a bottom-up BGR picture.
+const uint8_t* PixelFromTop(const std::vector<uint8_t>& picture, int width, int height, int x,
+                            int y) {
+    return picture.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+}
+
+void ExpectNear(const uint8_t* pixel, const uint8_t (&bgr)[3]) {
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], bgr[c], 12) << "channel " << c;
+}
+
+TEST(JpegCodec, RoundTripKeepsOrientationColoursAndOddWidths) {
+    for (int width : {704, 642, 17}) {
+        const int height = 96;
+        JpegCodec codec;
+        std::vector<uint8_t> jpeg;
+        ASSERT_TRUE(codec.Encode(Bands(width, height), width, height, 90, jpeg));
+        ASSERT_GE(jpeg.size(), 4u);
+        EXPECT_EQ(jpeg[0], 0xFF);
+        EXPECT_EQ(jpeg[1], 0xD8);
+
+        // Decoded by the bare library top-down as RGB, the first rows must be red: the
+        // encoder turned the bottom-up picture upright.
+        tjhandle plain = tjInitDecompress();
+        std::vector<uint8_t> rgb(BgrPictureBytes(width, height));
+        ASSERT_EQ(tjDecompress2(plain, jpeg.data(), jpeg.size(), rgb.data(), width, 0, height,
+                                TJPF_RGB, 0),
+                  0);
+        tjDestroy(plain);
+        EXPECT_NEAR(rgb[(width / 2) * 3 + 0], 255, 12);
+        EXPECT_NEAR(rgb[(width / 2) * 3 + 1], 0, 12);
+
+        std::vector<uint8_t> picture(BgrPictureBytes(width, height));
+        int w = 0;
+        int h = 0;
+        ASSERT_EQ(codec.Decode(jpeg, picture, w, h), JpegDecodeStatus::Decoded);
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+        const uint8_t kRed[3] = {0, 0, 255};
+        const uint8_t kGreen[3] = {0, 255, 0};
+        const uint8_t kBlue[3] = {255, 0, 0};
+        const uint8_t kWhite[3] = {255, 255, 255};
+        ExpectNear(PixelFromTop(picture, width, height, width / 2, 4), kRed);
+        ExpectNear(PixelFromTop(picture, width, height, width / 2, height * 3 / 8), kGreen);
+        ExpectNear(PixelFromTop(picture, width, height, width / 2, height * 5 / 8), kBlue);
+        ExpectNear(PixelFromTop(picture, width, height, width / 2, height - 4), kWhite);
+    }
+}
+
+TEST(JpegCodec, GrayscaleComesOutAsBgr) {
+    const int width = 40;
+    const int height = 16;
+    std::vector<uint8_t> gray(width * height);
+    for (int i = 0; i < width * height; ++i) gray[i] = static_cast<uint8_t>((i % width) * 6);
+    tjhandle compressor = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    ASSERT_EQ(tjCompress2(compressor, gray.data(), width, 0, height, TJPF_GRAY, &out, &outSize,
+                          TJSAMP_GRAY, 95, 0),
+              0);
+    std::vector<uint8_t> jpeg(out, out + outSize);
+    tjFree(out);
+    tjDestroy(compressor);
+
+    JpegCodec codec;
+    std::vector<uint8_t> picture(BgrPictureBytes(width, height), 0xAA);
+    int w = 0;
+    int h = 0;
+    ASSERT_EQ(codec.Decode(jpeg, picture, w, h), JpegDecodeStatus::Decoded);
+    for (int x : {0, 10, 39}) {
+        const uint8_t* p = PixelFromTop(picture, width, height, x, 3);
+        EXPECT_EQ(p[0], p[1]);
+        EXPECT_EQ(p[1], p[2]);
+        EXPECT_NEAR(p[0], x * 6, 6);
+    }
+}
+
+TEST(JpegCodec, RefusesWhatDoesNotFitOrCannotBeRead) {
+    const int width = 64;
+    const int height = 48;
+    JpegCodec codec;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(codec.Encode(Bands(width, height), width, height, 75, jpeg));
+
+    // One byte short of the picture: nothing may be written.
+    std::vector<uint8_t> small(BgrPictureBytes(width, height) - 1, 0x5A);
+    int w = 0;
+    int h = 0;
+    EXPECT_EQ(codec.Decode(jpeg, small, w, h), JpegDecodeStatus::TooLarge);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+    for (uint8_t b : small) ASSERT_EQ(b, 0x5A);
+
+    std::vector<uint8_t> picture(BgrPictureBytes(width, height));
+    const std::vector<uint8_t> garbage = {0xFF, 0xD8, 0xFF, 0xDB, 1, 2, 3, 4, 5};
+    EXPECT_EQ(codec.Decode(garbage, picture, w, h), JpegDecodeStatus::Unreadable);
+    EXPECT_EQ(codec.Decode({}, picture, w, h), JpegDecodeStatus::Unreadable);
+    EXPECT_FALSE(codec.Encode(picture, width, height + 1, 75, jpeg));
+    EXPECT_FALSE(codec.Encode(picture, 0, height, 75, jpeg));
+}
+
+TEST(JpegCodec, TruncatedFrameThatStillDecodesIsAccepted) {
+    const int width = 160;
+    const int height = 120;
+    JpegCodec codec;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(codec.Encode(Bands(width, height), width, height, 75, jpeg));
+    jpeg.resize(jpeg.size() * 2 / 3);  // the end of the scan and the end marker are gone
+
+    std::vector<uint8_t> picture(BgrPictureBytes(width, height));
+    int w = 0;
+    int h = 0;
+    ASSERT_EQ(codec.Decode(jpeg, picture, w, h), JpegDecodeStatus::Decoded);
+    const uint8_t kRed[3] = {0, 0, 255};
+    ExpectNear(PixelFromTop(picture, width, height, 80, 2), kRed);
+}
+
+}  // namespace
+}  // namespace ormidon
