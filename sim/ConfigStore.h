@@ -1,0 +1,45 @@
+#pragma once
+// The recorder's configuration: fixed-size byte blocks ("sections") by name, filled with test
+// data for the chosen product and firmware. Bytes that no field claims are non-zero, so a
+// client that fails to send a block back exactly as it read it is caught.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/DeviceIdentity.h"
+
+namespace ormidon::sim {
+
+class ConfigStore {
+  public:
+    struct SectionInfo {
+        std::string_view name;
+        std::size_t size;
+    };
+    // Every section in option order ("INF" is option 0, "PERI" option 16). "ONLINE" is not
+    // stored: the recorder builds it from the users logged in.
+    static const std::vector<SectionInfo>& Sections();
+    static std::optional<std::size_t> SizeOf(std::string_view name);
+
+    // Fresh test data for this identity and these accounts; `webPort` goes into "IP".
+    void Reset(const DeviceIdentity& identity, const std::vector<Account>& accounts,
+               uint16_t webPort);
+
+    // The device's web port as "IP" reports it.
+    void SetWebPort(uint16_t webPort);
+
+    std::optional<std::string> Section(std::string_view name) const;
+    // False for an unknown or unstored section or a block of the wrong size.
+    bool SetSection(std::string_view name, std::string bytes);
+    // The "ALL" reply: the family's sections back to back, then `online`.
+    std::string All(std::string_view productId, std::string_view online) const;
+
+  private:
+    std::map<std::string, std::string, std::less<>> m_sections;
+};
+
+}  // namespace ormidon::sim

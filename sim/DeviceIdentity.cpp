@@ -1,0 +1,34 @@
+#include "sim/DeviceIdentity.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ormidon::sim {
+
+namespace {
+
+std::string Upper(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return result;
+}
+
+// True when `version` is a four-character version below `threshold`.
+bool IsOlderThan(std::string_view version, std::string_view threshold) {
+    return version.size() == 4 && version < threshold;
+}
+
+}  // namespace
+
+bool IsCameraFamily(std::string_view productId) {
+    const std::string id = Upper(productId);
+    return id == "P62K" || id == "T18D" || id == "N27V" || id == "N25V" || id == "N23V";
+}
+
+bool UsesNarrowPppoe(const DeviceIdentity& identity) {
+    return IsOlderThan(identity.firmwareVersion,
+                       IsCameraFamily(identity.productId) ? "1007" : "1052");
+}
+
+}  // namespace ormidon::sim

@@ -1,0 +1,49 @@
+#pragma once
+// What a route uses to answer its request: a whole reply, shaped by the fault scripted for
+// this request, or raw bytes for replies that stream.
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "sim/Fault.h"
+#include "sim/StopSignal.h"
+
+namespace ormidon::sim {
+
+class Responder {
+  public:
+    Responder(int socket, StopSignal& stop, const Fault* fault, uint64_t stallGeneration);
+
+    // "HTTP/1.1 <status> <reason>", "Content-Length: N", a blank line, the body; changed by a
+    // scripted short-body, long-body, split-header or no-length fault. False when the client
+    // is gone or the recorder stops.
+    bool Reply(int status, std::string_view body = {});
+    // Bytes exactly as given (for streamed replies). False when the client is gone or the
+    // recorder stops.
+    bool WriteRaw(std::string_view bytes);
+    // Real-time pause between writes; false when the recorder stops meanwhile.
+    bool Pause(std::chrono::milliseconds pause);
+    // Holds the connection silent until the test ends stalls, the client hangs up or the
+    // recorder stops.
+    void Stall();
+    bool Stopping() const;
+
+    // The fault scripted for this request, or nullptr; stream routes read it themselves.
+    const Fault* ScriptedFault() const { return m_fault; }
+    bool Answered() const { return m_answered; }
+
+  private:
+    bool PeerHungUp() const;
+
+    int m_socket;
+    StopSignal& m_stop;
+    const Fault* m_fault;
+    uint64_t m_stallGeneration;
+    bool m_answered = false;
+};
+
+// The reason text of a status line ("OK" for 200).
+std::string_view ReasonPhrase(int status);
+
+}  // namespace ormidon::sim

@@ -1,0 +1,262 @@
+#include "sim/SimulatedRecorder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace ormidon::sim {
+
+namespace {
+
+// Commands that the recorder accepts and, for now, answers with an empty 200.
+constexpr const char* kPlainCommands[] = {
+    "/Getvideo.cgi",     "/SetChannel.cgi",    "/Setresolution.cgi",    "/Setquality.cgi",
+    "/Setbrcssa.cgi",    "/Periodcommand.cgi", "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",
+    "/RS485Cmd.cgi",     "/SetHalvo.cgi",      "/Reboot.cgi",           "/Getlog.cgi",
+    "/SetRetr.cgi",      "/GetDvrHDD.cgi",     "/NetworkBk.cgi",        "/PTZReset.cgi",
+    "/GetColor.cgi",     "/SetColor.cgi",      "/SyncTime.cgi",         "/GetSearchList.cgi",
+    "/GetVersion.cgi",   "/CancelNB.cgi",      "/GetDvrName.cgi",       "/getDefaultLang.cgi",
+    "/getIndexLang.cgi", "/OV9653Zoom.cgi",    "/OV9653Rotate.cgi",     "/ClearLog.cgi",
+    "/GetDvrDate.cgi",   "/SetDvrDate.cgi",    "/GetRecordSetting.cgi", "/SetRecordSetting.cgi",
+    "/CancelUPFW.cgi",   "/SetBuzzer.cgi",     "/SearchPlayBack.cgi",
+};
+
+constexpr std::size_t kOnlineEntryBytes = 24;
+constexpr std::size_t kOnlineEntries = 5;
+
+std::vector<std::pair<std::string, std::string>> DefaultDeviceInfo() {
+    return {{"LIFETIME", "-1"},       {"MULTICH", "0"},         {"VIDEOMODE", "0"},
+            {"Boot-Version", "1.02"}, {"2041-Version", "2.10"}, {"FPGA-Version", "1.05"}};
+}
+
+}  // namespace
+
+SimulatedRecorder::SimulatedRecorder(RecorderSetup setup)
+    : m_setup(std::move(setup)), m_deviceInfo(DefaultDeviceInfo()) {
+    m_config.Reset(m_setup.identity, m_setup.accounts, 0);
+    InstallRoutes();
+}
+
+SimulatedRecorder::~SimulatedRecorder() { Stop(); }
+
+bool SimulatedRecorder::Start(uint16_t port) {
+    if (!m_server.Start(port)) return false;
+    std::lock_guard lock(m_mutex);
+    m_config.SetWebPort(m_server.Port());
+    return true;
+}
+
+void SimulatedRecorder::Stop() { m_server.Stop(); }
+
+void SimulatedRecorder::InstallRoutes() {
+    m_server.SetRoute("/Login.cgi", [this](const HttpRequest& r, Responder& w) { Login(r, w); });
+    m_server.SetRoute("/Getdeviceinfo.cgi",
+                      [this](const HttpRequest& r, Responder& w) { DeviceInfoQuery(r, w); });
+    m_server.SetRoute("/GetSysCfg.cgi",
+                      [this](const HttpRequest& r, Responder& w) { GetConfig(r, w); });
+    m_server.SetRoute("/SetSysCfg.cgi",
+                      [this](const HttpRequest& r, Responder& w) { SetConfig(r, w); });
+    for (const char* path : kPlainCommands) {
+        m_server.SetRoute(path, [this](const HttpRequest& r, Responder& w) {
+            if (!RefuseWithoutSession(r, w)) w.Reply(200);
+        });
+    }
+}
+
+void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {
+    std::lock_guard lock(m_mutex);
+    m_setup.identity = std::move(identity);
+    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Port());
+}
+
+DeviceIdentity SimulatedRecorder::Identity() const {
+    std::lock_guard lock(m_mutex);
+    return m_setup.identity;
+}
+
+void SimulatedRecorder::SetAccounts(std::vector<Account> accounts) {
+    std::lock_guard lock(m_mutex);
+    m_setup.accounts = std::move(accounts);
+    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Port());
+}
+
+void SimulatedRecorder::SetMaxSessions(std::size_t maxSessions) {
+    std::lock_guard lock(m_mutex);
+    m_setup.maxSessions = maxSessions;
+}
+
+void SimulatedRecorder::SetCheckSession(bool check) {
+    std::lock_guard lock(m_mutex);
+    m_setup.checkSession = check;
+}
+
+void SimulatedRecorder::SetDeviceInfo(const std::string& key, std::string value) {
+    std::lock_guard lock(m_mutex);
+    for (auto& entry : m_deviceInfo) {
+        if (entry.first == key) {
+            entry.second = std::move(value);
+            return;
+        }
+    }
+    m_deviceInfo.emplace_back(key, std::move(value));
+}
+
+void SimulatedRecorder::RemoveDeviceInfo(const std::string& key) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_deviceInfo, [&](const auto& entry) { return entry.first == key; });
+}
+
+std::vector<std::pair<std::string, std::string>> SimulatedRecorder::DeviceInfo() const {
+    std::lock_guard lock(m_mutex);
+    return m_deviceInfo;
+}
+
+std::optional<std::string> SimulatedRecorder::Section(std::string_view name) const {
+    std::lock_guard lock(m_mutex);
+    return m_config.Section(name);
+}
+
+bool SimulatedRecorder::SetSection(std::string_view name, std::string bytes) {
+    std::lock_guard lock(m_mutex);
+    return m_config.SetSection(name, std::move(bytes));
+}
+
+void SimulatedRecorder::SetOnlineOverride(std::optional<std::string> online) {
+    std::lock_guard lock(m_mutex);
+    m_onlineOverride = std::move(online);
+}
+
+std::vector<std::string> SimulatedRecorder::Sessions() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> ids;
+    for (const Session& session : m_sessions) ids.push_back(session.id);
+    return ids;
+}
+
+void SimulatedRecorder::EndSessions() {
+    std::lock_guard lock(m_mutex);
+    m_sessions.clear();
+}
+
+const SimulatedRecorder::Session* SimulatedRecorder::FindSession(const HttpRequest& request) const {
+    const std::string* cookie = request.Param("Cookie");
+    if (cookie == nullptr) return nullptr;
+    for (const Session& session : m_sessions) {
+        if (session.id == *cookie) return &session;
+    }
+    return nullptr;
+}
+
+bool SimulatedRecorder::RefuseWithoutSession(const HttpRequest& request,
+                                             Responder& responder) const {
+    bool refuse;
+    {
+        std::lock_guard lock(m_mutex);
+        refuse = m_setup.checkSession && FindSession(request) == nullptr;
+    }
+    if (refuse) responder.Reply(401);
+    return refuse;
+}
+
+std::string SimulatedRecorder::NewSessionId() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    char id[17];
+    std::snprintf(id, sizeof id, "%08X%08X", static_cast<unsigned>(generator() & 0xFFFFFFFF),
+                  static_cast<unsigned>(++m_sessionCounter & 0xFFFFFFFF));
+    return id;
+}
+
+void SimulatedRecorder::Login(const HttpRequest& request, Responder& responder) {
+    const std::string* user = request.Param("Username");
+    const std::string* password = request.Param("Password");
+    int status = 401;
+    std::string body;
+    {
+        std::lock_guard lock(m_mutex);
+        auto account =
+            std::find_if(m_setup.accounts.begin(), m_setup.accounts.end(), [&](const Account& a) {
+                return user != nullptr && password != nullptr && a.userName == *user &&
+                       a.password == *password;
+            });
+        if (account != m_setup.accounts.end()) {
+            if (m_setup.maxSessions != 0 && m_sessions.size() >= m_setup.maxSessions) {
+                status = 202;
+            } else {
+                status = 200;
+                m_sessions.push_back({NewSessionId(), *account});
+                const DeviceIdentity& id = m_setup.identity;
+                body = "Session-ID=" + m_sessions.back().id +
+                       ";Firmware-Version=" + id.firmwareVersion + ";Product-ID=" + id.productId +
+                       ";MAC-Address=" + id.macAddress + ";Host-Name=" + id.hostName + ";";
+            }
+        }
+    }
+    responder.Reply(status, body);
+}
+
+void SimulatedRecorder::DeviceInfoQuery(const HttpRequest& request, Responder& responder) {
+    std::string body;
+    {
+        std::lock_guard lock(m_mutex);
+        const Session* session = FindSession(request);
+        bool haveLevel = false;
+        for (const auto& [key, value] : m_deviceInfo) {
+            body += key + "=" + value + ";";
+            haveLevel = haveLevel || key == "USERLEVEL";
+        }
+        if (!haveLevel) {
+            body += "USERLEVEL=" + std::to_string(session ? session->account.level : 30) + ";";
+        }
+    }
+    if (!RefuseWithoutSession(request, responder)) responder.Reply(200, body);
+}
+
+std::string SimulatedRecorder::OnlineBytes() const {
+    if (m_onlineOverride) return *m_onlineOverride;
+    std::string online;
+    for (std::size_t i = 0; i < m_sessions.size() && i < kOnlineEntries; ++i) {
+        std::string entry(kOnlineEntryBytes, '\0');
+        const std::string& name = m_sessions[i].account.userName;
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 16), entry.begin());
+        entry[16] = 127;
+        entry[19] = 1;
+        entry[20] = static_cast<char>(m_sessions[i].account.level);
+        online += entry;
+    }
+    return online;
+}
+
+void SimulatedRecorder::GetConfig(const HttpRequest& request, Responder& responder) {
+    if (RefuseWithoutSession(request, responder)) return;
+    const std::string* option = request.Param("Option");
+    std::optional<std::string> body;
+    {
+        std::lock_guard lock(m_mutex);
+        if (option == nullptr) {
+        } else if (*option == "ALL") {
+            body = m_config.All(m_setup.identity.productId, OnlineBytes());
+        } else if (*option == "ONLINE") {
+            body = OnlineBytes();
+        } else {
+            body = m_config.Section(*option);
+        }
+    }
+    if (body) {
+        responder.Reply(200, *body);
+    } else {
+        responder.Reply(400);
+    }
+}
+
+void SimulatedRecorder::SetConfig(const HttpRequest& request, Responder& responder) {
+    if (RefuseWithoutSession(request, responder)) return;
+    const std::string* option = request.Param("Option");
+    bool stored = false;
+    {
+        std::lock_guard lock(m_mutex);
+        stored = option != nullptr && m_config.SetSection(*option, request.body);
+    }
+    responder.Reply(stored ? 200 : 400);
+}
+
+}  // namespace ormidon::sim

@@ -1,0 +1,93 @@
+#pragma once
+// The simulated recorder: an HTTP server on 127.0.0.1 that answers the device's CGI commands
+// as a recorder would. Tests start it in-process; the ormidon-sim program runs it for the demo.
+//
+// It knows the protocol only as a device speaks it and shares no code with the client.
+// Later features add routes to Server(); tests script faults and read the request log there.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/ConfigStore.h"
+#include "sim/DeviceIdentity.h"
+#include "sim/HttpServer.h"
+
+namespace ormidon::sim {
+
+struct RecorderSetup {
+    DeviceIdentity identity;
+    std::vector<Account> accounts = {{"admin", "admin", 30}};
+    // Logins beyond this many sessions get status 202; 0 means no limit.
+    std::size_t maxSessions = 0;
+    // Commands other than the login need the "Cookie" of a session, else status 401.
+    bool checkSession = true;
+};
+
+class SimulatedRecorder {
+  public:
+    explicit SimulatedRecorder(RecorderSetup setup = {});
+    ~SimulatedRecorder();
+
+    // Listens on 127.0.0.1:`port` (0: a free port); false when that fails.
+    bool Start(uint16_t port = 0);
+    void Stop();
+    uint16_t Port() const { return m_server.Port(); }
+    // Routes, scripted faults and the request log.
+    HttpServer& Server() { return m_server; }
+
+    // Identity and accounts; each resets the configuration to fresh test data.
+    void SetIdentity(DeviceIdentity identity);
+    DeviceIdentity Identity() const;
+    void SetAccounts(std::vector<Account> accounts);
+    void SetMaxSessions(std::size_t maxSessions);
+    void SetCheckSession(bool check);
+
+    // The "/Getdeviceinfo.cgi" answer, "KEY=value;" in this order. "USERLEVEL" comes from the
+    // session's account unless it is set here.
+    void SetDeviceInfo(const std::string& key, std::string value);
+    void RemoveDeviceInfo(const std::string& key);
+    std::vector<std::pair<std::string, std::string>> DeviceInfo() const;
+
+    std::optional<std::string> Section(std::string_view name) const;
+    bool SetSection(std::string_view name, std::string bytes);
+    // Replaces the "ONLINE" bytes built from the sessions (any length, for tests).
+    void SetOnlineOverride(std::optional<std::string> online);
+
+    // Session ids handed out by logins, oldest first.
+    std::vector<std::string> Sessions() const;
+    void EndSessions();
+
+  private:
+    struct Session {
+        std::string id;
+        Account account;
+    };
+
+    void InstallRoutes();
+    void Login(const HttpRequest& request, Responder& responder);
+    void DeviceInfoQuery(const HttpRequest& request, Responder& responder);
+    void GetConfig(const HttpRequest& request, Responder& responder);
+    void SetConfig(const HttpRequest& request, Responder& responder);
+    // The session named by the request's "Cookie"; nullptr when none matches. Locked.
+    const Session* FindSession(const HttpRequest& request) const;
+    // Refuses the request (401) when sessions are checked and it has none. Locked.
+    bool RefuseWithoutSession(const HttpRequest& request, Responder& responder) const;
+    std::string OnlineBytes() const;
+    std::string NewSessionId();
+
+    HttpServer m_server;
+    mutable std::mutex m_mutex;
+    RecorderSetup m_setup;
+    ConfigStore m_config;
+    std::vector<std::pair<std::string, std::string>> m_deviceInfo;
+    std::optional<std::string> m_onlineOverride;
+    std::vector<Session> m_sessions;
+    uint64_t m_sessionCounter = 0;
+};
+
+}  // namespace ormidon::sim

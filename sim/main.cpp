@@ -1,0 +1,108 @@
+// ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
+//
+//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
+//               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/SimulatedRecorder.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
+                 "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
+                 "                   [--max-sessions N]\n"
+                 "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n");
+    return 2;
+}
+
+bool ParseNumber(const char* text, long low, long high, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
+    const std::size_t first = text.find(':');
+    if (first == std::string_view::npos || first == 0) return false;
+    account.userName = std::string(text.substr(0, first));
+    std::string_view rest = text.substr(first + 1);
+    const std::size_t second = rest.find(':');
+    account.password = std::string(rest.substr(0, second));
+    account.level = 30;
+    if (second == std::string_view::npos) return true;
+    long level = 0;
+    const std::string levelText(rest.substr(second + 1));
+    if (!ParseNumber(levelText.c_str(), 0, 255, level)) return false;
+    account.level = static_cast<int>(level);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ormidon::sim::RecorderSetup setup;
+    std::vector<ormidon::sim::Account> accounts;
+    long port = 8080;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") return Usage(), 0;
+        if (i + 1 >= argc) return Usage();
+        const char* value = argv[++i];
+        long number = 0;
+        if (option == "--port" && ParseNumber(value, 0, 65535, number)) {
+            port = number;
+        } else if (option == "--product") {
+            setup.identity.productId = value;
+        } else if (option == "--firmware" && std::strlen(value) == 4) {
+            setup.identity.firmwareVersion = value;
+        } else if (option == "--mac" && std::strlen(value) == 12) {
+            setup.identity.macAddress = value;
+        } else if (option == "--host-name") {
+            setup.identity.hostName = value;
+        } else if (option == "--max-sessions" && ParseNumber(value, 0, 1000000, number)) {
+            setup.maxSessions = static_cast<std::size_t>(number);
+        } else if (option == "--user") {
+            ormidon::sim::Account account;
+            if (!ParseAccount(value, account)) return Usage();
+            accounts.push_back(account);
+        } else {
+            return Usage();
+        }
+    }
+    if (!accounts.empty()) setup.accounts = accounts;
+
+    // The signals are taken by sigwait below, never by a handler in some other thread.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    ormidon::sim::SimulatedRecorder recorder(setup);
+    if (!recorder.Start(static_cast<uint16_t>(port))) {
+        std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
+        return 1;
+    }
+    std::printf("ormidon-sim listening on 127.0.0.1:%u (product %s, firmware %s)\n",
+                recorder.Port(), setup.identity.productId.c_str(),
+                setup.identity.firmwareVersion.c_str());
+    for (const auto& account : setup.accounts) {
+        std::printf("account: user \"%s\" password \"%s\" level %d\n", account.userName.c_str(),
+                    account.password.c_str(), account.level);
+    }
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    recorder.Stop();
+    return 0;
+}
