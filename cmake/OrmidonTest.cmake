@@ -10,6 +10,8 @@ function(ormidon_test name)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     PROPERTIES LABELS ${T_LABEL}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORMIDON_PROGRAM_DIR=${ORMIDON_PROGRAM_DIR}"
+               # One variable per property: a list value would be split by the discovery.
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ORMIDON_PROGRAM_DIR=set:${ORMIDON_PROGRAM_DIR}"
                TIMEOUT 120)
 endfunction()
