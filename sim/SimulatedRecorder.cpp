@@ -133,6 +133,17 @@ std::vector<std::string> SimulatedRecorder::Sessions() const {
     return ids;
 }
 
+std::string SimulatedRecorder::OpenSession(const std::string& userName) {
+    std::lock_guard lock(m_mutex);
+    for (const Account& account : m_setup.accounts) {
+        if (account.userName == userName) {
+            m_sessions.push_back({NewSessionId(), account});
+            return m_sessions.back().id;
+        }
+    }
+    return "";
+}
+
 void SimulatedRecorder::EndSessions() {
     std::lock_guard lock(m_mutex);
     m_sessions.clear();

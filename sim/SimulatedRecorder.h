@@ -58,6 +58,9 @@ class SimulatedRecorder {
     // Replaces the "ONLINE" bytes built from the sessions (any length, for tests).
     void SetOnlineOverride(std::optional<std::string> online);
 
+    // Opens a session for an account as a login would and returns its id (empty when there
+    // is no such account); for tests that start logged in.
+    std::string OpenSession(const std::string& userName);
     // Session ids handed out by logins, oldest first.
     std::vector<std::string> Sessions() const;
     void EndSessions();

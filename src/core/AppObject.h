@@ -6,9 +6,11 @@
 // Texts that several threads read and write sit behind a lock (GuardedText); flags,
 // counters and words that threads share are atomics. Fields are added here as the
 // parts of the program that use them arrive.
+#include <array>
 #include <atomic>
 #include <cstdint>
 
+#include "core/ConfigSection.h"
 #include "core/GuardedText.h"
 #include "core/SettingINI.h"
 #include "core/TraceFile.h"
@@ -33,7 +35,37 @@ class CAppObject {
     GuardedText str_FWVersion;                // "Firmware-Version=", four digits
     std::atomic<uint8_t> by_MultiChannel{0};  // "MULTICH"; 0 when absent
     std::atomic<uint32_t> dw_Capability{0};   // capability word of the "INF" section
+
+    // The device's configuration sections, as last read from the device; the settings
+    // pages edit them in place and send them back whole. "PPPOE" has two layouts: the
+    // older firmware's block is m_Cfg_PPPOE_Old.
+    template <ConfigOption option>
+    using ConfigBlock = std::array<uint8_t, ConfigSectionSize(option)>;
+    ConfigBlock<CFG_IP> m_Cfg_IP{};
+    ConfigBlock<CFG_SECURE> m_Cfg_SECURE{};
+    ConfigBlock<CFG_DNS> m_Cfg_DNS{};
+    ConfigBlock<CFG_SMTP> m_Cfg_SMTP{};
+    ConfigBlock<CFG_FTP> m_Cfg_FTP{};
+    ConfigBlock<CFG_PPPOE> m_Cfg_PPPOE_Old{};
+    ConfigBlock<CFG_PPPOE> m_Cfg_PPPOE{};
+    ConfigBlock<CFG_SYSTEM> m_Cfg_SYSTEM{};
+    ConfigBlock<CFG_SNTP> m_Cfg_SNTP{};
+    ConfigBlock<CFG_IMG> m_Cfg_IMG{};
+    ConfigBlock<CFG_ALARM> m_Cfg_ALARM{};
+    ConfigBlock<CFG_RS485> m_Cfg_RS485{};
+    ConfigBlock<CFG_INF> m_Cfg_INF{};
+    ConfigBlock<CFG_ONLINE> m_Cfg_ONLINE{};
+    ConfigBlock<CFG_DVRLIVE> m_Cfg_DVRLIVE{};
+    ConfigBlock<CFG_DVRREC> m_Cfg_DVRREC{};
+    ConfigBlock<CFG_DVROSD> m_Cfg_DVROSD{};
+    ConfigBlock<CFG_PERI> m_Cfg_PERI{};
 };
 
 // The application record; null before start-up built it and after shut-down.
 extern CAppObject* g_lpApp;
+
+// The login answer's "Session-ID=" value, sent as "Cookie" with every later command
+// (at most 63 characters; empty while logged out).
+extern GuardedText g_szSessionCookie;
+// This computer's IPv4 address as "%d.%d.%d.%d": the "Host:" value of every request.
+extern GuardedText g_strLocalIPAddress;

@@ -1,0 +1,27 @@
+#pragma once
+// The one HTTP sender for the device's CGI commands. Each call opens a new connection to
+// the device (m_strServerName, m_wWebPort of the settings), sends one HTTP/1.1 GET with
+// fixed header lines and an optional body, reads the status and the body, and closes.
+#include <cstdint>
+#include <stop_token>
+
+// Sends `query` (the request text of a CCgiRequest, `queryLength` characters) and, when
+// `body` is not null, `bodyLength` body bytes behind a "Content-Length" line.
+//
+// Returns 1 when the device answered status 200 and the whole body (when `reply` is given)
+// arrived; 0 otherwise. A status other than 200 goes into statusRecord[1] when a record of
+// `statusRecordSize` >= 8 bytes is given; the device's 202 means "too many users".
+//
+// `reply` (with room for `replyCapacity` bytes) receives the body and `replyLength` its
+// length; a body longer than the room, cut short or with a malformed length fails the
+// call. Without `reply` the body is not read. The login (CGI_LOGIN) by host name keeps the
+// name in m_szServerName and the resolved address in m_strServerName; the reboot
+// (CGI_REBOOT) reads no answer. A 200 applies the pending address change.
+//
+// Every wait is bounded by the time-outs in seconds (connect and send by `sendSeconds`,
+// each receive by `receiveSeconds`); a stop request on `stop` ends any of them at once
+// with a failure. Never throws.
+int HalvoSendCommand(uint8_t index, const char* query, int queryLength, const void* body,
+                     int bodyLength, int32_t* statusRecord, int statusRecordSize, void* reply,
+                     uint32_t replyCapacity, uint32_t* replyLength, uint16_t sendSeconds,
+                     uint16_t receiveSeconds, int reserved = 0, std::stop_token stop = {});
