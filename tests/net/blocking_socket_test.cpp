@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "ClosedPort.h"
 #include "net/BlockingSocket.h"
 #include "net/LocalIPAddress.h"
 
@@ -46,19 +47,6 @@ class Listener {
     int m_port = 0;
     std::vector<int> m_accepted;
 };
-
-// A port on 127.0.0.1 where nothing listens.
-int ClosedPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 std::string OperationOf(const std::function<void()>& action) {
     try {
@@ -146,8 +134,9 @@ TEST(BlockingSocket, PeerThatNeverReadsGivesSendTimeout) {
 TEST(BlockingSocket, ConnectToClosedPortFails) {
     CBlockingSocket socket;
     socket.Create(CBlockingSocket::kStream);
-    EXPECT_EQ(OperationOf([&] { socket.Connect(CSocketAddress("127.0.0.1", ClosedPort()), 5); }),
-              "Connect");
+    EXPECT_EQ(
+        OperationOf([&] { socket.Connect(CSocketAddress("127.0.0.1", ClosedLoopbackPort()), 5); }),
+        "Connect");
     EXPECT_EQ(socket.m_bConnected, 0);
 }
 

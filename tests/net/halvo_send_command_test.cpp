@@ -1,14 +1,11 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <future>
 #include <string>
 
+#include "ClosedPort.h"
 #include "SimulatedDevice.h"
 #include "net/CgiCommand.h"
 #include "net/HalvoSendCommand.h"
@@ -200,15 +197,7 @@ TEST_F(HalvoSendCommandTest, RefusesBeforeSendingWhatCannotGoOut) {
 }
 
 TEST_F(HalvoSendCommandTest, ClosedPortFails) {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    close(probe);
-    Settings().m_wWebPort = ntohs(address.sin_port);
+    Settings().m_wWebPort = ClosedLoopbackPort();
     EXPECT_EQ(Login().result, 0);
 }
 
