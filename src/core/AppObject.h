@@ -64,8 +64,5 @@ class CAppObject {
 // The application record; null before start-up built it and after shut-down.
 extern CAppObject* g_lpApp;
 
-// The login answer's "Session-ID=" value, sent as "Cookie" with every later command
-// (at most 63 characters; empty while logged out).
-extern GuardedText g_szSessionCookie;
 // This computer's IPv4 address as "%d.%d.%d.%d": the "Host:" value of every request.
 extern GuardedText g_strLocalIPAddress;

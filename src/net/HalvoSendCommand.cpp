@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/AppObject.h"
+#include "core/ServerAddress.h"
 #include "core/TextHelpers.h"
 #include "net/BlockingSocket.h"
 #include "net/CgiCommand.h"
@@ -88,20 +89,16 @@ bool HasLineBreakOrNul(std::string_view text) {
 }
 
 // Where to connect: a dotted address as it stands; a host name looked up. A login by name
-// keeps the name in m_szServerName and continues with the address.
-CSocketAddress ResolveDevice(uint8_t index, CSettingINI& settings) {
-    const std::string server = settings.m_strServerName;
-    if (CheckAddressString(server) == 2) return CSocketAddress(server.c_str(), settings.m_wWebPort);
-    CSocketAddress address = CBlockingSocket::GetHostByName(server.c_str(), settings.m_wWebPort);
+// keeps the name and continues with the address.
+CSocketAddress ResolveDevice(uint8_t index, const std::string& server, uint16_t port) {
+    if (CheckAddressString(server) == 2) return CSocketAddress(server.c_str(), port);
+    CSocketAddress address = CBlockingSocket::GetHostByName(server.c_str(), port);
     if (index == CGI_LOGIN) {
-        std::memset(settings.m_szServerName, 0, sizeof settings.m_szServerName);
-        std::memcpy(settings.m_szServerName, server.data(),
-                    std::min(server.size(), sizeof settings.m_szServerName - 1));
         const uint32_t ip = address.GetIPAddress();
         char dotted[16];
         std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF,
                       (ip >> 8) & 0xFF, ip & 0xFF);
-        settings.m_strServerName = dotted;
+        SetResolvedServerName(server, dotted);
     }
     return address;
 }
@@ -110,12 +107,12 @@ int Exchange(uint8_t index, std::string_view query, const void* body, int bodyLe
              int32_t* statusRecord, int statusRecordSize, void* reply, uint32_t replyCapacity,
              uint32_t* replyLength, uint16_t sendSeconds, uint16_t receiveSeconds,
              std::stop_token stop) {
-    CSettingINI& settings = g_lpApp->CSettingINI;
-    if (settings.m_strServerName.empty()) return 0;
+    const std::string server = GetServerName();
+    if (server.empty()) return 0;
 
     CBlockingSocket socket(std::move(stop));
     socket.Create(CBlockingSocket::kStream);
-    socket.Connect(ResolveDevice(index, settings), sendSeconds);
+    socket.Connect(ResolveDevice(index, server, g_lpApp->CSettingINI.m_wWebPort), sendSeconds);
     const std::string request = BuildRequest(query, body, bodyLength);
     socket.SendAll(request.data(), static_cast<int>(request.size()), sendSeconds);
     if (index == CGI_REBOOT) return 1;
@@ -147,7 +144,7 @@ int Exchange(uint8_t index, std::string_view query, const void* body, int bodyLe
     const std::optional<uint32_t> contentLength = ParseContentLength(headerText);
     if (!contentLength) return 0;
 
-    ApplyPendingAddressChange(settings);
+    ApplyPendingAddressChange();
 
     if (*contentLength == 0 || reply == nullptr) return 1;
     if (*contentLength > replyCapacity) return 0;

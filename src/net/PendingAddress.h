@@ -9,14 +9,12 @@
 
 #include "core/GuardedText.h"
 
-class CSettingINI;
-
 extern std::atomic<uint16_t> g_wNewWebPort;
 extern std::atomic<int32_t> g_fNewWebPort;
 extern GuardedText g_strNewServerAddress;  // dotted address or host name
 extern std::atomic<int32_t> g_fNewServerAddress;
 
-// Moves a waiting port into m_wWebPort and a waiting address into m_strServerName,
-// clearing each flag. A new address also forgets the host name of an earlier login by
-// name, which would otherwise win over it at the next re-login.
-void ApplyPendingAddressChange(CSettingINI& settings);
+// Moves a waiting port into the settings' m_wWebPort and a waiting address into the
+// device address (SetServerName), clearing each flag. The new address also forgets the
+// host name of an earlier login by name, which would otherwise win at the next re-login.
+void ApplyPendingAddressChange();

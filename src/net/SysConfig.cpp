@@ -9,6 +9,7 @@
 #include "core/AppObject.h"
 #include "core/ConfigSection.h"
 #include "core/DeviceIdentity.h"
+#include "core/SessionCookie.h"
 #include "net/CgiCommand.h"
 #include "net/HalvoSendCommand.h"
 
@@ -99,7 +100,7 @@ int UnpackAll(const uint8_t* reply, uint32_t length) {
 }
 
 void AddCookie(CCgiRequest& request) {
-    const std::string cookie = g_szSessionCookie.Get();
+    const std::string cookie = GetSessionCookie();
     if (!cookie.empty()) request.AddParam("Cookie", cookie);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/AppObject.h"
+#include "core/SessionCookie.h"
 #include "net/PendingAddress.h"
 #include "sim/SimulatedRecorder.h"
 
@@ -23,7 +24,7 @@ class SimulatedDeviceTest : public ::testing::Test {
     void TearDown() override {
         device.Stop();
         g_lpApp = nullptr;
-        g_szSessionCookie.Set("");
+        ClearSessionCookie();
     }
 
     CSettingINI& Settings() { return app->CSettingINI; }
@@ -43,7 +44,7 @@ class SimulatedDeviceTest : public ::testing::Test {
         device.EndSessions();
         app->str_ProductID.Set(identity.productId);
         app->str_FWVersion.Set(identity.firmwareVersion);
-        g_szSessionCookie.Set(device.OpenSession("admin"));
+        SetSessionCookie(device.OpenSession("admin"));
     }
 
     ormidon::sim::SimulatedRecorder device;

@@ -62,11 +62,10 @@ class HalvoSendCommandTest : public SimulatedDeviceTest {
 }  // namespace
 
 TEST_F(HalvoSendCommandTest, RequestBytesWithoutAndWithBody) {
-    const std::string query = "/SetChannel.cgi?CH=2&Cookie=" + g_szSessionCookie.Get();
+    const std::string query = "/SetChannel.cgi?CH=2&Cookie=" + GetSessionCookie();
     EXPECT_EQ(Send(CGI_SETCHANNEL, query).result, 1);
     const std::string body("\x81\x00\x02 ptz", 7);
-    EXPECT_EQ(Send(CGI_RS485CMD, "/RS485Cmd.cgi?Cookie=" + g_szSessionCookie.Get(), &body).result,
-              1);
+    EXPECT_EQ(Send(CGI_RS485CMD, "/RS485Cmd.cgi?Cookie=" + GetSessionCookie(), &body).result, 1);
 
     const auto log = device.Server().Log();
     ASSERT_EQ(log.size(), 2u);
@@ -74,7 +73,7 @@ TEST_F(HalvoSendCommandTest, RequestBytesWithoutAndWithBody) {
         log[0].raw,
         "GET " + query + " HTTP/1.1\r\nAccept: */* \r\nAccept-Language: zh-tw\r\n" + kFixedLines);
     EXPECT_EQ(log[1].raw,
-              "GET /RS485Cmd.cgi?Cookie=" + g_szSessionCookie.Get() +
+              "GET /RS485Cmd.cgi?Cookie=" + GetSessionCookie() +
                   " HTTP/1.1\r\nAccept: */* \r\nAccept-Language: zh-tw\r\nContent-Length: 7\r\n" +
                   kFixedLines + body);
 }
@@ -224,8 +223,7 @@ TEST_F(HalvoSendCommandTest, PendingAddressChangeWaitsForA200) {
 
 TEST_F(HalvoSendCommandTest, LoginByHostNameKeepsTheNameAndUsesTheAddress) {
     Settings().m_strServerName = "localhost";
-    EXPECT_EQ(
-        Send(CGI_GETDEVICEINFO, "/Getdeviceinfo.cgi?Cookie=" + g_szSessionCookie.Get()).result, 1);
+    EXPECT_EQ(Send(CGI_GETDEVICEINFO, "/Getdeviceinfo.cgi?Cookie=" + GetSessionCookie()).result, 1);
     EXPECT_EQ(Settings().m_strServerName, "localhost");
 
     EXPECT_EQ(Login().result, 1);

@@ -42,7 +42,7 @@ TEST_F(SysConfigTest, RequestsCarryOptionSizeRefreshAndCookie) {
     ASSERT_EQ(SetSysCfg(CFG_DNS, app->m_Cfg_DNS.data(), 12, 1), 1);
     ASSERT_EQ(SetSysCfg(CFG_SYSTEM, app->m_Cfg_SYSTEM.data(), 36, 1), 1);
 
-    const std::string cookie = g_szSessionCookie.Get();
+    const std::string cookie = GetSessionCookie();
     const auto log = device.Server().Log();
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0].target, "/GetSysCfg.cgi?Option=INF&Size=44&Cookie=" + cookie);
