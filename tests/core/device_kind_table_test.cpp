@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/DeviceKindTable.h"
+#include "core/StringTable.h"
 
 namespace {
 
@@ -213,4 +214,17 @@ TEST(DeviceKindTable, PerKindTooltipsIdsAndImages) {
     EXPECT_EQ(actionPreset.lpBitmapFiles[4], nullptr);
     EXPECT_EQ(table[2].Buttons[67].wStyle, kKeyStylePush);
     EXPECT_STREQ(table[2].Buttons[59].lpBitmapFiles[0], "tubro_close");
+}
+
+TEST(DeviceKindTable, EveryShownKeyHasItsTooltipText) {
+    const DeviceKindArray table = BuildDeviceKindTable();
+    for (const DeviceKind_Struct& kind : table) {
+        for (const RemoteButton_Struct& button : kind.Buttons) {
+            if (!Shown(kind, button.wKeyCode)) continue;
+            EXPECT_FALSE(LoadResourceString(button.wTooltipId).empty())
+                << kind.lpName << " key " << button.wKeyCode;
+        }
+    }
+    EXPECT_EQ(LoadResourceString(table[20].Buttons[20].wTooltipId), "8 CUT");
+    EXPECT_EQ(LoadResourceString(table[11].Buttons[3].wTooltipId), "Preset 4");
 }
