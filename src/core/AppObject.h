@@ -9,8 +9,11 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "core/ConfigSection.h"
+#include "core/ControlDeviceList.h"
+#include "core/ControlFile.h"
 #include "core/GuardedText.h"
 #include "core/SettingINI.h"
 #include "core/TraceFile.h"
@@ -59,6 +62,18 @@ class CAppObject {
     ConfigBlock<CFG_DVRREC> m_Cfg_DVRREC{};
     ConfigBlock<CFG_DVROSD> m_Cfg_DVROSD{};
     ConfigBlock<CFG_PERI> m_Cfg_PERI{};
+
+    // Row of UserClassTable of the logged-in user, chosen by the main window.
+    std::atomic<uint8_t> by_UserClass{0};
+    // 0 ACTION, 1 PRESET: which alternative of an RS-485 command is sent.
+    std::atomic<int32_t> f_PresetMode{0};
+
+    // The RS-485 devices of the connected device and the one the panel steers.
+    ::C_ControlD C_ControlD;
+    // The devices of CtrlFile.ini, read at start-up and read-only afterwards; the
+    // device-kind table points into them.
+    uint32_t dw_ControlDeviceCount = 0;
+    std::unique_ptr<ControlDevice_Struct[]> lp_ControlDevices;
 };
 
 // The application record; null before start-up built it and after shut-down.

@@ -1,8 +1,11 @@
 #include "core/ControlDeviceList.h"
 
 #include <algorithm>
+#include <atomic>
 
+#include "core/AppObject.h"
 #include "core/DeviceKindTable.h"
+#include "core/TextHelpers.h"
 
 namespace {
 
@@ -11,6 +14,9 @@ constexpr uint16_t kUsedSlave = kRoleUsed | kRoleSlave;
 
 // The recorders that report an R.E.T.R. state: "HQN 914 DVR", "HQN 912 DVR", "HQN 910 DVR".
 constexpr bool IsRetrDvrKind(uint8_t kind) { return kind == 19 || kind == 22 || kind == 23; }
+
+// The R.E.T.R. key: its control id and the string of its two tooltips.
+constexpr uint32_t kRetrKeyId = 8331;
 
 bool Has(const ControlDItem_Struct& item, uint16_t bits) { return (item.wFlags & bits) == bits; }
 
@@ -128,6 +134,30 @@ uint8_t C_ControlD::HasRetrDvr() const {
         if (Has(m_Items[i], kUsedMaster) && IsRetrDvrKind(m_Items[i].byKind)) return 1;
     }
     return 0;
+}
+
+int C_ControlD::SetRetrState(uint8_t state) {
+    std::lock_guard lock(m_lock);
+    if (g_lpApp) {
+        CSettingINI& settings = g_lpApp->CSettingINI;
+        const bool record = settings.m_byRetrAlarmRecord != 0 && m_byRetrState != 0;
+        // Other threads read the setting while the frame-fetch thread writes it here.
+        std::atomic_ref<uint8_t>(settings.m_byAlarmTriggerRecord).store(record ? 1 : 0);
+    }
+    if (state != m_byRetrState) {
+        char enable[kSplitStringSize];
+        char disable[kSplitStringSize];
+        LoadSplitString(kRetrKeyId, enable, disable);
+        // The key shows the state now reported.
+        if (m_retrKeyView) m_retrKeyView->ShowRetrState(state ? 1 : 0, state ? enable : disable);
+        m_byRetrState = state;
+    }
+    return 1;
+}
+
+void C_ControlD::SetRetrKeyView(RetrKeyView* view) {
+    std::lock_guard lock(m_lock);
+    m_retrKeyView = view;
 }
 
 uint8_t C_ControlD::GetRetrState() const {

@@ -9,6 +9,7 @@
 // lock keeps every operation whole.
 #include <cstdint>
 #include <mutex>
+#include <string_view>
 
 constexpr int kControlDItemCount = 30;
 
@@ -20,6 +21,18 @@ struct ControlDItem_Struct {
     uint8_t byAddress;    // RS-485 address
     uint8_t byKind;       // row of DeviceKindTable
     uint16_t wFlags;      // ControlDRole bits
+};
+
+// The main window's R.E.T.R. key (control 8331), which shows the state that the device
+// reports. The window installs itself once it is built and removes itself before it
+// goes; tests install a recorder. Called from the frame-fetch thread with the list's
+// lock held: an implementation hands the change to its own thread and does not call
+// back into the list.
+class RetrKeyView {
+  public:
+    virtual ~RetrKeyView() = default;
+    // State 1 (on) or 0 (off), and the key's new tooltip.
+    virtual void ShowRetrState(int state, std::string_view tooltip) = 0;
 };
 
 class C_ControlD {
@@ -55,9 +68,14 @@ class C_ControlD {
     uint8_t GetCurrentIndexInKind() const;
     // 1 when a used master is one of the recorders with R.E.T.R. (kinds 19, 22, 23).
     uint8_t HasRetrDvr() const;
-    // The device's R.E.T.R. state as the frame headers report it; see the .cpp. 1.
+    // The device's R.E.T.R. state as a frame header reports it. First the settings'
+    // "Alarm Trigger Record" follows the state held so far (so it lags one header);
+    // then, when the state changed, the R.E.T.R. key shows it. Returns 1.
     int SetRetrState(uint8_t state);
     uint8_t GetRetrState() const;
+    // The key that SetRetrState updates; null for none. Once this returns, the view
+    // removed is no longer called.
+    void SetRetrKeyView(RetrKeyView* view);
     // Gives the n-th slave a kind and an address; no such slave, or a kind outside the
     // table: nothing changes. 1.
     int SetSlave(uint8_t n, uint8_t kind, uint8_t address);
@@ -77,5 +95,6 @@ class C_ControlD {
     uint8_t m_byCurrentMasterIndex = 0;
     uint8_t m_byCurrentSlaveIndex = 0;
     uint8_t m_byRetrState = 0;
+    RetrKeyView* m_retrKeyView = nullptr;
     ControlDItem_Struct m_Items[kControlDItemCount] = {};
 };

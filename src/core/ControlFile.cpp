@@ -5,20 +5,17 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/AppObject.h"
+#include "core/TextHelpers.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 
 namespace {
 
+constexpr std::string_view kControlFileName = "CtrlFile.ini";
+
 // A control file is a few ten kilobytes; anything far larger is not one.
 constexpr std::streamsize kMaxControlFileSize = 4 * 1024 * 1024;
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // The sections of the file, by position. A command section at position p holds the
 // command of key code p - 2.
@@ -298,14 +295,34 @@ int ReadControlFile(const std::filesystem::path& path, ControlDeviceRecords& rec
     return 1;
 }
 
-void BindControlDevices(DeviceKindArray& table, const ControlDeviceRecords& records) {
+int LoadControlFile() {
+    if (!g_lpApp) return 0;
+    const std::filesystem::path folder = ormidon::ProgramFolder();
+    const std::filesystem::path file =
+        ormidon::FindFileNoCase(folder, kControlFileName).value_or(folder / kControlFileName);
+    ControlDeviceRecords records;
+    const int result = ReadControlFile(file, records);
+    g_lpApp->dw_ControlDeviceCount = records.dwCount;
+    g_lpApp->lp_ControlDevices = std::move(records.lpDevices);
+    return result;
+}
+
+void BindControlDevices(DeviceKindArray& table, ControlDevice_Struct* devices, uint32_t count) {
     for (DeviceKind_Struct& kind : table) {
         kind.lpCommandSet = nullptr;
-        for (uint32_t i = 0; i < records.dwCount; ++i) {
-            if (EqualsNoCase(kind.lpName, records.lpDevices[i].strName)) {
-                kind.lpCommandSet = &records.lpDevices[i];
+        for (uint32_t i = 0; i < count; ++i) {
+            if (IsSameStringNoCase(kind.lpName, devices[i].strName)) {
+                kind.lpCommandSet = &devices[i];
                 break;
             }
         }
     }
+}
+
+int BindControlDevices() {
+    if (g_lpApp) {
+        BindControlDevices(DeviceKindTable, g_lpApp->lp_ControlDevices.get(),
+                           g_lpApp->dw_ControlDeviceCount);
+    }
+    return 1;
 }

@@ -67,8 +67,8 @@ int LoadControlFile();
 // name equals the kind's name, ignoring case; kinds without a match get none. 1.
 int BindControlDevices();
 
-// The same on a given table and records (start-up passes the program's own).
-void BindControlDevices(DeviceKindArray& table, const ControlDeviceRecords& records);
+// The same on a given table and `count` devices.
+void BindControlDevices(DeviceKindArray& table, ControlDevice_Struct* devices, uint32_t count);
 
 // Reads the file at `path` into `records`; result as LoadControlFile.
 int ReadControlFile(const std::filesystem::path& path, ControlDeviceRecords& records);

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/AppObject.h"
 #include "core/ControlDeviceList.h"
 
 TEST(ControlDeviceList, AddDeviceUpToAndPastThirty) {
@@ -86,4 +92,53 @@ TEST(ControlDeviceList, RetrRecorderAmongMasters) {
     list.Clear();
     EXPECT_EQ(list.HasRetrDvr(), 0);
     EXPECT_EQ(list.GetCount(), 0);
+}
+
+namespace {
+
+class RetrKeyRecorder : public RetrKeyView {
+  public:
+    void ShowRetrState(int state, std::string_view tooltip) override {
+        shown.emplace_back(state, std::string(tooltip));
+    }
+    std::vector<std::pair<int, std::string>> shown;
+};
+
+}  // namespace
+
+TEST(ControlDeviceList, RetrStateDrivesTheKeyAndTheAlarmRecordSetting) {
+    auto app = std::make_unique<CAppObject>();
+    g_lpApp = app.get();
+    uint8_t& alarmTriggerRecord = app->CSettingINI.m_byAlarmTriggerRecord;
+    app->CSettingINI.m_byRetrAlarmRecord = 1;
+    C_ControlD& list = app->C_ControlD;
+    RetrKeyRecorder key;
+    list.SetRetrKeyView(&key);
+    list.Clear();
+
+    EXPECT_EQ(list.SetRetrState(1), 1);
+    EXPECT_EQ(alarmTriggerRecord, 0);  // from the state held before
+    EXPECT_EQ(list.GetRetrState(), 1);
+    ASSERT_EQ(key.shown.size(), 1u);
+    EXPECT_EQ(key.shown[0], std::make_pair(1, std::string("R.E.T.R.(Enable)")));
+
+    EXPECT_EQ(list.SetRetrState(1), 1);
+    EXPECT_EQ(alarmTriggerRecord, 1);
+    EXPECT_EQ(key.shown.size(), 1u);
+
+    list.SetRetrState(0);
+    EXPECT_EQ(alarmTriggerRecord, 1);
+    ASSERT_EQ(key.shown.size(), 2u);
+    EXPECT_EQ(key.shown[1], std::make_pair(0, std::string("R.E.T.R.(Disable)")));
+
+    // Without "RETR Alarm Record" the setting stays off.
+    app->CSettingINI.m_byRetrAlarmRecord = 0;
+    list.SetRetrState(1);
+    list.SetRetrState(1);
+    EXPECT_EQ(alarmTriggerRecord, 0);
+
+    list.SetRetrKeyView(nullptr);
+    list.SetRetrState(0);
+    EXPECT_EQ(key.shown.size(), 3u);
+    g_lpApp = nullptr;
 }

@@ -1,26 +1,23 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "../support/TempFolder.h"
+#include "core/AppObject.h"
 #include "core/ControlFile.h"
-#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/RecordingMessageBoxSink.h"
 
 namespace {
 
-class MessageRecorder : public ormidon::MessageBoxSink {
+// Records the message boxes shown while it exists.
+class MessageRecorder : public ormidon::RecordingMessageBoxSink {
   public:
     MessageRecorder() { ormidon::SetMessageBoxSink(this); }
     ~MessageRecorder() override { ormidon::SetMessageBoxSink(nullptr); }
-    int Show(uint32_t stringId, uint32_t) override {
-        ids.push_back(stringId);
-        return ormidon::kIdOk;
-    }
-    std::vector<uint32_t> ids;
 };
 
 using Ids = std::vector<uint32_t>;
@@ -83,7 +80,7 @@ TEST(ControlFile, CommandLines) {
         EXPECT_EQ(ParseControlCommand(command, c.line), c.complete) << c.line;
         EXPECT_EQ(command.Bytes, c.bytes) << c.line;
         EXPECT_EQ(command.dwVariableMask, c.mask) << c.line;
-        EXPECT_EQ(messages.ids, c.messages) << c.line;
+        EXPECT_EQ(messages.Ids(), c.messages) << c.line;
     }
 }
 
@@ -96,7 +93,7 @@ TEST(ControlFile, VariableBeyondByte31IsRefused) {
     EXPECT_EQ(command.Bytes.size(), 33u);
     EXPECT_FALSE(ParseControlCommand(command, line + " 0X%7"));
     EXPECT_TRUE(command.Bytes.empty());
-    EXPECT_EQ(messages.ids, Ids{4051});
+    EXPECT_EQ(messages.Ids(), Ids{4051});
 }
 
 TEST(ControlFile, FileCases) {
@@ -160,7 +157,7 @@ TEST(ControlFile, FileCases) {
         MessageRecorder messages;
         ControlDeviceRecords records;
         EXPECT_EQ(ParseControlFile(c.file, records), c.result) << c.name;
-        EXPECT_EQ(messages.ids, c.messages) << c.name;
+        EXPECT_EQ(messages.Ids(), c.messages) << c.name;
         EXPECT_EQ(records.dwCount, c.devices) << c.name;
         if (c.slot >= 0 && records.dwCount > 0) {
             const ControlCommand_Struct& command = records.lpDevices[0].Commands[c.slot];
@@ -181,7 +178,7 @@ TEST(ControlFile, CountIsBoundedToThirtyDevices) {
     EXPECT_EQ(ParseControlFile(file, records), 1);
     EXPECT_EQ(records.dwCount, 30u);
     EXPECT_EQ(records.lpDevices[29].strName, "D29");
-    EXPECT_EQ(messages.ids, Ids{4084});
+    EXPECT_EQ(messages.Ids(), Ids{4084});
 }
 
 TEST(ControlFile, NamesParametersPowerAndDisplay) {
@@ -194,7 +191,7 @@ TEST(ControlFile, NamesParametersPowerAndDisplay) {
     MessageRecorder messages;
     ControlDeviceRecords records;
     ASSERT_EQ(ParseControlFile(file, records), 1);
-    EXPECT_EQ(messages.ids, (Ids{4084, 4084}));
+    EXPECT_EQ(messages.Ids(), (Ids{4084, 4084}));
     const ControlDevice_Struct& first = records.lpDevices[0];
     EXPECT_EQ(first.strName, "PTZ PELCO");
     EXPECT_EQ(first.byParameters[0], 0x11);
@@ -213,45 +210,61 @@ TEST(ControlFile, BindingMatchesNamesIgnoringCase) {
     ControlDeviceRecords records;
     ASSERT_EQ(ParseControlFile(file, records), 1);
     DeviceKindArray table = BuildDeviceKindTable();
-    BindControlDevices(table, records);
+    BindControlDevices(table, records.lpDevices.get(), records.dwCount);
     EXPECT_EQ(table[25].lpCommandSet, &records.lpDevices[0]);
     EXPECT_EQ(table[8].lpCommandSet, &records.lpDevices[1]);  // the first of two matches
     EXPECT_EQ(table[18].lpCommandSet, nullptr);
     EXPECT_EQ(table[0].lpCommandSet, nullptr);
 }
 
-TEST(ControlFile, OurControlFileLoadsWithoutAMessageAndBindsEveryKind) {
+// Start-up's view: the application record, the program folder and the global table.
+class ControlFileStartUp : public ::testing::Test {
+  protected:
+    ControlFileStartUp() { g_lpApp = m_app.get(); }
+    ~ControlFileStartUp() override {
+        g_lpApp = nullptr;
+        ormidon::SetProgramFolderForTesting({});
+        DeviceKindTable = BuildDeviceKindTable();
+    }
+    std::unique_ptr<CAppObject> m_app = std::make_unique<CAppObject>();
+    MessageRecorder m_messages;
+};
+
+TEST_F(ControlFileStartUp, OurControlFileLoadsWithoutAMessageAndBindsEveryKind) {
     const char* programDir = std::getenv("ORMIDON_PROGRAM_DIR");
     ASSERT_NE(programDir, nullptr);
-    MessageRecorder messages;
-    ControlDeviceRecords records;
-    ASSERT_EQ(ReadControlFile(std::filesystem::path(programDir) / "CtrlFile.ini", records), 1);
-    EXPECT_TRUE(messages.ids.empty());
-    EXPECT_EQ(records.dwCount, static_cast<uint32_t>(kDeviceKindCount));
-    DeviceKindArray table = BuildDeviceKindTable();
-    BindControlDevices(table, records);
-    for (const DeviceKind_Struct& kind : table) {
+    ormidon::SetProgramFolderForTesting(programDir);
+    ASSERT_EQ(LoadControlFile(), 1);
+    EXPECT_EQ(BindControlDevices(), 1);
+    EXPECT_TRUE(m_messages.Ids().empty());
+    EXPECT_EQ(m_app->dw_ControlDeviceCount, static_cast<uint32_t>(kDeviceKindCount));
+    for (const DeviceKind_Struct& kind : DeviceKindTable) {
         ASSERT_NE(kind.lpCommandSet, nullptr) << kind.lpName;
         // Every key that sends its command has one; the toggles and the search do not.
         for (const RemoteButton_Struct& button : kind.Buttons) {
-            const bool sends = (button.wFlags & kKeyPresent) && button.wKeyCode != 25 &&
-                               (button.wKeyCode < 59 || button.wKeyCode > 61) &&
-                               button.wKeyCode != 67;
-            EXPECT_EQ(!kind.lpCommandSet->Commands[button.wKeyCode].Bytes.empty(), sends)
-                << kind.lpName << " key " << button.wKeyCode;
+            const uint16_t key = button.wKeyCode;
+            const bool sends =
+                (button.wFlags & kKeyPresent) && key != 25 && (key < 59 || key > 61) && key != 67;
+            EXPECT_EQ(!kind.lpCommandSet->Commands[key].Bytes.empty(), sends)
+                << kind.lpName << " key " << key;
         }
     }
 }
 
-TEST(ControlFile, MissingOrIncompleteFileIsRefused) {
-    MessageRecorder messages;
-    ControlDeviceRecords records;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    EXPECT_EQ(ReadControlFile(folder / "no-such-CtrlFile.ini", records), 0);
-    const std::filesystem::path cut =
-        folder / ("ctrlfile-test-" + std::to_string(::getpid()) + ".ini");
-    std::ofstream(cut) << "[DEVICE NUMBER]\n1\n[DEVICE NAME]\nA\n[EOF]\n";
-    EXPECT_EQ(ReadControlFile(cut, records), 0);
-    std::filesystem::remove(cut);
-    EXPECT_EQ(messages.ids, (Ids{4094, 4094}));
+TEST_F(ControlFileStartUp, FileNameInAnyCaseMissingOrIncomplete) {
+    ormidon::test::TempFolder folder;
+    ormidon::SetProgramFolderForTesting(folder.path());
+    EXPECT_EQ(LoadControlFile(), 0);
+    EXPECT_EQ(BindControlDevices(), 1);
+    EXPECT_EQ(DeviceKindTable[2].lpCommandSet, nullptr);
+
+    ormidon::test::WriteFile(folder / "ctrlfile.INI",
+                             "[DEVICE NUMBER]\n1\n[DEVICE NAME]\n4ch dvr (full)\n[EOF]\n");
+    EXPECT_EQ(LoadControlFile(), 0);
+    ormidon::test::WriteFile(folder / "ctrlfile.INI",
+                             "[DEVICE NUMBER]\n1\n[DEVICE NAME]\n4ch dvr (full)\n[EOF]\nEND\n");
+    EXPECT_EQ(LoadControlFile(), 1);
+    BindControlDevices();
+    EXPECT_EQ(DeviceKindTable[2].lpCommandSet, &m_app->lp_ControlDevices[0]);
+    EXPECT_EQ(m_messages.Ids(), (Ids{4094, 4094}));
 }
