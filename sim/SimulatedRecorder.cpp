@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <utility>
 
 namespace ormidon::sim {
 
@@ -10,15 +12,15 @@ namespace {
 
 // Commands that the recorder accepts and, for now, answers with an empty 200.
 constexpr const char* kPlainCommands[] = {
-    "/Getvideo.cgi",     "/SetChannel.cgi",    "/Setresolution.cgi",    "/Setquality.cgi",
-    "/Setbrcssa.cgi",    "/Periodcommand.cgi", "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",
-    "/RS485Cmd.cgi",     "/SetHalvo.cgi",      "/Reboot.cgi",           "/Getlog.cgi",
-    "/SetRetr.cgi",      "/GetDvrHDD.cgi",     "/NetworkBk.cgi",        "/PTZReset.cgi",
-    "/GetColor.cgi",     "/SetColor.cgi",      "/SyncTime.cgi",         "/GetSearchList.cgi",
-    "/GetVersion.cgi",   "/CancelNB.cgi",      "/GetDvrName.cgi",       "/getDefaultLang.cgi",
-    "/getIndexLang.cgi", "/OV9653Zoom.cgi",    "/OV9653Rotate.cgi",     "/ClearLog.cgi",
-    "/GetDvrDate.cgi",   "/SetDvrDate.cgi",    "/GetRecordSetting.cgi", "/SetRecordSetting.cgi",
-    "/CancelUPFW.cgi",   "/SetBuzzer.cgi",     "/SearchPlayBack.cgi",
+    "/Setresolution.cgi",    "/Setquality.cgi",       "/Setbrcssa.cgi",    "/Periodcommand.cgi",
+    "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",    "/RS485Cmd.cgi",     "/SetHalvo.cgi",
+    "/Reboot.cgi",           "/Getlog.cgi",           "/SetRetr.cgi",      "/GetDvrHDD.cgi",
+    "/NetworkBk.cgi",        "/PTZReset.cgi",         "/GetColor.cgi",     "/SetColor.cgi",
+    "/SyncTime.cgi",         "/GetSearchList.cgi",    "/GetVersion.cgi",   "/CancelNB.cgi",
+    "/GetDvrName.cgi",       "/getDefaultLang.cgi",   "/getIndexLang.cgi", "/OV9653Zoom.cgi",
+    "/OV9653Rotate.cgi",     "/ClearLog.cgi",         "/GetDvrDate.cgi",   "/SetDvrDate.cgi",
+    "/GetRecordSetting.cgi", "/SetRecordSetting.cgi", "/CancelUPFW.cgi",   "/SetBuzzer.cgi",
+    "/SearchPlayBack.cgi",
 };
 
 constexpr std::size_t kOnlineEntryBytes = 24;
@@ -56,6 +58,10 @@ void SimulatedRecorder::InstallRoutes() {
                       [this](const HttpRequest& r, Responder& w) { GetConfig(r, w); });
     m_server.SetRoute("/SetSysCfg.cgi",
                       [this](const HttpRequest& r, Responder& w) { SetConfig(r, w); });
+    m_server.SetRoute("/Getvideo.cgi",
+                      [this](const HttpRequest& r, Responder& w) { Stream(r, w); });
+    m_server.SetRoute("/SetChannel.cgi",
+                      [this](const HttpRequest& r, Responder& w) { SetChannel(r, w); });
     for (const char* path : kPlainCommands) {
         m_server.SetRoute(path, [this](const HttpRequest& r, Responder& w) {
             if (!RefuseWithoutSession(r, w)) w.Reply(200);
@@ -158,6 +164,10 @@ const SimulatedRecorder::Session* SimulatedRecorder::FindSession(const HttpReque
     return nullptr;
 }
 
+SimulatedRecorder::Session* SimulatedRecorder::FindSession(const HttpRequest& request) {
+    return const_cast<Session*>(std::as_const(*this).FindSession(request));
+}
+
 bool SimulatedRecorder::RefuseWithoutSession(const HttpRequest& request,
                                              Responder& responder) const {
     bool refuse;
@@ -209,7 +219,14 @@ void SimulatedRecorder::DeviceInfoQuery(const HttpRequest& request, Responder& r
     std::string body;
     {
         std::lock_guard lock(m_mutex);
-        const Session* session = FindSession(request);
+        Session* session = FindSession(request);
+        if (session != nullptr) {
+            // The stream of this session uses the header layout and resolution asked for here.
+            const std::string* newHeader = request.Param("NEWHR");
+            const std::string* resolution = request.Param("RES");
+            session->newHeader = newHeader != nullptr ? std::atoi(newHeader->c_str()) : 0;
+            session->resolution = resolution != nullptr ? std::atoi(resolution->c_str()) : 0;
+        }
         bool haveLevel = false;
         for (const auto& [key, value] : m_deviceInfo) {
             body += key + "=" + value + ";";
@@ -268,6 +285,34 @@ void SimulatedRecorder::SetConfig(const HttpRequest& request, Responder& respond
         stored = option != nullptr && m_config.SetSection(*option, request.body);
     }
     responder.Reply(stored ? 200 : 400);
+}
+
+void SimulatedRecorder::Stream(const HttpRequest& request, Responder& responder) {
+    if (RefuseWithoutSession(request, responder)) return;
+    HeaderLayout layout = HeaderLayout::kFlagWord;
+    int width = 0;
+    int height = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        const Session* session = FindSession(request);
+        const int newHeader = session != nullptr ? session->newHeader : 0;
+        if (newHeader == 1) layout = HeaderLayout::kVersion1;
+        if (newHeader == 2) layout = HeaderLayout::kVersion2;
+        int videoMode = 0;
+        for (const auto& [key, value] : m_deviceInfo) {
+            if (key == "VIDEOMODE") videoMode = std::atoi(value.c_str());
+        }
+        FamilyPictureSize(m_setup.identity.productId, videoMode,
+                          session != nullptr ? session->resolution : 0, width, height);
+    }
+    m_video.Serve(responder, layout, width, height);
+}
+
+void SimulatedRecorder::SetChannel(const HttpRequest& request, Responder& responder) {
+    if (RefuseWithoutSession(request, responder)) return;
+    const std::string* channel = request.Param("CH");
+    if (channel != nullptr) m_video.SetChannel(static_cast<uint8_t>(std::atoi(channel->c_str())));
+    responder.Reply(200);
 }
 
 }  // namespace ormidon::sim

@@ -16,6 +16,7 @@
 #include "sim/ConfigStore.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/HttpServer.h"
+#include "sim/LiveVideo.h"
 
 namespace ormidon::sim {
 
@@ -39,6 +40,8 @@ class SimulatedRecorder {
     uint16_t Port() const { return m_server.Port(); }
     // Routes, scripted faults and the request log.
     HttpServer& Server() { return m_server; }
+    // The live stream: frame rate, picture size, event bits and stream faults.
+    LiveVideo& Video() { return m_video; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -69,6 +72,9 @@ class SimulatedRecorder {
     struct Session {
         std::string id;
         Account account;
+        // From the session's device-information query: "NEWHR" (0 when absent) and "RES".
+        int newHeader = 0;
+        int resolution = 0;
     };
 
     void InstallRoutes();
@@ -76,14 +82,18 @@ class SimulatedRecorder {
     void DeviceInfoQuery(const HttpRequest& request, Responder& responder);
     void GetConfig(const HttpRequest& request, Responder& responder);
     void SetConfig(const HttpRequest& request, Responder& responder);
+    void Stream(const HttpRequest& request, Responder& responder);
+    void SetChannel(const HttpRequest& request, Responder& responder);
     // The session named by the request's "Cookie"; nullptr when none matches. Locked.
     const Session* FindSession(const HttpRequest& request) const;
+    Session* FindSession(const HttpRequest& request);
     // Refuses the request (401) when sessions are checked and it has none. Locked.
     bool RefuseWithoutSession(const HttpRequest& request, Responder& responder) const;
     std::string OnlineBytes() const;
     std::string NewSessionId();
 
     HttpServer m_server;
+    LiveVideo m_video;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -1,7 +1,7 @@
 // ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
 //
 //   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
-//               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
+//               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N] [--fps N] [--size WxH]
 #include <signal.h>
 
 #include <cstdio>
@@ -19,8 +19,10 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
                  "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
-                 "                   [--max-sessions N]\n"
-                 "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n");
+                 "                   [--max-sessions N] [--fps N] [--size WxH]\n"
+                 "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
+                 "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
+                 "picture size of the product's video mode and resolution.\n");
     return 2;
 }
 
@@ -28,6 +30,13 @@ bool ParseNumber(const char* text, long low, long high, long& value) {
     char* end = nullptr;
     value = std::strtol(text, &end, 10);
     return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+// "WxH", each side 1 to 4096.
+bool ParseSize(const char* text, int& width, int& height) {
+    char end = 0;
+    return std::sscanf(text, "%dx%d%c", &width, &height, &end) == 2 && width > 0 && width <= 4096 &&
+           height > 0 && height <= 4096;
 }
 
 bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
@@ -51,6 +60,7 @@ bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
 int main(int argc, char** argv) {
     ormidon::sim::RecorderSetup setup;
     std::vector<ormidon::sim::Account> accounts;
+    ormidon::sim::VideoSetup video;
     long port = 8080;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
@@ -70,6 +80,10 @@ int main(int argc, char** argv) {
             setup.identity.hostName = value;
         } else if (option == "--max-sessions" && ParseNumber(value, 0, 1000000, number)) {
             setup.maxSessions = static_cast<std::size_t>(number);
+        } else if (option == "--fps" && ParseNumber(value, 0, 1000, number)) {
+            video.framesPerSecond = static_cast<int>(number);
+        } else if (option == "--size") {
+            if (!ParseSize(value, video.width, video.height)) return Usage();
         } else if (option == "--user") {
             ormidon::sim::Account account;
             if (!ParseAccount(value, account)) return Usage();
@@ -88,6 +102,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     ormidon::sim::SimulatedRecorder recorder(setup);
+    recorder.Video().SetSetup(video);
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
         return 1;

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <string>
+
+#include "RawHttp.h"
+#include "sim/SimulatedRecorder.h"
+
+using namespace ormidon::sim;
+using namespace std::chrono_literals;
+
+namespace {
+
+class LiveVideoTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        recorder.Video().SetSetup({.framesPerSecond = 0});
+        ASSERT_TRUE(recorder.Start());
+    }
+
+    // Logs in, asks for device information with `query` and opens the stream.
+    int OpenStream(const std::string& query) {
+        const std::string body = simtest::BodyOf(
+            simtest::Get(recorder.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
+        const std::size_t start = body.find("Session-ID=") + 11;
+        const std::string cookie = body.substr(start, body.find(';', start) - start);
+        simtest::Get(recorder.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie + query);
+        const int fd = simtest::ConnectLoopback(recorder.Port());
+        const std::string request = "GET /Getvideo.cgi?Cookie=" + cookie + " HTTP/1.1\r\n\r\n";
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        return fd;
+    }
+
+    // Reads until `count` bytes arrived, the stream closed or a second passed.
+    static std::string Read(int fd, std::size_t count) {
+        std::string bytes;
+        char buffer[65536];
+        while (bytes.size() < count) {
+            pollfd p = {fd, POLLIN, 0};
+            if (poll(&p, 1, 1000) <= 0) break;
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        return bytes;
+    }
+
+    SimulatedRecorder recorder;
+};
+
+uint32_t Le(const std::string& bytes, std::size_t offset, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | static_cast<uint8_t>(bytes[offset + i]);
+    return value;
+}
+
+void ExpectJpegOfSize(const std::string& jpeg, int width, int height) {
+    ASSERT_GE(jpeg.size(), 4u);
+    EXPECT_EQ(jpeg.substr(0, 4), "\xFF\xD8\xFF\xDB");
+    EXPECT_EQ(jpeg.substr(jpeg.size() - 2), "\xFF\xD9");
+    tjhandle handle = tjInitDecompress();
+    int w = 0;
+    int h = 0;
+    int subsampling = 0;
+    int colourspace = 0;
+    EXPECT_EQ(tjDecompressHeader3(handle, reinterpret_cast<const unsigned char*>(jpeg.data()),
+                                  jpeg.size(), &w, &h, &subsampling, &colourspace),
+              0);
+    tjDestroy(handle);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+}
+
+}  // namespace
+
+TEST_F(LiveVideoTest, EachLayoutCarriesTheFamilyPictureSize) {
+    struct Case {
+        const char* product;
+        const char* query;
+        std::size_t headerLength;
+        std::size_t lengthOffset;
+        int lengthSize;
+        int width, height;
+    };
+    // The header lengths follow from the fields the recorder sends in each layout.
+    const Case cases[] = {
+        {"P51K", "", 25, 4, 4, 640, 228},
+        {"P51K", "&NEWHR=2&RES=1", 31, 4, 4, 320, 228},
+        {"P62K", "&NEWHR=1", 27, 2, 2, 704, 240},
+        {"T18D", "&NEWHR=1&RES=2", 27, 2, 2, 160, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.product) + c.query);
+        recorder.SetIdentity({c.product, "1060", "00A0B1C2D3E4", "sim", 0});
+        const int fd = OpenStream(c.query);
+        const std::string bytes = Read(fd, 200000);
+        close(fd);
+        ASSERT_GT(bytes.size(), c.headerLength);
+        const uint32_t length = Le(bytes, c.lengthOffset, c.lengthSize);
+        ASSERT_GE(bytes.size(), c.headerLength + length);
+        ExpectJpegOfSize(bytes.substr(c.headerLength, length), c.width, c.height);
+        // The next frame starts right behind it.
+        const std::size_t next = c.headerLength + length;
+        ASSERT_GT(bytes.size(), next + c.headerLength + 4);
+        EXPECT_EQ(bytes.substr(next + c.headerLength, 4), "\xFF\xD8\xFF\xDB");
+    }
+}
+
+TEST_F(LiveVideoTest, ScriptedFaultsShapeTheNextFrame) {
+    recorder.Video().SetSetup({.framesPerSecond = 0, .width = 64, .height = 48});
+    recorder.Video().AddFault({StreamFault::Kind::kGarbage, 10});
+    int fd = OpenStream("&NEWHR=1");
+    std::string bytes = Read(fd, 5000);
+    close(fd);
+    ASSERT_TRUE(recorder.Video().WaitForActiveStreams(0, 5s));
+    ASSERT_GT(bytes.size(), 40u);
+    EXPECT_EQ(bytes.substr(0, 10), std::string(10, '\x5A'));
+    EXPECT_EQ(Le(bytes, 10, 2), 1u);  // then a version-1 header
+
+    recorder.Video().AddFault({StreamFault::Kind::kClose, 0});
+    fd = OpenStream("&NEWHR=1");
+    bytes = Read(fd, 1 << 20);
+    close(fd);
+    ASSERT_TRUE(recorder.Video().WaitForActiveStreams(0, 5s));
+    const std::size_t whole = 27 + Le(bytes, 2, 2);
+    EXPECT_EQ(bytes.size(), whole / 2);  // half a frame, then the recorder hung up
+
+    recorder.Video().SetEvents(0x0003, 0x0004, true);
+    recorder.Video().AddFault({StreamFault::Kind::kUnknownVersion, 0});
+    fd = OpenStream("&NEWHR=2");
+    bytes = Read(fd, 200);
+    close(fd);
+    ASSERT_GT(bytes.size(), 31u);
+    EXPECT_EQ(Le(bytes, 0, 2), 7u);
+    EXPECT_EQ(Le(bytes, 12, 2), 0x0004u);           // motion
+    EXPECT_EQ(Le(bytes, 14, 2), 0x0003u);           // alarm inputs
+    EXPECT_EQ(Le(bytes, 28, 2) & 0x0004, 0x0004u);  // video loss in the extension
+}
