@@ -1,0 +1,209 @@
+// Cubic resize: the cubic polynomial through four neighbours, in Newton form, first along each
+// needed source row (into single-precision line buffers), then down a window of four such rows.
+//
+// The value at fraction t of P-1, P0, P1, P2 is b * D1 + ((P-1 + d * D3) + c * D2) with
+// b = t + 1, c = t (t + 1) / 2, d = c (t - 1) / 3 and the differences D1 = P0 - P-1,
+// D2 = (P1 - P0) - D1, D3 = (P0 - 2 P1 + P2) - D2, all in double precision in this order. The
+// differences depend on the four neighbours only and the coefficients on t only, so both are
+// made once and shared: per source column and row for the differences, per destination column
+// and row for the coefficients.
+
+#include <algorithm>
+#include <array>
+
+#include "AlignedAlloc32.h"
+#include "ResizeImage.h"
+#include "ResizeJob.h"
+#include "ResizeKernels.h"
+#include "RowWindow.h"
+
+namespace ormidon::resize {
+
+namespace {
+
+struct CubicCoefficients {
+    double b;
+    double c;
+    double d;
+};
+
+CubicCoefficients CoefficientsAt(float fraction) {
+    const double t = fraction;
+    const double c = t * (t + 1.0) * 0.5;
+    return {t + 1.0, c, c * (t - 1.0) / 3.0};
+}
+
+// Newton differences of four neighbours.
+struct CubicDifferences {
+    double first;  // P-1
+    double d1;
+    double d2;
+    double d3;
+};
+
+// One axis: the base (second of the four taps, relative to the region) and the fraction of each
+// destination pixel. Near the source's edges the base moves inward so that the four taps stay
+// inside the source; the fraction then runs from -1 (first pixel) to 2 (last pixel).
+void FillCubicAxis(int count, double factor, int regionSize, int origin, int sourceSize,
+                   int* bases, float* fractions) {
+    const int lastIndex = sourceSize - origin - 1;
+    AxisWalk walk = InterpolatingAxis(factor, regionSize);
+    for (int k = 0; k < count; ++k) {
+        const double position = walk.Position();
+        const int index = std::min(SourceIndex(position), lastIndex);
+        const int absolute = origin + index;
+        if (absolute == sourceSize - 1) {
+            bases[k] = index - 2;
+            fractions[k] = 2.0f;
+        } else {
+            int base = index;
+            if (absolute == 0) {
+                base = index + 1;
+            } else if (absolute == sourceSize - 2) {
+                base = index - 1;
+            }
+            bases[k] = base;
+            fractions[k] = static_cast<float>(position - base);
+        }
+        walk.Advance();
+    }
+}
+
+// Differences of every sample of a source row, for bases firstBase .. lastBase (columns
+// relative to the region). Integer samples make the differences exact.
+void RowDifferences(const std::uint8_t* row, int firstBase, int lastBase,
+                    CubicDifferences* out) {
+    const std::uint8_t* p = row + std::ptrdiff_t{firstBase} * 3;
+    const int count = (lastBase - firstBase + 1) * 3;
+    for (int k = 0; k < count; ++k) {
+        const int pm1 = p[k - 3];
+        const int p0 = p[k];
+        const int p1 = p[k + 3];
+        const int p2 = p[k + 6];
+        const int d1 = p0 - pm1;
+        const int d2 = (p1 - p0) - d1;
+        const int d3 = (p0 - 2 * p1 + p2) - d2;
+        out[k] = {static_cast<double>(pm1), static_cast<double>(d1), static_cast<double>(d2),
+                  static_cast<double>(d3)};
+    }
+}
+
+// The per-call tables of the cubic mode.
+struct CubicTables {
+    ScratchTable<int> rowBases;
+    ScratchTable<float> rowFractions;
+    ScratchTable<int> colBases;
+    ScratchTable<float> colFractions;
+    ScratchTable<CubicCoefficients> colCoefficients;
+    ScratchTable<CubicDifferences> rowDifferences;  // one source row's columns
+    std::array<ScratchTable<float>, 4> lines;       // resampled rows base - 1 .. base + 2
+    ScratchTable<double> d1;                        // vertical differences of the window
+    ScratchTable<double> d2;
+    ScratchTable<double> d3;
+    int firstBase = 0;  // column bases span firstBase .. lastBase
+    int lastBase = 0;
+};
+
+void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
+    RowDifferences(row, tables.firstBase, tables.lastBase, tables.rowDifferences.get());
+    for (int j = 0; j < dstWidth; ++j) {
+        const CubicCoefficients& k = tables.colCoefficients[j];
+        const CubicDifferences* d =
+            &tables.rowDifferences[std::ptrdiff_t{tables.colBases[j] - tables.firstBase} * 3];
+        for (int c = 0; c < 3; ++c) {
+            out[3 * j + c] =
+                static_cast<float>(k.b * d[c].d1 + ((d[c].first + k.d * d[c].d3) + k.c * d[c].d2));
+        }
+    }
+}
+
+// Vertical differences of the four rows of the window.
+void WindowDifferences(CubicTables& tables, const std::array<float*, 4>& rows, int count) {
+    double* d1 = tables.d1.get();
+    double* d2 = tables.d2.get();
+    double* d3 = tables.d3.get();
+    const float* pm1 = rows[0];
+    const float* p0 = rows[1];
+    const float* p1 = rows[2];
+    const float* p2 = rows[3];
+    for (int k = 0; k < count; ++k) {
+        const double first = static_cast<double>(p0[k]) - pm1[k];
+        const double second = (static_cast<double>(p1[k]) - p0[k]) - first;
+        d1[k] = first;
+        d2[k] = second;
+        d3[k] = ((static_cast<double>(p0[k]) - 2.0 * p1[k]) + p2[k]) - second;
+    }
+}
+
+// One destination row from the window; d is rounded to single precision in this pass.
+void CubicRowV(std::uint8_t* dst, int count, float fraction, const CubicTables& tables,
+               const float* pm1) {
+    const double t = fraction;
+    const double b = t + 1.0;
+    const double c = t * (t + 1.0) * 0.5;
+    const double d = static_cast<float>(c * (t - 1.0) / 3.0);
+    const double* d1 = tables.d1.get();
+    const double* d2 = tables.d2.get();
+    const double* d3 = tables.d3.get();
+    for (int k = 0; k < count; ++k) {
+        const double value = b * d1[k] + ((pm1[k] + d * d3[k]) + c * d2[k]) + 1e-7;
+        // Clamping before the conversion gives the same byte as truncating and then clamping.
+        dst[k] = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
+    }
+}
+
+}  // namespace
+
+int RunCubic(const ResizeJob& job) {
+    CubicTables tables;
+    const std::ptrdiff_t lineLength = std::ptrdiff_t{job.dstWidth} * 3 + 12;
+    tables.rowBases = AllocateScratch<int>(job.dstHeight);
+    tables.rowFractions = AllocateScratch<float>(job.dstHeight);
+    tables.colBases = AllocateScratch<int>(job.dstWidth);
+    tables.colFractions = AllocateScratch<float>(job.dstWidth);
+    tables.colCoefficients = AllocateScratch<CubicCoefficients>(job.dstWidth);
+    bool allocated = tables.rowBases && tables.rowFractions && tables.colBases &&
+                     tables.colFractions && tables.colCoefficients;
+    for (auto& line : tables.lines) {
+        line = AllocateScratch<float>(lineLength);
+        allocated = allocated && line;
+    }
+    tables.d1 = AllocateScratch<double>(lineLength);
+    tables.d2 = AllocateScratch<double>(lineLength);
+    tables.d3 = AllocateScratch<double>(lineLength);
+    if (!allocated || !tables.d1 || !tables.d2 || !tables.d3) {
+        return RESIZE_ERR_NO_MEMORY;
+    }
+    FillCubicAxis(job.dstHeight, job.yFactor, job.regionHeight, job.regionY, job.srcHeight,
+                  tables.rowBases.get(), tables.rowFractions.get());
+    FillCubicAxis(job.dstWidth, job.xFactor, job.regionWidth, job.regionX, job.srcWidth,
+                  tables.colBases.get(), tables.colFractions.get());
+    // Bases only grow along an axis.
+    tables.firstBase = tables.colBases[0];
+    tables.lastBase = tables.colBases[job.dstWidth - 1];
+    for (int j = 0; j < job.dstWidth; ++j) {
+        tables.colCoefficients[j] = CoefficientsAt(tables.colFractions[j]);
+    }
+    tables.rowDifferences = AllocateScratch<CubicDifferences>(
+        std::ptrdiff_t{tables.lastBase - tables.firstBase + 1} * 3);
+    if (!tables.rowDifferences) {
+        return RESIZE_ERR_NO_MEMORY;
+    }
+
+    RowWindow<float, 4> window({tables.lines[0].get(), tables.lines[1].get(),
+                                tables.lines[2].get(), tables.lines[3].get()});
+    const int count = job.dstWidth * 3;
+    for (int i = 0; i < job.dstHeight; ++i) {
+        const bool moved = window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {
+            CubicRowH(tables, job.dstWidth, job.srcStart + row * job.srcStep, line);
+        });
+        if (moved) {
+            WindowDifferences(tables, {window.Row(0), window.Row(1), window.Row(2), window.Row(3)},
+                              count);
+        }
+        CubicRowV(job.dst + i * job.dstStep, count, tables.rowFractions[i], tables, window.Row(0));
+    }
+    return RESIZE_OK;
+}
+
+}  // namespace ormidon::resize
