@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "AlignedAlloc32.h"
 #include "ResizeImage.h"
 #include "ResizeJob.h"
@@ -73,7 +77,8 @@ bool ColumnsAreIdentity(int dstWidth, const std::ptrdiff_t* offsets, const std::
 }
 
 // The blend of two rows of whole samples. With line-buffer values of 64 * v the general blend
-// (a * 64 * lower + (16384 - a) * 64 * upper + 524288) >> 20 equals this one exactly.
+// (a * 64 * lower + (16384 - a) * 64 * upper + 524288) >> 20 equals
+// (a * lower + (16384 - a) * upper + 8192) >> 14, which is what is computed here.
 void BlendSourceRows(std::uint8_t* dst, int count, int weight, const std::uint8_t* upper,
                      const std::uint8_t* lower) {
     if (weight == 0) {
@@ -84,9 +89,32 @@ void BlendSourceRows(std::uint8_t* dst, int count, int weight, const std::uint8_
         std::memmove(dst, lower, static_cast<std::size_t>(count));
         return;
     }
+    int k = 0;
+#if defined(__SSE2__)
+    // In 16 bits: upper + floor((a * d + 8192) / 2^14) with d = lower - upper equals
+    // upper + ((floor(a * d / 2^8) + 32) >> 6), and floor(a * d / 2^8) is the high half of
+    // (128 * d) * (2 * a), both factors within 16 bits for 0 < a < 16384.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i twiceWeight = _mm_set1_epi16(static_cast<short>(2 * weight));
+    const __m128i half = _mm_set1_epi16(32);
+    for (; k + 16 <= count; k += 16) {
+        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + k));
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + k));
+        __m128i result[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i u = h == 0 ? _mm_unpacklo_epi8(up, zero) : _mm_unpackhi_epi8(up, zero);
+            const __m128i l = h == 0 ? _mm_unpacklo_epi8(low, zero) : _mm_unpackhi_epi8(low, zero);
+            const __m128i scaled = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(l, u), 7),
+                                                   twiceWeight);
+            result[h] = _mm_add_epi16(u, _mm_srai_epi16(_mm_add_epi16(scaled, half), 6));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k),
+                         _mm_packus_epi16(result[0], result[1]));
+    }
+#endif
     const std::uint32_t a = static_cast<std::uint32_t>(weight);
     const std::uint32_t b = kOne - a;
-    for (int k = 0; k < count; ++k) {
+    for (; k < count; ++k) {
         dst[k] = static_cast<std::uint8_t>((a * lower[k] + b * upper[k] + 8192) >> 14);
     }
 }
@@ -117,9 +145,30 @@ void LinearRowH_8u_C3(const std::uint8_t* row, int dstWidth, const std::ptrdiff_
 
 void LinearRowV_8u(std::uint8_t* dst, int count, int rowWeight, const std::uint16_t* upper,
                    const std::uint16_t* lower) {
+    int k = 0;
+#if defined(__SSE2__)
+    // Line-buffer values and both weights fit signed 16 bits, so pairs (lower, upper) times
+    // (a, 16384 - a) are summed exactly by one multiply-add into 32 bits.
+    const __m128i weights = _mm_set1_epi32(static_cast<int>(
+        static_cast<std::uint32_t>(rowWeight) | (static_cast<std::uint32_t>(kOne - rowWeight) << 16)));
+    const __m128i rounding = _mm_set1_epi32(524288);
+    for (; k + 16 <= count; k += 16) {
+        __m128i words[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + k + 8 * h));
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + k + 8 * h));
+            const __m128i first = _mm_srai_epi32(
+                _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(low, up), weights), rounding), 20);
+            const __m128i second = _mm_srai_epi32(
+                _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(low, up), weights), rounding), 20);
+            words[h] = _mm_packs_epi32(first, second);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), _mm_packus_epi16(words[0], words[1]));
+    }
+#endif
     const std::uint32_t a = static_cast<std::uint32_t>(rowWeight);
     const std::uint32_t b = kOne - a;
-    for (int k = 0; k < count; ++k) {
+    for (; k < count; ++k) {
         dst[k] = static_cast<std::uint8_t>((a * lower[k] + b * upper[k] + 524288) >> 20);
     }
 }

@@ -24,13 +24,26 @@ std::uint8_t MeanByte(double boxSum, double area) {
 }
 
 // Adds rowCount consecutive source rows, n pixels each, into integer accumulators.
+template <typename Sum>
 void SuperSampleRowSum_8u_C3(const std::uint8_t* src, std::ptrdiff_t srcStep, int n,
-                             int rowCount, std::uint32_t* acc) {
+                             int rowCount, Sum* acc) {
     const int count = n * 3;
-    for (int r = 0; r < rowCount; ++r) {
+    int r = 0;
+    // Cleared accumulators plus the first two rows, in one pass.
+    if (rowCount >= 2) {
+        const std::uint8_t* first = src;
+        const std::uint8_t* second = src + srcStep;
+        for (int k = 0; k < count; ++k) {
+            acc[k] = static_cast<Sum>(first[k] + second[k]);
+        }
+        r = 2;
+    } else {
+        std::fill(acc, acc + count, Sum{0});
+    }
+    for (; r < rowCount; ++r) {
         const std::uint8_t* row = src + r * srcStep;
         for (int k = 0; k < count; ++k) {
-            acc[k] += row[k];
+            acc[k] = static_cast<Sum>(acc[k] + row[k]);
         }
     }
 }
@@ -42,24 +55,110 @@ struct SuperSamplePlan {
     double area = 0.0;
 };
 
-// Whole boxes in both directions with sums that fit 32 bits.
-void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, std::uint32_t* acc,
-                     const std::uint8_t* meanTable) {
+template <typename Sum, typename ToByte>
+void ForEachSample(const Sum* sums, std::ptrdiff_t pixelStride, int pixels, std::uint8_t* out,
+                   ToByte toByte) {
+    for (int j = 0; j < pixels; ++j) {
+        const Sum* sum = sums + j * pixelStride;
+        out[3 * j] = toByte(sum[0]);
+        out[3 * j + 1] = toByte(sum[1]);
+        out[3 * j + 2] = toByte(sum[2]);
+    }
+}
+
+// Turns integer box sums into destination bytes.
+class IntegerMean {
+public:
+    IntegerMean(double area, const std::uint8_t* table) : area_(area), table_(table) {
+        // An area of 2^-k makes sum * area + 0.5 exact: the byte is then (sum + 2^(k-1)) >> k.
+        int exponent = 0;
+        const double mantissa = std::frexp(area, &exponent);
+        shift_ = mantissa == 0.5 && exponent <= 0 && exponent > -31 ? 1 - exponent : -1;
+    }
+
+    // Writes pixels destination pixels from the box sums of pixel j at sums + j * pixelStride.
+    bool ByShift() const { return shift_ > 0; }
+
+    // Converts count sums in a row, by shift only.
+    template <typename Sum>
+    void ConvertByShift(const Sum* sums, int count, std::uint8_t* out) const {
+        const unsigned half = 1u << (shift_ - 1);
+        const unsigned shift = static_cast<unsigned>(shift_);
+        for (int k = 0; k < count; ++k) {
+            out[k] = static_cast<std::uint8_t>((sums[k] + half) >> shift);
+        }
+    }
+
+    template <typename Sum>
+    void Convert(const Sum* sums, std::ptrdiff_t pixelStride, int pixels,
+                 std::uint8_t* out) const {
+        if (shift_ > 0) {
+            const std::uint64_t half = std::uint64_t{1} << (shift_ - 1);
+            ForEachSample(sums, pixelStride, pixels, out, [&](std::uint32_t sum) {
+                return static_cast<std::uint8_t>((sum + half) >> shift_);
+            });
+        } else if (table_ != nullptr) {
+            ForEachSample(sums, pixelStride, pixels, out,
+                          [&](std::uint32_t sum) { return table_[sum]; });
+        } else {
+            ForEachSample(sums, pixelStride, pixels, out,
+                          [&](std::uint32_t sum) { return MeanByte(sum, area_); });
+        }
+    }
+
+private:
+    double area_;
+    const std::uint8_t* table_;
+    int shift_;
+};
+
+// Whole boxes in both directions with sums that fit 32 bits (Sum is 32 bits wide, or 16 bits
+// when every box sum fits them: the sums are the same, the work half).
+template <typename Sum>
+void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc, Sum* boxSums,
+                     std::uint8_t* bytes, const IntegerMean& mean) {
     const int count = plan.n * 3;
     const std::ptrdiff_t last = std::ptrdiff_t{plan.n - 1} * 3;
+    // Boxes that all lie inside the accumulated columns, one after the other, are summed by
+    // adding shifted copies of the accumulator row.
+    const BoxSpan& lastBox = plan.cols[job.dstWidth - 1];
+    const int boxWidth = plan.cols[0].wholeEnd - plan.cols[0].wholeBegin;
+    const bool regular = lastBox.extra == 0.0 && plan.cols[0].wholeBegin == 0 &&
+                         lastBox.wholeEnd == std::int64_t{job.dstWidth} * boxWidth;
+    const int boxSumCount = regular ? 3 * ((job.dstWidth - 1) * boxWidth + 1) : 0;
     for (int i = 0; i < job.dstHeight; ++i) {
         const BoxSpan& rows = plan.rows[i];
-        std::fill(acc, acc + count, 0u);
         SuperSampleRowSum_8u_C3(job.srcStart + rows.wholeBegin * job.srcStep, job.srcStep,
                                 plan.n, rows.wholeEnd - rows.wholeBegin, acc);
         if (rows.extra > 0.0) {
             const auto times = static_cast<std::uint32_t>(rows.extra);
             const std::uint8_t* row = job.srcStart + (job.regionHeight - 1) * job.srcStep;
             for (int k = 0; k < count; ++k) {
-                acc[k] += row[k] * times;
+                acc[k] = static_cast<Sum>(acc[k] + row[k] * times);
             }
         }
         std::uint8_t* out = job.dst + i * job.dstStep;
+        if (regular) {
+            // boxSums[k] = acc[k] + acc[k + 3] + ... ; box j starts at k = 3 * j * boxWidth.
+            std::copy(acc, acc + boxSumCount, boxSums);
+            for (int t = 1; t < boxWidth; ++t) {
+                const Sum* shifted = acc + 3 * t;
+                for (int k = 0; k < boxSumCount; ++k) {
+                    boxSums[k] = static_cast<Sum>(boxSums[k] + shifted[k]);
+                }
+            }
+            if (mean.ByShift() && boxWidth == 2) {
+                // Halving: convert every sum, then keep the first pixel of each pair.
+                mean.ConvertByShift(boxSums, boxSumCount, bytes);
+                for (int j = 0; j + 1 < job.dstWidth; ++j) {
+                    std::memcpy(out + 3 * j, bytes + 6 * j, 4);  // the fourth byte is rewritten
+                }
+                std::memcpy(out + 3 * (job.dstWidth - 1), bytes + 6 * (job.dstWidth - 1), 3);
+            } else {
+                mean.Convert(boxSums, std::ptrdiff_t{3} * boxWidth, job.dstWidth, out);
+            }
+            continue;
+        }
         for (int j = 0; j < job.dstWidth; ++j) {
             const BoxSpan& cols = plan.cols[j];
             const auto times = static_cast<std::uint32_t>(cols.extra);
@@ -68,10 +167,10 @@ void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, std::uin
                 for (int x = cols.wholeBegin; x < cols.wholeEnd; ++x) {
                     sum += acc[3 * x + c];
                 }
-                out[3 * j + c] =
-                    meanTable != nullptr ? meanTable[sum] : MeanByte(sum, plan.area);
+                boxSums[3 * j + c] = static_cast<Sum>(sum);
             }
         }
+        mean.Convert(boxSums, 3, job.dstWidth, out);
     }
 }
 
@@ -131,6 +230,19 @@ void RunFloatBoxes(const ResizeJob& job, const SuperSamplePlan& plan, float* acc
     }
 }
 
+template <typename Sum>
+int RunIntegerBoxesWith(const ResizeJob& job, const SuperSamplePlan& plan, std::ptrdiff_t count,
+                        const IntegerMean& mean) {
+    auto acc = AllocateScratch<Sum>(count);
+    auto boxSums = AllocateScratch<Sum>(count);
+    auto bytes = AllocateScratch<std::uint8_t>(count);
+    if (!acc || !boxSums || !bytes) {
+        return RESIZE_ERR_NO_MEMORY;
+    }
+    RunIntegerBoxes(job, plan, acc.get(), boxSums.get(), bytes.get(), mean);
+    return RESIZE_OK;
+}
+
 }  // namespace
 
 int RunSuperSample(const ResizeJob& job) {
@@ -152,29 +264,36 @@ int RunSuperSample(const ResizeJob& job) {
 
     plan.rows = AllocateScratch<BoxSpan>(job.dstHeight);
     plan.cols = AllocateScratch<BoxSpan>(job.dstWidth);
-    const std::ptrdiff_t accCount = std::ptrdiff_t{plan.n} * 3;
-    auto intAcc = integer ? AllocateScratch<std::uint32_t>(accCount) : ScratchTable<std::uint32_t>();
-    auto floatAcc = integer ? ScratchTable<float>() : AllocateScratch<float>(accCount);
-    auto meanTable = meanByTable ? AllocateScratch<std::uint8_t>(
-                                       static_cast<std::ptrdiff_t>(largestSum) + 1)
-                                 : ScratchTable<std::uint8_t>();
-    if (!plan.rows || !plan.cols || (integer ? !intAcc : !floatAcc) ||
-        (meanByTable && !meanTable)) {
+    if (!plan.rows || !plan.cols) {
         return RESIZE_ERR_NO_MEMORY;
     }
     FillBoxSpans(yInv, job.dstHeight, job.regionHeight - 1, plan.rows.get());
     FillBoxSpans(xInv, job.dstWidth, plan.n - 1, plan.cols.get());
+    const std::ptrdiff_t accCount = std::ptrdiff_t{plan.n} * 3;
     if (integer) {
+        auto meanTable = meanByTable ? AllocateScratch<std::uint8_t>(
+                                           static_cast<std::ptrdiff_t>(largestSum) + 1)
+                                     : ScratchTable<std::uint8_t>();
+        if (meanByTable && !meanTable) {
+            return RESIZE_ERR_NO_MEMORY;
+        }
         if (meanByTable) {
             const auto sums = static_cast<std::ptrdiff_t>(largestSum);
             for (std::ptrdiff_t s = 0; s <= sums; ++s) {
                 meanTable[s] = MeanByte(static_cast<double>(s), plan.area);
             }
         }
-        RunIntegerBoxes(job, plan, intAcc.get(), meanTable.get());
-    } else {
-        RunFloatBoxes(job, plan, floatAcc.get());
+        const IntegerMean mean(plan.area, meanTable.get());
+        if (largestSum <= 65535.0) {
+            return RunIntegerBoxesWith<std::uint16_t>(job, plan, accCount, mean);
+        }
+        return RunIntegerBoxesWith<std::uint32_t>(job, plan, accCount, mean);
     }
+    auto floatAcc = AllocateScratch<float>(accCount);
+    if (!floatAcc) {
+        return RESIZE_ERR_NO_MEMORY;
+    }
+    RunFloatBoxes(job, plan, floatAcc.get());
     return RESIZE_OK;
 }
 
