@@ -97,9 +97,6 @@ struct CubicTables {
     ScratchTable<CubicCoefficients> colCoefficients;
     ScratchTable<CubicDifferences> rowDifferences;  // one source row's columns
     std::array<ScratchTable<float>, 4> lines;       // resampled rows base - 1 .. base + 2
-    ScratchTable<double> d1;                        // vertical differences of the window
-    ScratchTable<double> d2;
-    ScratchTable<double> d3;
     int firstBase = 0;  // column bases span firstBase .. lastBase
     int lastBase = 0;
 };
@@ -117,36 +114,21 @@ void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row,
     }
 }
 
-// Vertical differences of the four rows of the window.
-void WindowDifferences(CubicTables& tables, const std::array<float*, 4>& rows, int count) {
-    double* d1 = tables.d1.get();
-    double* d2 = tables.d2.get();
-    double* d3 = tables.d3.get();
-    const float* pm1 = rows[0];
-    const float* p0 = rows[1];
-    const float* p1 = rows[2];
-    const float* p2 = rows[3];
-    for (int k = 0; k < count; ++k) {
-        const double first = static_cast<double>(p0[k]) - pm1[k];
-        const double second = (static_cast<double>(p1[k]) - p0[k]) - first;
-        d1[k] = first;
-        d2[k] = second;
-        d3[k] = ((static_cast<double>(p0[k]) - 2.0 * p1[k]) + p2[k]) - second;
-    }
-}
-
-// One destination row from the window; d is rounded to single precision in this pass.
-void CubicRowV(std::uint8_t* dst, int count, float fraction, const CubicTables& tables,
-               const float* pm1) {
+// One destination row from the window of four resampled rows; d is rounded to single precision
+// in this pass.
+ORMIDON_RESIZE_WIDE_VECTORS
+void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
+               const float* p1, const float* p2) {
     const double t = fraction;
     const double b = t + 1.0;
     const double c = t * (t + 1.0) * 0.5;
     const double d = static_cast<float>(c * (t - 1.0) / 3.0);
-    const double* d1 = tables.d1.get();
-    const double* d2 = tables.d2.get();
-    const double* d3 = tables.d3.get();
     for (int k = 0; k < count; ++k) {
-        const double value = b * d1[k] + ((pm1[k] + d * d3[k]) + c * d2[k]) + 1e-7;
+        const double first = pm1[k];
+        const double d1 = static_cast<double>(p0[k]) - first;
+        const double d2 = (static_cast<double>(p1[k]) - p0[k]) - d1;
+        const double d3 = ((static_cast<double>(p0[k]) - 2.0 * p1[k]) + p2[k]) - d2;
+        const double value = b * d1 + ((first + d * d3) + c * d2) + 1e-7;
         // Clamping before the conversion gives the same byte as truncating and then clamping.
         dst[k] = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
     }
@@ -168,10 +150,7 @@ int RunCubic(const ResizeJob& job) {
         line = AllocateScratch<float>(lineLength);
         allocated = allocated && line;
     }
-    tables.d1 = AllocateScratch<double>(lineLength);
-    tables.d2 = AllocateScratch<double>(lineLength);
-    tables.d3 = AllocateScratch<double>(lineLength);
-    if (!allocated || !tables.d1 || !tables.d2 || !tables.d3) {
+    if (!allocated) {
         return RESIZE_ERR_NO_MEMORY;
     }
     FillCubicAxis(job.dstHeight, job.yFactor, job.regionHeight, job.regionY, job.srcHeight,
@@ -194,14 +173,11 @@ int RunCubic(const ResizeJob& job) {
                                 tables.lines[2].get(), tables.lines[3].get()});
     const int count = job.dstWidth * 3;
     for (int i = 0; i < job.dstHeight; ++i) {
-        const bool moved = window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {
+        window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {
             CubicRowH(tables, job.dstWidth, job.srcStart + row * job.srcStep, line);
         });
-        if (moved) {
-            WindowDifferences(tables, {window.Row(0), window.Row(1), window.Row(2), window.Row(3)},
-                              count);
-        }
-        CubicRowV(job.dst + i * job.dstStep, count, tables.rowFractions[i], tables, window.Row(0));
+        CubicRowV(job.dst + i * job.dstStep, count, tables.rowFractions[i], window.Row(0),
+                  window.Row(1), window.Row(2), window.Row(3));
     }
     return RESIZE_OK;
 }

@@ -71,6 +71,7 @@ void LanczosRowH(const std::uint8_t* row, int dstWidth, const std::ptrdiff_t* ta
 }
 
 // Vertical pass: one destination row from the six rows of the window.
+ORMIDON_RESIZE_WIDE_VECTORS
 void LanczosRowV(std::uint8_t* dst, int count, const float* weights,
                  const std::array<const float*, kTaps>& rows) {
     const double w0 = weights[0];

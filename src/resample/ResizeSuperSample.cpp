@@ -25,7 +25,7 @@ std::uint8_t MeanByte(double boxSum, double area) {
 
 // Adds rowCount consecutive source rows, n pixels each, into integer accumulators.
 template <typename Sum>
-void SuperSampleRowSum_8u_C3(const std::uint8_t* src, std::ptrdiff_t srcStep, int n,
+ORMIDON_RESIZE_WIDE_VECTORS void SuperSampleRowSum_8u_C3(const std::uint8_t* src, std::ptrdiff_t srcStep, int n,
                              int rowCount, Sum* acc) {
     const int count = n * 3;
     int r = 0;
@@ -81,7 +81,7 @@ public:
 
     // Converts count sums in a row, by shift only.
     template <typename Sum>
-    void ConvertByShift(const Sum* sums, int count, std::uint8_t* out) const {
+    ORMIDON_RESIZE_WIDE_VECTORS void ConvertByShift(const Sum* sums, int count, std::uint8_t* out) const {
         const unsigned half = 1u << (shift_ - 1);
         const unsigned shift = static_cast<unsigned>(shift_);
         for (int k = 0; k < count; ++k) {
@@ -115,7 +115,7 @@ private:
 // Whole boxes in both directions with sums that fit 32 bits (Sum is 32 bits wide, or 16 bits
 // when every box sum fits them: the sums are the same, the work half).
 template <typename Sum>
-void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc, Sum* boxSums,
+ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc, Sum* boxSums,
                      std::uint8_t* bytes, const IntegerMean& mean) {
     const int count = plan.n * 3;
     const std::ptrdiff_t last = std::ptrdiff_t{plan.n - 1} * 3;
@@ -140,20 +140,28 @@ void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc
         std::uint8_t* out = job.dst + i * job.dstStep;
         if (regular) {
             // boxSums[k] = acc[k] + acc[k + 3] + ... ; box j starts at k = 3 * j * boxWidth.
-            std::copy(acc, acc + boxSumCount, boxSums);
-            for (int t = 1; t < boxWidth; ++t) {
+            if (boxWidth == 1) {
+                std::copy(acc, acc + boxSumCount, boxSums);
+            } else {
+                const Sum* next = acc + 3;
+                for (int k = 0; k < boxSumCount; ++k) {
+                    boxSums[k] = static_cast<Sum>(acc[k] + next[k]);
+                }
+            }
+            for (int t = 2; t < boxWidth; ++t) {
                 const Sum* shifted = acc + 3 * t;
                 for (int k = 0; k < boxSumCount; ++k) {
                     boxSums[k] = static_cast<Sum>(boxSums[k] + shifted[k]);
                 }
             }
-            if (mean.ByShift() && boxWidth == 2) {
-                // Halving: convert every sum, then keep the first pixel of each pair.
+            if (mean.ByShift()) {
+                // Convert every sum, then keep the first pixel of each box.
                 mean.ConvertByShift(boxSums, boxSumCount, bytes);
+                const std::ptrdiff_t boxStep = std::ptrdiff_t{3} * boxWidth;
                 for (int j = 0; j + 1 < job.dstWidth; ++j) {
-                    std::memcpy(out + 3 * j, bytes + 6 * j, 4);  // the fourth byte is rewritten
+                    std::memcpy(out + 3 * j, bytes + j * boxStep, 4);  // the fourth is rewritten
                 }
-                std::memcpy(out + 3 * (job.dstWidth - 1), bytes + 6 * (job.dstWidth - 1), 3);
+                std::memcpy(out + 3 * (job.dstWidth - 1), bytes + (job.dstWidth - 1) * boxStep, 3);
             } else {
                 mean.Convert(boxSums, std::ptrdiff_t{3} * boxWidth, job.dstWidth, out);
             }
@@ -175,6 +183,7 @@ void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc
 }
 
 // acc = acc + sample * weight, in double precision, kept in single precision.
+ORMIDON_RESIZE_WIDE_VECTORS
 void AddWeightedRow(float* acc, const std::uint8_t* row, int count, double weight) {
     for (int k = 0; k < count; ++k) {
         acc[k] = static_cast<float>(acc[k] + row[k] * weight);
@@ -183,6 +192,7 @@ void AddWeightedRow(float* acc, const std::uint8_t* row, int count, double weigh
 
 // acc = acc + sample in double precision, kept in single precision. Rounding the double sum of
 // a float and a byte to float gives the single-precision sum, so that is what is computed.
+ORMIDON_RESIZE_WIDE_VECTORS
 void AddWholeRow(float* acc, const std::uint8_t* row, int count) {
     for (int k = 0; k < count; ++k) {
         acc[k] += static_cast<float>(row[k]);
