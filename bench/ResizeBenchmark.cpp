@@ -66,9 +66,8 @@ void BM_Ours(benchmark::State& state, const ResizeCase& c) {
     const double yFactor = c.lineDoubling ? 2.0 : static_cast<double>(c.dstH) / c.srcH;
     for (auto _ : state) {
         const int status = ResizeImage(src.data, {c.srcW, c.srcH}, static_cast<int>(src.step),
-                                       {0, 0, c.srcW, c.srcH}, dst.data,
-                                       static_cast<int>(dst.step), {c.dstW, c.dstH}, xFactor,
-                                       yFactor, c.interpolation);
+                                       {0, 0, c.srcW, c.srcH}, dst.data, static_cast<int>(dst.step),
+                                       {c.dstW, c.dstH}, xFactor, yFactor, c.interpolation);
         benchmark::DoNotOptimize(status);
         benchmark::ClobberMemory();
     }
@@ -86,7 +85,7 @@ void BM_OpenCv(benchmark::State& state, const ResizeCase& c) {
 
 // Collects the median time of every benchmark besides the usual console output.
 class MedianCollector : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
@@ -100,7 +99,7 @@ public:
         return found == medians_.end() ? 0.0 : found->second;
     }
 
-private:
+  private:
     std::map<std::string, double> medians_;
 };
 

@@ -14,7 +14,9 @@ thread_local int allocationsBeforeFailure = -1;
 
 }  // namespace
 
-void ormidon::FailAlignedAllocAfterForTesting(int successes) { allocationsBeforeFailure = successes; }
+void ormidon::FailAlignedAllocAfterForTesting(int successes) {
+    allocationsBeforeFailure = successes;
+}
 
 void* AlignedAlloc32(std::ptrdiff_t byteCount) {
     if (byteCount <= 0 || byteCount > PTRDIFF_MAX - kAlignment - kHeaderSize) {

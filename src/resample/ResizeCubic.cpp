@@ -44,8 +44,8 @@ struct CubicDifferences {
 // One axis: the base (second of the four taps, relative to the region) and the fraction of each
 // destination pixel. Near the source's edges the base moves inward so that the four taps stay
 // inside the source; the fraction then runs from -1 (first pixel) to 2 (last pixel).
-void FillCubicAxis(int count, double factor, int regionSize, int origin, int sourceSize,
-                   int* bases, float* fractions) {
+void FillCubicAxis(int count, double factor, int regionSize, int origin, int sourceSize, int* bases,
+                   float* fractions) {
     const int lastIndex = sourceSize - origin - 1;
     AxisWalk walk = InterpolatingAxis(factor, regionSize);
     for (int k = 0; k < count; ++k) {
@@ -71,8 +71,7 @@ void FillCubicAxis(int count, double factor, int regionSize, int origin, int sou
 
 // Differences of every sample of a source row, for bases firstBase .. lastBase (columns
 // relative to the region). Integer samples make the differences exact.
-void RowDifferences(const std::uint8_t* row, int firstBase, int lastBase,
-                    CubicDifferences* out) {
+void RowDifferences(const std::uint8_t* row, int firstBase, int lastBase, CubicDifferences* out) {
     const std::uint8_t* p = row + std::ptrdiff_t{firstBase} * 3;
     const int count = (lastBase - firstBase + 1) * 3;
     for (int k = 0; k < count; ++k) {
@@ -97,7 +96,7 @@ struct CubicTables {
     ScratchTable<CubicCoefficients> colCoefficients;
     ScratchTable<CubicDifferences> rowDifferences;  // one source row's columns
     std::array<ScratchTable<float>, 4> lines;       // resampled rows base - 1 .. base + 2
-    int firstBase = 0;  // column bases span firstBase .. lastBase
+    int firstBase = 0;                              // column bases span firstBase .. lastBase
     int lastBase = 0;
 };
 
@@ -169,8 +168,8 @@ int RunCubic(const ResizeJob& job) {
         return RESIZE_ERR_NO_MEMORY;
     }
 
-    RowWindow<float, 4> window({tables.lines[0].get(), tables.lines[1].get(),
-                                tables.lines[2].get(), tables.lines[3].get()});
+    RowWindow<float, 4> window({tables.lines[0].get(), tables.lines[1].get(), tables.lines[2].get(),
+                                tables.lines[3].get()});
     const int count = job.dstWidth * 3;
     for (int i = 0; i < job.dstHeight; ++i) {
         window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {

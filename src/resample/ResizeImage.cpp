@@ -90,8 +90,8 @@ int ResizeImage(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, ImageR
                 std::uint8_t* pDst, int dstStep, ImageSize dstRoiSize, double xFactor,
                 double yFactor, int interpolation) {
     if (interpolation == RESIZE_SUPERSAMPLE && xFactor <= 1.0 && yFactor <= 1.0) {
-        return ResizeSuperSample(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
-                                 xFactor, yFactor, interpolation);
+        return ResizeSuperSample(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor,
+                                 yFactor, interpolation);
     }
     return ResizeGeneral(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor,
                          yFactor, interpolation);
@@ -100,8 +100,8 @@ int ResizeImage(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, ImageR
 int ResizeGeneral(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, ImageRect srcRoi,
                   std::uint8_t* pDst, int dstStep, ImageSize dstRoiSize, double xFactor,
                   double yFactor, int interpolation) {
-    const int status = CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
-                                      xFactor, yFactor);
+    const int status =
+        CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor);
     if (status != RESIZE_OK) {
         return status;
     }
@@ -109,8 +109,8 @@ int ResizeGeneral(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, Imag
         interpolation != RESIZE_CUBIC && interpolation != RESIZE_LANCZOS) {
         return RESIZE_ERR_INTERPOLATION;
     }
-    const ResizeJob job = MakeJob(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
-                                  xFactor, yFactor);
+    const ResizeJob job =
+        MakeJob(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor);
     switch (DowngradeInterpolation(interpolation, srcSize)) {
         case RESIZE_LINEAR:
             return ormidon::resize::RunLinear(job);
@@ -131,11 +131,11 @@ int ResizeSuperSample(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, 
         return ResizeGeneral(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor,
                              yFactor, interpolation);
     }
-    const int status = CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
-                                      xFactor, yFactor);
+    const int status =
+        CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor);
     if (status != RESIZE_OK) {
         return status;
     }
-    return ormidon::resize::RunSuperSample(MakeJob(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                                                   dstRoiSize, xFactor, yFactor));
+    return ormidon::resize::RunSuperSample(
+        MakeJob(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor));
 }

@@ -56,12 +56,12 @@ struct ResizeJob {
 // double precision). The additions are kept, not replaced by k * step, because the results
 // depend on the rounding of each sum.
 class AxisWalk {
-public:
+  public:
     AxisWalk(double start, double step) : position_(start), step_(step) {}
     double Position() const { return position_; }
     void Advance() { position_ += step_; }
 
-private:
+  private:
     double position_;
     double step_;
 };

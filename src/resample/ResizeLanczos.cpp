@@ -142,8 +142,8 @@ int RunLanczos(const ResizeJob& job) {
     FillColumnTaps(job, tables.colIndices.get(), tables.colTaps.get());
 
     // The image's first pixel: taps are clamped in absolute rows and columns.
-    const std::uint8_t* image = job.srcStart - job.regionY * job.srcStep -
-                                static_cast<std::ptrdiff_t>(job.regionX) * 3;
+    const std::uint8_t* image =
+        job.srcStart - job.regionY * job.srcStep - static_cast<std::ptrdiff_t>(job.regionX) * 3;
     RowWindow<float, kTaps> window({tables.lines[0].get(), tables.lines[1].get(),
                                     tables.lines[2].get(), tables.lines[3].get(),
                                     tables.lines[4].get(), tables.lines[5].get()});

@@ -104,8 +104,8 @@ void BlendSourceRows(std::uint8_t* dst, int count, int weight, const std::uint8_
         for (int h = 0; h < 2; ++h) {
             const __m128i u = h == 0 ? _mm_unpacklo_epi8(up, zero) : _mm_unpackhi_epi8(up, zero);
             const __m128i l = h == 0 ? _mm_unpacklo_epi8(low, zero) : _mm_unpackhi_epi8(low, zero);
-            const __m128i scaled = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(l, u), 7),
-                                                   twiceWeight);
+            const __m128i scaled =
+                _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(l, u), 7), twiceWeight);
             result[h] = _mm_add_epi16(u, _mm_srai_epi16(_mm_add_epi16(scaled, half), 6));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k),
@@ -138,7 +138,8 @@ void LinearRowH_8u_C3(const std::uint8_t* row, int dstWidth, const std::ptrdiff_
         const std::uint32_t w0 = colWeights[2 * j];
         const std::uint32_t w1 = colWeights[2 * j + 1];
         for (int c = 0; c < 3; ++c) {
-            out[3 * j + c] = static_cast<std::uint16_t>((left[3 + c] * w1 + left[c] * w0 + 128) >> 8);
+            out[3 * j + c] =
+                static_cast<std::uint16_t>((left[3 + c] * w1 + left[c] * w0 + 128) >> 8);
         }
     }
 }
@@ -149,14 +150,16 @@ void LinearRowV_8u(std::uint8_t* dst, int count, int rowWeight, const std::uint1
 #if defined(__SSE2__)
     // Line-buffer values and both weights fit signed 16 bits, so pairs (lower, upper) times
     // (a, 16384 - a) are summed exactly by one multiply-add into 32 bits.
-    const __m128i weights = _mm_set1_epi32(static_cast<int>(
-        static_cast<std::uint32_t>(rowWeight) | (static_cast<std::uint32_t>(kOne - rowWeight) << 16)));
+    const __m128i weights =
+        _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(rowWeight) |
+                                        (static_cast<std::uint32_t>(kOne - rowWeight) << 16)));
     const __m128i rounding = _mm_set1_epi32(524288);
     for (; k + 16 <= count; k += 16) {
         __m128i words[2];
         for (int h = 0; h < 2; ++h) {
             const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + k + 8 * h));
-            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + k + 8 * h));
+            const __m128i low =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + k + 8 * h));
             const __m128i first = _mm_srai_epi32(
                 _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(low, up), weights), rounding), 20);
             const __m128i second = _mm_srai_epi32(

@@ -62,16 +62,14 @@ int RunNearest(const ResizeJob& job) {
     if (!rowOffsets || !colOffsets) {
         return RESIZE_ERR_NO_MEMORY;
     }
-    FillNearestOffsets(rowOffsets.get(), job.dstHeight, job.yFactor, job.regionHeight,
-                       job.srcStep);
+    FillNearestOffsets(rowOffsets.get(), job.dstHeight, job.yFactor, job.regionHeight, job.srcStep);
     FillNearestOffsets(colOffsets.get(), job.dstWidth, job.xFactor, job.regionWidth, 3);
 
     // Four-byte copies are safe while the source pixel is not the last of its row and the
     // destination pixel not the last of the row; offsets only grow, so these columns come first.
     const std::ptrdiff_t lastSourceColumn = std::ptrdiff_t{job.srcWidth - job.regionX - 1} * 3;
     int wideCopyColumns = 0;
-    while (wideCopyColumns < job.dstWidth - 1 &&
-           colOffsets[wideCopyColumns] < lastSourceColumn) {
+    while (wideCopyColumns < job.dstWidth - 1 && colOffsets[wideCopyColumns] < lastSourceColumn) {
         ++wideCopyColumns;
     }
     ResizeNearest_8u_C3(job.srcStart, job.dst, job.dstStep, job.dstWidth, job.dstHeight,

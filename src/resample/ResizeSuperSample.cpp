@@ -25,8 +25,9 @@ std::uint8_t MeanByte(double boxSum, double area) {
 
 // Adds rowCount consecutive source rows, n pixels each, into integer accumulators.
 template <typename Sum>
-ORMIDON_RESIZE_WIDE_VECTORS void SuperSampleRowSum_8u_C3(const std::uint8_t* src, std::ptrdiff_t srcStep, int n,
-                             int rowCount, Sum* acc) {
+ORMIDON_RESIZE_WIDE_VECTORS void SuperSampleRowSum_8u_C3(const std::uint8_t* src,
+                                                         std::ptrdiff_t srcStep, int n,
+                                                         int rowCount, Sum* acc) {
     const int count = n * 3;
     int r = 0;
     // Cleared accumulators plus the first two rows, in one pass.
@@ -68,7 +69,7 @@ void ForEachSample(const Sum* sums, std::ptrdiff_t pixelStride, int pixels, std:
 
 // Turns integer box sums into destination bytes.
 class IntegerMean {
-public:
+  public:
     IntegerMean(double area, const std::uint8_t* table) : area_(area), table_(table) {
         // An area of 2^-k makes sum * area + 0.5 exact: the byte is then (sum + 2^(k-1)) >> k.
         int exponent = 0;
@@ -81,7 +82,8 @@ public:
 
     // Converts count sums in a row, by shift only.
     template <typename Sum>
-    ORMIDON_RESIZE_WIDE_VECTORS void ConvertByShift(const Sum* sums, int count, std::uint8_t* out) const {
+    ORMIDON_RESIZE_WIDE_VECTORS void ConvertByShift(const Sum* sums, int count,
+                                                    std::uint8_t* out) const {
         const unsigned half = 1u << (shift_ - 1);
         const unsigned shift = static_cast<unsigned>(shift_);
         for (int k = 0; k < count; ++k) {
@@ -90,8 +92,7 @@ public:
     }
 
     template <typename Sum>
-    void Convert(const Sum* sums, std::ptrdiff_t pixelStride, int pixels,
-                 std::uint8_t* out) const {
+    void Convert(const Sum* sums, std::ptrdiff_t pixelStride, int pixels, std::uint8_t* out) const {
         if (shift_ > 0) {
             const std::uint64_t half = std::uint64_t{1} << (shift_ - 1);
             ForEachSample(sums, pixelStride, pixels, out, [&](std::uint32_t sum) {
@@ -106,7 +107,7 @@ public:
         }
     }
 
-private:
+  private:
     double area_;
     const std::uint8_t* table_;
     int shift_;
@@ -115,8 +116,9 @@ private:
 // Whole boxes in both directions with sums that fit 32 bits (Sum is 32 bits wide, or 16 bits
 // when every box sum fits them: the sums are the same, the work half).
 template <typename Sum>
-ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc, Sum* boxSums,
-                     std::uint8_t* bytes, const IntegerMean& mean) {
+ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan,
+                                                 Sum* acc, Sum* boxSums, std::uint8_t* bytes,
+                                                 const IntegerMean& mean) {
     const int count = plan.n * 3;
     const std::ptrdiff_t last = std::ptrdiff_t{plan.n - 1} * 3;
     // Boxes that all lie inside the accumulated columns, one after the other, are summed by
@@ -128,8 +130,8 @@ ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const Sup
     const int boxSumCount = regular ? 3 * ((job.dstWidth - 1) * boxWidth + 1) : 0;
     for (int i = 0; i < job.dstHeight; ++i) {
         const BoxSpan& rows = plan.rows[i];
-        SuperSampleRowSum_8u_C3(job.srcStart + rows.wholeBegin * job.srcStep, job.srcStep,
-                                plan.n, rows.wholeEnd - rows.wholeBegin, acc);
+        SuperSampleRowSum_8u_C3(job.srcStart + rows.wholeBegin * job.srcStep, job.srcStep, plan.n,
+                                rows.wholeEnd - rows.wholeBegin, acc);
         if (rows.extra > 0.0) {
             const auto times = static_cast<std::uint32_t>(rows.extra);
             const std::uint8_t* row = job.srcStart + (job.regionHeight - 1) * job.srcStep;
@@ -261,8 +263,7 @@ int RunSuperSample(const ResizeJob& job) {
     SuperSamplePlan plan;
     plan.area = job.xFactor * job.yFactor;
     // Only the columns that the boxes of the destination row reach are added up.
-    const std::int64_t reach =
-        std::int64_t{TruncToInt32((job.dstWidth + 1.0) * xInv)} + 1;
+    const std::int64_t reach = std::int64_t{TruncToInt32((job.dstWidth + 1.0) * xInv)} + 1;
     plan.n = static_cast<int>(std::min<std::int64_t>(reach, job.regionWidth));
 
     // Integer sums while the largest box sum fits 32 bits.
@@ -281,9 +282,9 @@ int RunSuperSample(const ResizeJob& job) {
     FillBoxSpans(xInv, job.dstWidth, plan.n - 1, plan.cols.get());
     const std::ptrdiff_t accCount = std::ptrdiff_t{plan.n} * 3;
     if (integer) {
-        auto meanTable = meanByTable ? AllocateScratch<std::uint8_t>(
-                                           static_cast<std::ptrdiff_t>(largestSum) + 1)
-                                     : ScratchTable<std::uint8_t>();
+        auto meanTable =
+            meanByTable ? AllocateScratch<std::uint8_t>(static_cast<std::ptrdiff_t>(largestSum) + 1)
+                        : ScratchTable<std::uint8_t>();
         if (meanByTable && !meanTable) {
             return RESIZE_ERR_NO_MEMORY;
         }

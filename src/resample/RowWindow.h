@@ -10,7 +10,7 @@ namespace ormidon::resize {
 
 template <typename T, int N>
 class RowWindow {
-public:
+  public:
     explicit RowWindow(const std::array<T*, N>& buffers) : buffers_(buffers) {}
 
     // Makes the window hold rows first .. first + N - 1; resample(buffer, row) fills a buffer.
@@ -49,7 +49,7 @@ public:
     // Buffer of row first + r.
     T* Row(int r) const { return buffers_[r]; }
 
-private:
+  private:
     std::array<T*, N> buffers_;
     int first_ = 0;
     bool filled_ = false;

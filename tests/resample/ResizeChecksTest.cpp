@@ -130,7 +130,8 @@ TEST(ResizeChecks, EachCheckInItsOrderLeavesTheDestinationUntouched) {
              a.xFactor = 0.0;
          },
          RESIZE_ERR_NULL_PTR},
-        {"super-sampling reducing", [](Arguments& a) {
+        {"super-sampling reducing",
+         [](Arguments& a) {
              a.interpolation = RESIZE_SUPERSAMPLE;
              a.xFactor = 0.5;
              a.yFactor = 0.5;
@@ -143,10 +144,9 @@ TEST(ResizeChecks, EachCheckInItsOrderLeavesTheDestinationUntouched) {
         Arguments a;
         c.change(a);
         GuardedDestination dst({8, 8}, 0);
-        const int status =
-            ResizeImage(a.nullSrc ? nullptr : src.bytes.data(), a.srcSize, a.srcStep, a.roi,
-                        a.nullDst ? nullptr : dst.First(), a.dstStep, a.dstSize, a.xFactor,
-                        a.yFactor, a.interpolation);
+        const int status = ResizeImage(a.nullSrc ? nullptr : src.bytes.data(), a.srcSize, a.srcStep,
+                                       a.roi, a.nullDst ? nullptr : dst.First(), a.dstStep,
+                                       a.dstSize, a.xFactor, a.yFactor, a.interpolation);
         EXPECT_EQ(status, c.expected) << c.name;
         if (c.expected != RESIZE_OK) {
             EXPECT_TRUE(dst.Untouched()) << c.name;
@@ -171,9 +171,9 @@ TEST(ResizeChecks, RunningOutOfScratchMemoryWritesNothing) {
         int interpolation;
         double factor;
     };
-    const ModeCall calls[] = {{RESIZE_NEAREST, 1.5},  {RESIZE_LINEAR, 1.5},
-                              {RESIZE_LINEAR, 1.0},   {RESIZE_CUBIC, 1.5},
-                              {RESIZE_LANCZOS, 1.5},  {RESIZE_SUPERSAMPLE, 0.5},
+    const ModeCall calls[] = {{RESIZE_NEAREST, 1.5},    {RESIZE_LINEAR, 1.5},
+                              {RESIZE_LINEAR, 1.0},     {RESIZE_CUBIC, 1.5},
+                              {RESIZE_LANCZOS, 1.5},    {RESIZE_SUPERSAMPLE, 0.5},
                               {RESIZE_SUPERSAMPLE, 0.4}};
     std::mt19937 rng(3);
     const Image src = RandomImage(10, 10, 0, rng);
@@ -183,9 +183,9 @@ TEST(ResizeChecks, RunningOutOfScratchMemoryWritesNothing) {
         for (; status == RESIZE_ERR_NO_MEMORY && allowed < 32; ++allowed) {
             GuardedDestination dst({15, 15}, 0);
             FailAlignedAllocAfterForTesting(allowed);
-            status = ResizeImage(src.bytes.data(), {10, 10}, src.step, {0, 0, 10, 10},
-                                 dst.First(), dst.Step(), {15, 15}, call.factor, call.factor,
-                                 call.interpolation);
+            status =
+                ResizeImage(src.bytes.data(), {10, 10}, src.step, {0, 0, 10, 10}, dst.First(),
+                            dst.Step(), {15, 15}, call.factor, call.factor, call.interpolation);
             FailAlignedAllocAfterForTesting(-1);
             if (status == RESIZE_ERR_NO_MEMORY) {
                 EXPECT_TRUE(dst.Untouched()) << call.interpolation << " after " << allowed;

@@ -27,7 +27,7 @@ inline Image RandomImage(int width, int height, int rowPadding, std::mt19937& rn
 // A destination of roiSize pixels with row padding, surrounded by guard bytes. Every byte starts
 // with a known pattern, so writes outside the expected area show.
 class GuardedDestination {
-public:
+  public:
     static constexpr int kGuard = 64;
 
     GuardedDestination(ImageSize roiSize, int rowPadding)
@@ -63,7 +63,7 @@ public:
 
     bool Untouched() const { return bytes_ == pristine_; }
 
-private:
+  private:
     ImageSize roiSize_;
     int step_;
     std::vector<std::uint8_t> bytes_;

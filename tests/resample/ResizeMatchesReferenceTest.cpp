@@ -66,12 +66,12 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
 
         const ReferenceResult expected = ReferenceResize(src, call);
         GuardedDestination dst(call.dstRoiSize, padding(rng));
-        const std::string where = "round " + std::to_string(round) + ": src " +
-                                  std::to_string(src.width) + "x" + std::to_string(src.height) +
-                                  " roi " + std::to_string(call.roi.x) + "," +
-                                  std::to_string(call.roi.y) + " " + std::to_string(call.roi.width) +
-                                  "x" + std::to_string(call.roi.height) + " factors " +
-                                  std::to_string(call.xFactor) + " " + std::to_string(call.yFactor);
+        const std::string where =
+            "round " + std::to_string(round) + ": src " + std::to_string(src.width) + "x" +
+            std::to_string(src.height) + " roi " + std::to_string(call.roi.x) + "," +
+            std::to_string(call.roi.y) + " " + std::to_string(call.roi.width) + "x" +
+            std::to_string(call.roi.height) + " factors " + std::to_string(call.xFactor) + " " +
+            std::to_string(call.yFactor);
         ASSERT_EQ(Resize(src, call, dst), RESIZE_OK) << where;
         ASSERT_EQ(dst.ChangedOutside(expected.width, expected.height), 0) << where;
         for (int y = 0; y < expected.height; ++y) {
@@ -85,14 +85,15 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllModes, ResizeMatchesReference,
-    ::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false},
-                      ModeCase{"Linear", RESIZE_LINEAR, false},
-                      ModeCase{"Cubic", RESIZE_CUBIC, false},
-                      ModeCase{"Lanczos", RESIZE_LANCZOS, false},
-                      ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true}),
-    [](const ::testing::TestParamInfo<ModeCase>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllModes, ResizeMatchesReference,
+                         ::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false},
+                                           ModeCase{"Linear", RESIZE_LINEAR, false},
+                                           ModeCase{"Cubic", RESIZE_CUBIC, false},
+                                           ModeCase{"Lanczos", RESIZE_LANCZOS, false},
+                                           ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true}),
+                         [](const ::testing::TestParamInfo<ModeCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 // Frame-sized calls of the system itself: line doubling and window fitting.
 TEST(ResizeMatchesReferenceFrames, LineDoublingAndWindowFitting) {
@@ -101,10 +102,8 @@ TEST(ResizeMatchesReferenceFrames, LineDoublingAndWindowFitting) {
         int srcW, srcH, dstW, dstH, interpolation;
     };
     const FrameCase cases[] = {
-        {176, 60, 176, 120, RESIZE_LINEAR},
-        {177, 72, 177, 144, RESIZE_LINEAR},
-        {180, 144, 480, 270, RESIZE_NEAREST},
-        {180, 144, 341, 192, RESIZE_NEAREST},
+        {176, 60, 176, 120, RESIZE_LINEAR},   {177, 72, 177, 144, RESIZE_LINEAR},
+        {180, 144, 480, 270, RESIZE_NEAREST}, {180, 144, 341, 192, RESIZE_NEAREST},
         {180, 144, 88, 72, RESIZE_NEAREST},
     };
     for (const FrameCase& f : cases) {

@@ -42,7 +42,11 @@ Image FlatImage(int width, int height, int value) {
 
 ReferenceCall WholeImageCall(const Image& src, double xFactor, double yFactor, int interpolation,
                              ImageSize dstSize) {
-    return {{src.width, src.height}, {0, 0, src.width, src.height}, dstSize, xFactor, yFactor,
+    return {{src.width, src.height},
+            {0, 0, src.width, src.height},
+            dstSize,
+            xFactor,
+            yFactor,
             interpolation};
 }
 
@@ -88,7 +92,7 @@ TEST(ResizeLinear, LineDoublingBlendsEveryPairOfSamplesExactly) {
     src.step = pixels * 3;
     src.bytes.resize(static_cast<std::size_t>(src.step) * 2);
     for (int k = 0; k < pixels * 3; ++k) {
-        src.bytes[k] = static_cast<std::uint8_t>(k & 255);                 // upper
+        src.bytes[k] = static_cast<std::uint8_t>(k & 255);                    // upper
         src.bytes[src.step + k] = static_cast<std::uint8_t>((k >> 8) & 255);  // lower
     }
     const double yFactor = 23.0;  // 46 rows, weights spread over 0..16384
@@ -104,8 +108,7 @@ TEST(ResizeLinear, LineDoublingBlendsEveryPairOfSamplesExactly) {
         for (int k = 0; k < pixels * 3; ++k) {
             const int upper = src.bytes[k];
             const int lower = src.bytes[src.step + k];
-            const int expected =
-                (a * 64 * lower + (16384 - a) * 64 * upper + 524288) >> 20;
+            const int expected = (a * 64 * lower + (16384 - a) * 64 * upper + 524288) >> 20;
             mismatches += dst.At(k / 3, y, k % 3) != expected;
         }
         position += step;
@@ -134,8 +137,8 @@ TEST(ResizeCubic, FlatStaysFlatAndEdgesAreExact) {
         EXPECT_EQ(Row(dst, y, 17), Values(17, 93));
     }
     // The first and last destination pixels sit on the source's first and last pixels.
-    const Image edges = GrayImage({{7, 200, 3, 90, 41}, {7, 200, 3, 90, 41}, {7, 200, 3, 90, 41},
-                                   {7, 200, 3, 90, 41}});
+    const Image edges = GrayImage(
+        {{7, 200, 3, 90, 41}, {7, 200, 3, 90, 41}, {7, 200, 3, 90, 41}, {7, 200, 3, 90, 41}});
     GuardedDestination wide({9, 4}, 0);
     ASSERT_EQ(Resize(edges, WholeImageCall(edges, 1.8, 1.0, RESIZE_CUBIC, {9, 4}), wide),
               RESIZE_OK);
@@ -147,9 +150,9 @@ TEST(ResizeLanczos, FlatAreaAtHalfAndWholeFractions) {
     // 11 pixels to 21: step 0.5, so odd pixels sit halfway between two source pixels.
     const Image flat = FlatImage(11, 11, 255);
     GuardedDestination dst({21, 21}, 0);
-    ASSERT_EQ(Resize(flat, WholeImageCall(flat, 21.0 / 11, 21.0 / 11, RESIZE_LANCZOS, {21, 21}),
-                     dst),
-              RESIZE_OK);
+    ASSERT_EQ(
+        Resize(flat, WholeImageCall(flat, 21.0 / 11, 21.0 / 11, RESIZE_LANCZOS, {21, 21}), dst),
+        RESIZE_OK);
     EXPECT_EQ(dst.At(5, 5, 0), 252);
     EXPECT_EQ(dst.At(4, 4, 0), 255);
     EXPECT_EQ(dst.At(0, 0, 2), 255);  // corner taps are copies of the edge
@@ -160,10 +163,10 @@ TEST(ResizeLanczos, KernelTableMatchesTheKernel) {
     const struct {
         int i;
         double value;
-    } telling[] = {{0, 1.0},          {1, 0.99981719},   {25, 0.89006704},  {50, 0.60792708},
-                   {75, 0.27018979},  {100, 0.0},        {125, -0.13287102}, {150, -0.13509491},
-                   {175, -0.06779135}, {200, 0.0},       {225, 0.03002109},  {250, 0.02431709},
-                   {275, 0.00735592}, {299, 0.00001118}, {300, 0.0}};
+    } telling[] = {{0, 1.0},           {1, 0.99981719},   {25, 0.89006704},   {50, 0.60792708},
+                   {75, 0.27018979},   {100, 0.0},        {125, -0.13287102}, {150, -0.13509491},
+                   {175, -0.06779135}, {200, 0.0},        {225, 0.03002109},  {250, 0.02431709},
+                   {275, 0.00735592},  {299, 0.00001118}, {300, 0.0}};
     for (const auto& row : telling) {
         EXPECT_NEAR(T[row.i], row.value, 5e-9) << row.i;
     }
@@ -171,8 +174,7 @@ TEST(ResizeLanczos, KernelTableMatchesTheKernel) {
     for (int i = 0; i <= 300; ++i) {
         const long double x = i / 100.0L;
         const long double exact =
-            i == 0 ? 1.0L
-                   : std::sin(pi * x) / (pi * x) * std::sin(pi * x / 3) / (pi * x / 3);
+            i == 0 ? 1.0L : std::sin(pi * x) / (pi * x) * std::sin(pi * x / 3) / (pi * x / 3);
         EXPECT_NEAR(static_cast<double>(T[i]), static_cast<double>(exact), 1e-7) << i;
     }
     EXPECT_EQ(T[100], 0.0f);
@@ -189,17 +191,15 @@ TEST(ResizeSuperSample, WorkedValues) {
 
     const Image white = FlatImage(2, 2, 255);
     GuardedDestination whiteOut({1, 1}, 0);
-    ASSERT_EQ(
-        Resize(white, WholeImageCall(white, 0.5, 0.5, RESIZE_SUPERSAMPLE, {1, 1}), whiteOut),
-        RESIZE_OK);
+    ASSERT_EQ(Resize(white, WholeImageCall(white, 0.5, 0.5, RESIZE_SUPERSAMPLE, {1, 1}), whiteOut),
+              RESIZE_OK);
     EXPECT_EQ(whiteOut.At(0, 0, 1), 255);
 
     // Boxes of 2.5 columns: 0 + 1 + half of 2, then the other half of 2 + 3 + 4.
     const Image row = GrayImage({{10, 20, 30, 40, 50}, {10, 20, 30, 40, 50}});
     GuardedDestination columns({2, 2}, 0);
-    ASSERT_EQ(
-        Resize(row, WholeImageCall(row, 0.4, 1.0, RESIZE_SUPERSAMPLE, {2, 2}), columns),
-        RESIZE_OK);
+    ASSERT_EQ(Resize(row, WholeImageCall(row, 0.4, 1.0, RESIZE_SUPERSAMPLE, {2, 2}), columns),
+              RESIZE_OK);
     EXPECT_EQ(Row(columns, 0, 2), (Values{18, 42}));  // 45 * 0.4 + 0.5, 105 * 0.4 + 0.5
 
     const Image col = GrayImage({{10}, {20}, {30}, {40}, {50}});
@@ -236,10 +236,9 @@ TEST(ResizeSizing, EffectiveDestinationSize) {
     EXPECT_EQ(wrong, 0);
     const Image frame = RandomImage(704, 3, 0, rng);
     GuardedDestination window({1366, 1}, 0);
-    ASSERT_EQ(
-        Resize(frame, WholeImageCall(frame, 1366.0 / 704, 1.0 / 3, RESIZE_NEAREST, {1366, 1}),
-               window),
-        RESIZE_OK);
+    ASSERT_EQ(Resize(frame, WholeImageCall(frame, 1366.0 / 704, 1.0 / 3, RESIZE_NEAREST, {1366, 1}),
+                     window),
+              RESIZE_OK);
     EXPECT_EQ(window.ChangedOutside(1366, 1), 0);
     EXPECT_NE(window.ChangedOutside(1365, 1), 0);  // the last column is written too
 }
@@ -268,8 +267,8 @@ TEST(ResizeDowngrade, SmallSourcesRunTheSimplerMode) {
     };
     const DowngradeCase cases[] = {
         // Four rows carry the four cubic taps, so a Lanczos request there runs as cubic.
-        {3, 10, RESIZE_CUBIC, RESIZE_LINEAR},   {10, 4, RESIZE_LANCZOS, RESIZE_CUBIC},
-        {5, 5, RESIZE_LANCZOS, RESIZE_CUBIC},   {3, 3, RESIZE_LANCZOS, RESIZE_LINEAR},
+        {3, 10, RESIZE_CUBIC, RESIZE_LINEAR},    {10, 4, RESIZE_LANCZOS, RESIZE_CUBIC},
+        {5, 5, RESIZE_LANCZOS, RESIZE_CUBIC},    {3, 3, RESIZE_LANCZOS, RESIZE_LINEAR},
         {40, 1, RESIZE_LANCZOS, RESIZE_NEAREST}, {1, 9, RESIZE_LINEAR, RESIZE_NEAREST},
     };
     for (const DowngradeCase& c : cases) {
@@ -311,8 +310,8 @@ TEST(ResizeEdges, ReadsStayInsideTheSource) {
     EXPECT_EQ(one.At(0, 0, 0), 6);
 
     // Super-sampling: a box larger than the region repeats the region's last row and column.
-    const Image corner = GrayImage({{9, 9, 9, 9}, {9, 100, 100, 100}, {9, 100, 100, 100},
-                                    {9, 100, 100, 100}});
+    const Image corner =
+        GrayImage({{9, 9, 9, 9}, {9, 100, 100, 100}, {9, 100, 100, 100}, {9, 100, 100, 100}});
     GuardedDestination box({1, 1}, 0);
     ASSERT_EQ(Resize(corner, {{4, 4}, {1, 1, 3, 3}, {1, 1}, 0.25, 0.25, RESIZE_SUPERSAMPLE}, box),
               RESIZE_OK);
@@ -329,8 +328,7 @@ TEST(ResizeEdges, SuperSamplingBoxJustBelowAWholeNumber) {
     const Image flat = FlatImage(30, 30, 255);
     const double factor = 1.0 / 2.99999995;
     GuardedDestination dst({10, 10}, 0);
-    ASSERT_EQ(Resize(flat, WholeImageCall(flat, factor, factor, RESIZE_SUPERSAMPLE, {10, 10}),
-                     dst),
+    ASSERT_EQ(Resize(flat, WholeImageCall(flat, factor, factor, RESIZE_SUPERSAMPLE, {10, 10}), dst),
               RESIZE_OK);
     for (int y = 0; y < 10; ++y) {
         EXPECT_EQ(Row(dst, y, 10), Values(10, 255)) << y;
