@@ -3,10 +3,9 @@
 //
 // The value at fraction t of P-1, P0, P1, P2 is b * D1 + ((P-1 + d * D3) + c * D2) with
 // b = t + 1, c = t (t + 1) / 2, d = c (t - 1) / 3 and the differences D1 = P0 - P-1,
-// D2 = (P1 - P0) - D1, D3 = (P0 - 2 P1 + P2) - D2, all in double precision in this order. The
-// differences depend on the four neighbours only and the coefficients on t only, so both are
-// made once and shared: per source column and row for the differences, per destination column
-// and row for the coefficients.
+// D2 = (P1 - P0) - D1, D3 = (P0 - 2 P1 + P2) - D2, all in double precision in this order. Along
+// a row the differences depend on the source columns only and the coefficients on the
+// destination column only, so both are made once per row and per call and shared.
 
 #include <algorithm>
 #include <array>
@@ -137,19 +136,14 @@ void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, c
 
 int RunCubic(const ResizeJob& job) {
     CubicTables tables;
-    const std::ptrdiff_t lineLength = std::ptrdiff_t{job.dstWidth} * 3 + 12;
     tables.rowBases = AllocateScratch<int>(job.dstHeight);
     tables.rowFractions = AllocateScratch<float>(job.dstHeight);
     tables.colBases = AllocateScratch<int>(job.dstWidth);
     tables.colFractions = AllocateScratch<float>(job.dstWidth);
     tables.colCoefficients = AllocateScratch<CubicCoefficients>(job.dstWidth);
-    bool allocated = tables.rowBases && tables.rowFractions && tables.colBases &&
-                     tables.colFractions && tables.colCoefficients;
-    for (auto& line : tables.lines) {
-        line = AllocateScratch<float>(lineLength);
-        allocated = allocated && line;
-    }
-    if (!allocated) {
+    const bool allocated = tables.rowBases && tables.rowFractions && tables.colBases &&
+                           tables.colFractions && tables.colCoefficients;
+    if (!AllocateLineBuffers(tables.lines, job.dstWidth) || !allocated) {
         return RESIZE_ERR_NO_MEMORY;
     }
     FillCubicAxis(job.dstHeight, job.yFactor, job.regionHeight, job.regionY, job.srcHeight,
@@ -168,8 +162,7 @@ int RunCubic(const ResizeJob& job) {
         return RESIZE_ERR_NO_MEMORY;
     }
 
-    RowWindow<float, 4> window({tables.lines[0].get(), tables.lines[1].get(), tables.lines[2].get(),
-                                tables.lines[3].get()});
+    RowWindow window(tables.lines);
     const int count = job.dstWidth * 3;
     for (int i = 0; i < job.dstHeight; ++i) {
         window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {

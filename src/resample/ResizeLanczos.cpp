@@ -123,14 +123,10 @@ int RunLanczos(const ResizeJob& job) {
     tables.colFractions = AllocateScratch<float>(job.dstWidth);
     tables.colWeights = AllocateScratch<float>(std::ptrdiff_t{job.dstWidth} * kTaps);
     tables.colTaps = AllocateScratch<std::ptrdiff_t>(std::ptrdiff_t{job.dstWidth} * kTaps);
-    bool allocated = tables.rowIndices && tables.rowFractions && tables.rowWeights &&
-                     tables.colIndices && tables.colFractions && tables.colWeights &&
-                     tables.colTaps;
-    for (auto& line : tables.lines) {
-        line = AllocateScratch<float>(std::ptrdiff_t{job.dstWidth} * 3 + 12);
-        allocated = allocated && line;
-    }
-    if (!allocated) {
+    const bool allocated = tables.rowIndices && tables.rowFractions && tables.rowWeights &&
+                           tables.colIndices && tables.colFractions && tables.colWeights &&
+                           tables.colTaps;
+    if (!AllocateLineBuffers(tables.lines, job.dstWidth) || !allocated) {
         return RESIZE_ERR_NO_MEMORY;
     }
     FillLanczosAxis(job.dstHeight, job.yFactor, job.regionHeight, job.regionY, job.srcHeight,
@@ -144,9 +140,7 @@ int RunLanczos(const ResizeJob& job) {
     // The image's first pixel: taps are clamped in absolute rows and columns.
     const std::uint8_t* image =
         job.srcStart - job.regionY * job.srcStep - static_cast<std::ptrdiff_t>(job.regionX) * 3;
-    RowWindow<float, kTaps> window({tables.lines[0].get(), tables.lines[1].get(),
-                                    tables.lines[2].get(), tables.lines[3].get(),
-                                    tables.lines[4].get(), tables.lines[5].get()});
+    RowWindow window(tables.lines);
     const auto resampleRow = [&](float* line, int row) {
         const int absolute = std::clamp(job.regionY + row, 0, job.srcHeight - 1);
         LanczosRowH(image + absolute * job.srcStep, job.dstWidth, tables.colTaps.get(),

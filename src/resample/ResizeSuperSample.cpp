@@ -23,14 +23,14 @@ std::uint8_t MeanByte(double boxSum, double area) {
     return static_cast<std::uint8_t>(TruncToInt32(boxSum * area + 0.5));
 }
 
-// Adds rowCount consecutive source rows, n pixels each, into integer accumulators.
+// Sets the integer accumulators to the sum of rowCount consecutive source rows, n pixels each.
 template <typename Sum>
 ORMIDON_RESIZE_WIDE_VECTORS void SuperSampleRowSum_8u_C3(const std::uint8_t* src,
                                                          std::ptrdiff_t srcStep, int n,
                                                          int rowCount, Sum* acc) {
     const int count = n * 3;
     int r = 0;
-    // Cleared accumulators plus the first two rows, in one pass.
+    // Clearing and adding the first two rows, in one pass.
     if (rowCount >= 2) {
         const std::uint8_t* first = src;
         const std::uint8_t* second = src + srcStep;

@@ -5,32 +5,51 @@
 // change places instead of being copied.
 
 #include <array>
+#include <cstddef>
+
+#include "AlignedAlloc32.h"
 
 namespace ormidon::resize {
 
-template <typename T, int N>
+// Allocates the line buffers of a window: three values per destination column, and twelve to
+// spare. False when one could not be had.
+template <typename T, std::size_t N>
+bool AllocateLineBuffers(std::array<ScratchTable<T>, N>& lines, int dstWidth) {
+    bool allocated = true;
+    for (auto& line : lines) {
+        line = AllocateScratch<T>(std::ptrdiff_t{dstWidth} * 3 + 12);
+        allocated = allocated && line;
+    }
+    return allocated;
+}
+
+template <typename T, std::size_t N>
 class RowWindow {
   public:
-    explicit RowWindow(const std::array<T*, N>& buffers) : buffers_(buffers) {}
+    explicit RowWindow(const std::array<ScratchTable<T>, N>& lines) {
+        for (std::size_t k = 0; k < N; ++k) {
+            buffers_[k] = lines[k].get();
+        }
+    }
 
     // Makes the window hold rows first .. first + N - 1; resample(buffer, row) fills a buffer.
-    // Returns whether anything changed.
     template <typename Resample>
-    bool MoveTo(int first, Resample&& resample) {
+    void MoveTo(int first, Resample&& resample) {
         if (filled_ && first == first_) {
-            return false;
+            return;
         }
+        constexpr int kRows = static_cast<int>(N);
         std::array<T*, N> moved{};
         std::array<bool, N> kept{};
-        for (int r = 0; r < N; ++r) {
+        for (int r = 0; r < kRows; ++r) {
             const long long from = static_cast<long long>(r) + first - first_;
-            if (filled_ && from >= 0 && from < N) {
+            if (filled_ && from >= 0 && from < kRows) {
                 moved[r] = buffers_[from];
                 kept[from] = true;
             }
         }
         int free = 0;
-        for (int r = 0; r < N; ++r) {
+        for (int r = 0; r < kRows; ++r) {
             if (moved[r] != nullptr) {
                 continue;
             }
@@ -43,14 +62,13 @@ class RowWindow {
         buffers_ = moved;
         first_ = first;
         filled_ = true;
-        return true;
     }
 
     // Buffer of row first + r.
     T* Row(int r) const { return buffers_[r]; }
 
   private:
-    std::array<T*, N> buffers_;
+    std::array<T*, N> buffers_{};
     int first_ = 0;
     bool filled_ = false;
 };
