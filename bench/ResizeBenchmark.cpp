@@ -127,10 +127,11 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
+    // The leading newline keeps the lines clear of the reporter's last colour code.
     std::printf(
-        "note: the geometry differs by design: ours maps pixel centres (nearest) or the first and "
-        "last pixels (linear, cubic, Lanczos) of the region, OpenCV maps pixel centres with its "
-        "own taps and edge rules; the outputs are not meant to be equal\n");
+        "\nnote: the geometry differs by design: ours maps the region's first and last pixels "
+        "(pixel centres in nearest mode), OpenCV maps pixel centres with its own taps and edges; "
+        "the outputs are not meant to be equal\n");
     std::size_t k = 0;
     for (const ResizeCase& c : kCases) {
         const double ours = reporter.Median(pairs[k].first);
