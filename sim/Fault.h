@@ -16,6 +16,7 @@ struct Fault {
         kLongBody,           // add `bytes` filler bytes to the body (declared in Content-Length)
         kSplitHeader,        // write the reply header in `pieces` pieces, `pause` apart
         kNoContentLength,    // leave the Content-Length line out (the body is still sent)
+        kReplaceBody,        // answer 200 with `body` instead of the real reply
     };
 
     Kind kind = Kind::kStatus;
@@ -25,6 +26,7 @@ struct Fault {
     std::chrono::milliseconds pause{0};
     // The path it applies to; empty for the next request on any path.
     std::string path;
+    std::string body = {};  // the reply body of kReplaceBody
 
     static Fault Status(int status, std::string path = {}) {
         return {Kind::kStatus, status, 0, 0, {}, std::move(path)};
@@ -43,6 +45,9 @@ struct Fault {
     }
     static Fault SplitHeader(int pieces, std::chrono::milliseconds pause, std::string path = {}) {
         return {Kind::kSplitHeader, 0, 0, pieces, pause, std::move(path)};
+    }
+    static Fault ReplaceBody(std::string body, std::string path = {}) {
+        return {Kind::kReplaceBody, 200, 0, 0, {}, std::move(path), std::move(body)};
     }
     static Fault NoContentLength(std::string path = {}) {
         return {Kind::kNoContentLength, 0, 0, 0, {}, std::move(path)};

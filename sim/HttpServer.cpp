@@ -187,9 +187,9 @@ void HttpServer::Serve(Connection& connection) {
         m_logChanged.notify_all();
         Responder responder(socket, m_stop, fault ? &*fault : nullptr, stallGeneration);
         const Fault::Kind kind = fault ? fault->kind : Fault::Kind::kStatus;
-        if (fault && kind == Fault::Kind::kStatus) {
+        if (fault && (kind == Fault::Kind::kStatus || kind == Fault::Kind::kReplaceBody)) {
             Responder plain(socket, m_stop, nullptr, stallGeneration);
-            plain.Reply(fault->status);
+            plain.Reply(fault->status, fault->body);
         } else if (fault && kind == Fault::Kind::kStall) {
             responder.Stall();
         } else if (!(fault && kind == Fault::Kind::kCloseWithoutReply)) {

@@ -71,6 +71,8 @@ TEST_F(HttpServerTest, ScriptedFaultsShapeOneReplyEach) {
         {"long body", Fault::LongBody(4),
          "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\necho:abc####", 1},
         {"no length", Fault::NoContentLength(), "HTTP/1.1 200 OK\r\n\r\necho:abc", 1},
+        {"replaced body", Fault::ReplaceBody("A=1;"),
+         "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nA=1;", 1},
         {"split header", Fault::SplitHeader(3, 30ms),
          "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\necho:abc", 3},
         {"other path untouched", Fault::Status(500, "/Other.cgi"),
