@@ -37,6 +37,15 @@ std::string GetHostServerName() {
                        strnlen(settings.m_szServerName, sizeof settings.m_szServerName));
 }
 
+bool UseHostServerName() {
+    std::lock_guard lock(g_serverNameLock);
+    CSettingINI& settings = g_lpApp->CSettingINI;
+    if (settings.m_szServerName[0] == 0) return false;
+    settings.m_strServerName.assign(
+        settings.m_szServerName, strnlen(settings.m_szServerName, sizeof settings.m_szServerName));
+    return true;
+}
+
 void SetResolvedServerName(std::string_view hostName, std::string_view dottedAddress) {
     std::lock_guard lock(g_serverNameLock);
     CSettingINI& settings = g_lpApp->CSettingINI;

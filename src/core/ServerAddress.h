@@ -12,6 +12,9 @@ std::string GetServerName();
 void SetServerName(std::string_view address);
 // The host name kept by the last login by name; empty when there is none.
 std::string GetHostServerName();
+// When a login by name kept a host name, makes it the device address again so the next
+// login resolves it afresh (the name stays kept). False when there is none.
+bool UseHostServerName();
 // After the login command resolved `hostName`: keeps the name (at most 255 characters)
 // and makes `dottedAddress` the device address.
 void SetResolvedServerName(std::string_view hostName, std::string_view dottedAddress);

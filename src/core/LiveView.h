@@ -1,0 +1,31 @@
+#pragma once
+// What the engine's threads need of the main window. The engine never touches a
+// widget: the window implements this interface and does the work on its own thread
+// (or, for the frame drawing, composes into its image buffer on the calling thread).
+// Every method may be called from any worker thread.
+#include <cstdint>
+#include <string_view>
+
+class LiveView {
+  public:
+    virtual ~LiveView() = default;
+
+    // Draws the current decoded frame (lp_CurrentImage) and sets
+    // h_FinishShowImageJobEvent when done. Runs on the kernel message thread.
+    virtual void DrawFrame() = 0;
+    // The status line of the main window.
+    virtual void SetStatusText(std::string_view text) = 0;
+    // Empties the frame-rate and data-rate overlay texts.
+    virtual void ClearOverlayTexts() = 0;
+    // Empties the alarm-channel overlay text.
+    virtual void ClearAlarmChannelText() = 0;
+    // Sets the function-bar buttons whose action has any bit of `actionMask`.
+    virtual void SetFunctionButtonState(uint32_t actionMask, int state) = 0;
+    // Sets the PTZ-control button (control 8312) of the remote panel, when it exists.
+    virtual void SetPtzControlButtonState(int state) = 0;
+    // After a login: lays the remote panel out for the device, arranges the controls
+    // and repaints the whole window.
+    virtual void RefreshRemotePanel() = 0;
+    virtual void ArrangeControls() = 0;
+    virtual void InvalidateWindow() = 0;
+};

@@ -1,0 +1,81 @@
+#include "core/QuorrelApp.h"
+
+#include <string>
+
+#include "core/AppObject.h"
+#include "core/AppResources.h"
+#include "core/ControlFile.h"
+#include "core/SessionCookie.h"
+#include "core/TraceFile.h"
+#include "net/LocalIPAddress.h"
+#include "net/LoginWorker.h"
+
+namespace {
+constexpr int kTraceFileLines = 300;
+constexpr float kStandardPixelsPerInch = 96.0f;
+constexpr const char* kLoginBitRate = "1200";
+}  // namespace
+
+bool InitKernelObject() {
+    g_lpApp = new CAppObject();
+    // The bindings are made whatever the load gave; a failed load ends start-up.
+    const int loaded = LoadControlFile();
+    BindControlDevices();
+    ClearSessionCookie();
+    return loaded == 1;
+}
+
+bool CQuorrelApp::InitLocalAddress() {
+    char address[16] = {};
+    GetLocalIPAddress(address);
+    g_strLocalIPAddress.Set(address);
+    return true;
+}
+
+bool CQuorrelApp::InitDisplayDPI() {
+    const DisplayResolution resolution = m_Shell.GetDisplayResolution();
+    g_lpApp->w_LogPixelsX = resolution.wLogPixelsX;
+    g_lpApp->w_LogPixelsY = resolution.wLogPixelsY;
+    g_lpApp->fl_DPIScale = resolution.wLogPixelsX / kStandardPixelsPerInch;
+    return true;
+}
+
+bool CQuorrelApp::InitInstance() {
+    InitLocalAddress();
+    if (!InitKernelObject()) return false;
+    InitDisplayDPI();
+    if (!AllocateSystemBuffer()) return false;
+    InitialSemaphore();
+
+    CAppObject& app = *g_lpApp;
+    CSettingINI& settings = app.CSettingINI;
+    settings.LoadSetting();
+    InitTraceFile(kTraceFileLines, settings.m_strProgramPath);
+    app.m_DebugTrace.Open(settings.m_strProgramPath);
+
+    const LoginDialogTexts texts{settings.m_strServerName,
+                                 settings.m_strUsername,
+                                 {},
+                                 std::to_string(settings.m_wWebPort),
+                                 kLoginBitRate};
+    if (m_Shell.RunLoginDialog(texts) != 1) return false;
+
+    if (!InitProcessResource()) return false;
+    if (!InitLoginResource()) return false;
+    if (app.w_LoginResult == kLoginSucceeded) m_Shell.RunMainWindow();
+    return false;
+}
+
+int CQuorrelApp::ExitInstance() {
+    if (g_lpLogin != nullptr) g_lpLogin->StopThread();
+    // Unlike a stop that overran its bound, nothing here ends shut-down early: every
+    // routine has stopped its threads before it returns, so the rest may go.
+    ExitLoginResource();
+    ExitProcessResource();
+    FreeSystemBuffer();
+    FreeSemaphore();
+    FreeTraceFile();
+    delete g_lpApp;
+    g_lpApp = nullptr;
+    return 0;
+}
