@@ -7,29 +7,36 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
+
+#include "platform/Clock.h"
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-// A wait of `seconds` whole seconds that may be resumed after an interruption without
-// starting again from the full time.
+// A wait of `seconds` whole seconds on the program's clock that may be resumed after an
+// interruption without starting again from the full time.
 class Deadline {
   public:
     explicit Deadline(int seconds)
-        : m_end(SteadyClock::now() + std::chrono::seconds(seconds < 0 ? 0 : seconds)) {}
+        : m_start(ormidon::TickCount()),
+          m_lengthMs(static_cast<uint32_t>(std::clamp(seconds, 0, kLongestWaitSeconds)) * 1000) {}
     int RemainingMs() const {
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(m_end - SteadyClock::now());
-        return left.count() < 0 ? 0 : static_cast<int>(left.count());
+        const uint32_t elapsed = ormidon::TickCount() - m_start;
+        return elapsed >= m_lengthMs ? 0 : static_cast<int>(m_lengthMs - elapsed);
     }
 
   private:
-    SteadyClock::time_point m_end;
+    // Longer waits are cut to this; it keeps the milliseconds within an int.
+    static constexpr int kLongestWaitSeconds = 24 * 60 * 60;
+
+    uint32_t m_start;
+    uint32_t m_lengthMs;
 };
+
+// Real time between two looks at a clock that only moves when a test advances it.
+constexpr int kClockLookMs = 5;
 
 }  // namespace
 
@@ -67,15 +74,27 @@ void CBlockingSocket::SetStopToken(std::stop_token stop) {
 }
 
 CBlockingSocket::WaitResult CBlockingSocket::WaitFor(short events, int timeoutMs) {
-    if (m_stop.stop_requested()) return WaitResult::kStopped;
     pollfd fds[2] = {{m_hSocket, events, 0}, {m_wakeFd, POLLIN, 0}};
     const nfds_t count = m_wakeFd != kNoSocket ? 2 : 1;
-    int result = poll(fds, count, timeoutMs);
-    if (m_stop.stop_requested()) return WaitResult::kStopped;
-    if (result == 0) return WaitResult::kTimeout;
-    // An error of poll itself (EINTR included) counts as ready: the call that follows
-    // reports the real state of the socket.
-    return WaitResult::kReady;
+    // The time-out runs on the program's clock: each poll waits at most the real time that
+    // the clock allows, and a clock moved only by a test is looked at again every few
+    // milliseconds.
+    const uint32_t start = ormidon::TickCount();
+    const uint32_t length = static_cast<uint32_t>(std::max(timeoutMs, 0));
+    for (;;) {
+        if (m_stop.stop_requested()) return WaitResult::kStopped;
+        const uint32_t elapsed = ormidon::TickCount() - start;
+        const int remaining = elapsed >= length ? 0 : static_cast<int>(length - elapsed);
+        const uint32_t bound = ormidon::CurrentClock().RealWaitBound(remaining);
+        const int slice = bound == ormidon::kInfinite ? std::min(remaining, kClockLookMs)
+                                                      : std::min<int64_t>(bound, remaining);
+        const int result = poll(fds, count, slice);
+        if (m_stop.stop_requested()) return WaitResult::kStopped;
+        // An error of poll itself (EINTR included) counts as ready: the call that follows
+        // reports the real state of the socket.
+        if (result != 0) return WaitResult::kReady;
+        if (remaining == 0) return WaitResult::kTimeout;
+    }
 }
 
 void CBlockingSocket::ThrowIfStopped(const char* operation) const {

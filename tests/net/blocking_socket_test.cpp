@@ -14,6 +14,7 @@
 #include "ClosedPort.h"
 #include "net/BlockingSocket.h"
 #include "net/LocalIPAddress.h"
+#include "platform/Clock.h"
 
 namespace {
 
@@ -176,6 +177,26 @@ TEST(BlockingSocket, StopRequestEndsBlockedWaitsAtOnce) {
         ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
         EXPECT_EQ(result.get(), c.expected);
     }
+}
+
+TEST(BlockingSocket, TimeOutsRunOnTheProgramClock) {
+    ormidon::TestClock clock;
+    ormidon::ScopedClockOverride useClock(clock);
+    Listener listener;
+    CBlockingSocket socket;
+    ConnectTo(socket, listener.Port());
+    listener.Accept();
+    auto result = std::async(std::launch::async, [&] {
+        char buffer[8];
+        return socket.Receive(buffer, sizeof buffer, 15);
+    });
+    // Real time does not end the wait; the clock passing the 15 s does.
+    EXPECT_EQ(result.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    clock.Advance(14999);
+    EXPECT_EQ(result.wait_for(std::chrono::milliseconds(30)), std::future_status::timeout);
+    clock.Advance(1);
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(result.get(), -1);
 }
 
 TEST(BlockingSocket, StoppedSocketRefusesToConnect) {
