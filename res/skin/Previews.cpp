@@ -126,13 +126,21 @@ QImage MainWindowVga(const std::map<QString, QImage>& bitmaps) {
     m.Put("BMP/N_VGA_RIGHT.bmp", 639, 600);
     m.Put("BMP/tubro_close.bmp", 649, 578);
     m.Put("BMP/ptz_on.bmp", 578, 629);
-    const char* keys[] = {"VGA_rew",  "VGA_play", "VGA_pause",
-                          "VGA_fast", "VGA_stop", "VGA_recording"};
-    for (int k = 0; k < 6; ++k) m.Put(QString("BMP/%1.bmp").arg(keys[k]), 8 + 30 * k, 592);
-    m.Put("BMP/cut4.bmp", 8, 616);
-    m.Put("BMP/cut9.bmp", 42, 616);
-    m.Put("BMP/cut16.bmp", 76, 616);
-    m.Put("BMP/Second_Col_pip.bmp", 110, 616);
+    // The second and third rows of a DVR kind.
+    m.Put("BMP/cut16.bmp", 8, 592);
+    m.Put("BMP/Second_Col_esc.bmp", 27, 592);
+    m.Put("BMP/control_panel_enter.bmp", 60, 592);
+    m.Put("BMP/VGA_room.bmp", 79, 592);
+    m.Put("BMP/VGA_select_over.bmp", 98, 592);
+    m.Put("BMP/VGA_lock.bmp", 117, 592);
+    m.Put("BMP/VGA_search.bmp", 136, 592);
+    m.Put("BMP/cut4.bmp", 155, 592);
+    m.Put("BMP/Second_Col_pip.bmp", 174, 592);
+    m.Put("BMP/digital_zoom.bmp", 193, 592);
+    m.Put("BMP/sequence.bmp", 212, 592);
+    const char* keys[] = {"VGA_rew", "VGA_fast", "VGA_pause", "VGA_slow", "VGA_play", "VGA_stop"};
+    for (int k = 0; k < 6; ++k) m.Put(QString("BMP/%1.bmp").arg(keys[k]), 8 + 25 * k, 616);
+    m.Put("BMP/VGA_recording.bmp", 158, 619);
     m.Put("BMP/N_VGA_PANELDOWN.bmp", 345, 643);
     return m.Take();
 }
@@ -163,8 +171,12 @@ QImage MainWindowQvgaTurbo(const std::map<QString, QImage>& bitmaps) {
     for (int k = 0; k < 4; ++k) m.Put(QString("BMP/2Col_%1.bmp").arg(zoom[k]), 42 + 19 * k, 349);
     m.Put("BMP/zoom_in_max.bmp", 118, 349);
     m.Put("BMP/zoom_out_max.bmp", 138, 349);
-    const char* keys[] = {"QVGA_rew", "QVGA_play", "QVGA_pause", "QVGA_fast", "QVGA_stop", "lock"};
-    for (int k = 0; k < 6; ++k) m.Put(QString("BMP/%1.bmp").arg(keys[k]), 9 + 26 * k, 372);
+    const char* keys[] = {"QVGA_rew",  "QVGA_fast", "QVGA_pause",
+                          "QVGA_slow", "QVGA_play", "QVGA_stop"};
+    for (int k = 0; k < 6; ++k) m.Put(QString("BMP/%1.bmp").arg(keys[k]), 9 + 25 * k, 392);
+    m.Put("BMP/QVGA_recording.bmp", 159, 395);
+    m.Put("BMP/room.bmp", 80, 370);
+    m.Put("BMP/lock.bmp", 99, 370);
     m.Put("BMP/control_panel_enter.bmp", 260, 357);
     m.Put("BMP/N_QVGA_LEFT_TURBO.bmp", 262, 379);
     m.Put("BMP/N_QVGA_UP_TURBO.bmp", 292, 356);

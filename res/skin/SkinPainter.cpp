@@ -201,7 +201,7 @@ QImage PaintKey(const SkinBitmap& b, const QString& sans, const QString& condens
     canvas.P().drawLine(QPointF(radius, 1), QPointF(b.width - radius, 1));
     if (b.label == "@rec" && b.mood == Mood::Normal) ink = kRed;
     const double pad = std::min(b.width, b.height) <= 14 ? 2 : 3;
-    if (b.label.substr(0, 4) == "@cut") {
+    if (b.label.substr(0, 4) == "@cut" && b.width >= 2 * b.height) {
         // Split-screen keys: the screen split as a grid, then the number of pictures.
         const double side = b.height - 2 * pad;
         DrawSymbol(canvas.P(), b.label.substr(1), QRectF(pad + 1, pad, side, side), ink);
@@ -209,7 +209,9 @@ QImage PaintKey(const SkinBitmap& b, const QString& sans, const QString& condens
                      QRectF(pad + side + 1, pad, b.width - side - 2 * pad - 1, side), ink);
         return canvas.Take();
     }
-    canvas.Label(b.label, canvas.Rect().adjusted(pad, pad, -pad, -pad), ink);
+    // Symbols fill a little more of the key than text does.
+    const double inset = IsSymbol(b.label) && b.height >= 18 ? pad - 1 : pad;
+    canvas.Label(b.label, canvas.Rect().adjusted(inset, inset, -inset, -inset), ink);
     return canvas.Take();
 }
 

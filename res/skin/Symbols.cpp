@@ -67,17 +67,15 @@ void Magnifier(const Ink& ink, const char* inside) {
     if (std::string(inside) == "+") ink.p.drawLine(QPointF(10, 7), QPointF(10, 13));
 }
 
-void Grid(const Ink& ink, int columns, int rows) {
-    const double x0 = 3, y0 = 4, w = 18, h = 16;
-    ink.Line(1.6);
-    ink.p.drawRect(QRectF(x0, y0, w, h));
-    for (int c = 1; c < columns; ++c) {
-        const double x = x0 + w * c / columns;
-        ink.p.drawLine(QPointF(x, y0), QPointF(x, y0 + h));
-    }
-    for (int r = 1; r < rows; ++r) {
-        const double y = y0 + h * r / rows;
-        ink.p.drawLine(QPointF(x0, y), QPointF(x0 + w, y));
+void Grid(const Ink& ink, int columns, int rows) {  // the screen split into cells
+    const double x0 = 2, y0 = 3, w = 20, h = 18, gap = 2;
+    const double cw = (w - gap * (columns - 1)) / columns;
+    const double ch = (h - gap * (rows - 1)) / rows;
+    ink.Fill();
+    for (int c = 0; c < columns; ++c) {
+        for (int r = 0; r < rows; ++r) {
+            ink.p.drawRect(QRectF(x0 + c * (cw + gap), y0 + r * (ch + gap), cw, ch));
+        }
     }
 }
 
@@ -389,6 +387,32 @@ const std::map<std::string, Drawer, std::less<>>& Drawers() {
              i.p.drawRect(QRectF(16, 2, 6, 2));
          }},
         {"lock", Padlock},
+        {"pop",
+         [](const Ink& i) {  // two pictures side by side
+             i.Line(1.8);
+             i.p.drawRect(QRectF(2.5, 6, 9, 12));
+             i.Fill();
+             i.p.drawRect(QRectF(13.5, 6, 8, 12));
+         }},
+        {"select",
+         [](const Ink& i) {  // a pointer
+             i.Polygon({{6, 3}, {6, 20}, {10.5, 15.5}, {14, 22}, {17, 20.5}, {13.5, 14}, {19, 14}});
+         }},
+        {"dzoom",
+         [](const Ink& i) {  // a magnifier over a pixel grid
+             Magnifier(i, nullptr);
+             i.Fill();
+             i.p.drawRect(QRectF(7, 7, 2.8, 2.8));
+             i.p.drawRect(QRectF(10.2, 10.2, 2.8, 2.8));
+         }},
+        {"seq",
+         [](const Ink& i) {  // two arrows chasing each other round
+             i.Line(2.4);
+             i.p.drawArc(QRectF(4, 4, 16, 16), 30 * 16, 130 * 16);
+             i.p.drawArc(QRectF(4, 4, 16, 16), 210 * 16, 130 * 16);
+             i.Polygon({{2, 10}, {8, 10}, {5, 14.5}});
+             i.Polygon({{22, 14}, {16, 14}, {19, 9.5}});
+         }},
         {"left", [](const Ink& i) { Arrow(i, 180); }},
         {"right", [](const Ink& i) { Arrow(i, 0); }},
         {"up", [](const Ink& i) { Arrow(i, -90); }},
