@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kTerminateReplyWaitMs = 10000;
 constexpr uint32_t kReLoginStopWaitMs = 30;
 constexpr uint32_t kStringExecutePlayerFailed = 4108;
 
@@ -26,8 +25,11 @@ bool TakeSlot(CAppObject& app, uint32_t timeoutMs, std::stop_token stop) {
 void HandleImageTimeOut(CAppObject& app, std::stop_token stop) {
     if (LivePipeline* pipeline = GetLivePipeline()) pipeline->StopAlarmAndScheduleRecording();
     WriteTraceFile("case Get_Image_TimeOut_Message");
+    // The take-down always answers (a thread that overruns its bound is still joined), and
+    // the rebuild that follows must not start before it ended, so its answer is awaited.
+    app.h_Process_Reply_TerminateEvent.Reset();
     app.h_Process_Notify_TerminateEvent.Set();
-    app.h_Process_Reply_TerminateEvent.Wait(kTerminateReplyWaitMs, stop);
+    if (!app.h_Process_Reply_TerminateEvent.Wait(ormidon::kInfinite, stop)) return;
     if (LiveView* view = app.lp_MainDialog.load()) {
         view->SetFunctionButtonState(1, 1);
         view->ClearOverlayTexts();

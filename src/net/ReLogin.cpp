@@ -244,17 +244,20 @@ void ChooseCurrentControlDevice(CAppObject& app) {
     }
 }
 
-// Has the live pipeline rebuilt; a rebuild that fails or does not answer is reported and
-// asked for again. False only when the stop was requested.
-bool RebuildPipeline(CAppObject& app, std::stop_token stop) {
+// Has the live pipeline rebuilt. The rebuild always answers; an answer later than its
+// usual time is noted and still awaited, since asking again meanwhile would start a second
+// rebuild beside the first. A failed rebuild is reported and asked for again. False only
+// when the stop was requested.
+bool RebuildPipeline(CAppObject& app, const std::stop_token& stop) {
     for (;;) {
         app.h_Process_Reply_InitEvent.Reset();
         app.h_Process_Notify_InitEvent.Set();
-        if (app.h_Process_Reply_InitEvent.Wait(kRebuildWaitMs, stop) &&
-            app.f_ProcessInitSucceeded) {
-            return true;
+        if (!app.h_Process_Reply_InitEvent.Wait(kRebuildWaitMs, stop)) {
+            if (stop.stop_requested()) return false;
+            WriteTraceFile("rebuild live pipeline is late");
+            if (!app.h_Process_Reply_InitEvent.Wait(ormidon::kInfinite, stop)) return false;
         }
-        if (stop.stop_requested()) return false;
+        if (app.f_ProcessInitSucceeded) return true;
         WriteTraceFile("rebuild live pipeline failed");
         PostStatus(app, kStatusLoginFailed);
         if (!ormidon::Sleep(kRebuildRetryPauseMs, stop)) return false;

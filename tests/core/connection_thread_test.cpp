@@ -48,7 +48,7 @@ TEST_P(ConnectionLifeTimeTest, ClosesTheMainWindowWhenTheLifeTimeIsUsedUp) {
     std::optional<uint32_t> closedAfter = AdvanceUntil(
         clock,
         [&] { return router.Count(WM_LIFETIMEUP) > 0 || !app.h_ConnectionThread.IsRunning(); }, 100,
-        limitMs);
+        limitMs, 1);
     ASSERT_TRUE(closedAfter.has_value());
     if (!c.closesAfterMs) {
         EXPECT_EQ(router.Count(WM_LIFETIMEUP), 0u);
@@ -86,7 +86,7 @@ TEST(ConnectionThreadTest, TheEndEventStopsTheCount) {
     ASSERT_TRUE(clock.WaitForWaiters(1));
     app.h_StartConnectionThreadEvent.Set();
     ASSERT_TRUE(AdvanceUntil(
-        clock, [&] { return app.dw_LifeTimeCounter >= 10; }, 100, 20000));
+        clock, [&] { return app.dw_LifeTimeCounter >= 10; }, 100, 20000, 1));
     app.h_EndConnectionThreadEvent.Set();
     ASSERT_TRUE(ormidon::test::WaitUntil([&] { return !app.h_ConnectionThread.IsRunning(); }));
     clock.Advance(120000);

@@ -151,7 +151,7 @@ TEST_F(EngineLifecycleTest, StartUpLoginReLoginLifeTimeAndShutDown) {
         device.SetDeviceInfo("LIFETIME", "0");
         pipeline.drop.Set();
         ASSERT_TRUE(AdvanceUntil(
-            clock, [&] { return pipeline.streams == 2; }, 250, 120000));
+            clock, [&] { return pipeline.streams == 2; }, 250, 600000));
         EXPECT_NE(GetSessionCookie(), firstSession);
         EXPECT_EQ(device.Sessions(), std::vector<std::string>{GetSessionCookie()});
         EXPECT_EQ(app.dw_LifeTime, 0);
@@ -160,7 +160,7 @@ TEST_F(EngineLifecycleTest, StartUpLoginReLoginLifeTimeAndShutDown) {
         // The life time runs out: the main window is told to close, and its closing stops
         // the login and process resources and saves the settings.
         ASSERT_TRUE(AdvanceUntil(
-            clock, [&] { return router.Count(WM_LIFETIMEUP) == 1; }, 250, 60000));
+            clock, [&] { return router.Count(WM_LIFETIMEUP) == 1; }, 250, 600000));
         EXPECT_EQ(router.PostsOf(WM_LIFETIMEUP)[0].window, kMainWindow);
         EXPECT_TRUE(ExitLoginResource());
         EXPECT_TRUE(ExitProcessResource());

@@ -44,9 +44,12 @@ inline std::optional<uint32_t> AdvanceUntil(TestClock& clock, const std::functio
                                             uint32_t stepMs, uint32_t limitMs, size_t waiters = 0) {
     for (uint32_t advanced = 0;; advanced += stepMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (waiters > 0) clock.WaitForWaiters(waiters, 1000);
         if (done()) return advanced;
         if (advanced >= limitMs) return std::nullopt;
+        if (waiters > 0) {
+            clock.WaitForWaiters(waiters, 1000);
+            if (done()) return advanced;
+        }
         clock.Advance(stepMs);
     }
 }
