@@ -175,6 +175,12 @@ class CAppObject {
     // Frame header of the current frame; its fNewHeader is set when the login asked the
     // device for the version-word layout ("NEWHR").
     RTPH_Struct m_RTPH_Struct;
+    // Date and time of the last frame header that carried one; read and written under
+    // m_FrameTimeLock.
+    ormidon::LocalTime st_FrameTime;
+    std::mutex m_FrameTimeLock;
+    // The camera-sensor tool bar, target of WM_CMOSSTATUS; 0 while it has no window.
+    std::atomic<ormidon::WindowHandle> h_CmosToolBarHandle{0};
 
     // ---- Device identity from the login's answers
     GuardedText str_ProductID;    // "Product-ID="

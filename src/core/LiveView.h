@@ -28,4 +28,13 @@ class LiveView {
     virtual void RefreshRemotePanel() = 0;
     virtual void ArrangeControls() = 0;
     virtual void InvalidateWindow() = 0;
+
+    // From the compose thread, when the decoded picture's size or the channel the stream
+    // shows changes: CImageSize::SetImageSize and CChannelBar::SelectChannel, which the
+    // window carries out on its own thread.
+    virtual void SetImageSize(uint16_t /*width*/, uint16_t /*height*/) {}
+    virtual void SelectChannel(uint8_t /*channel*/) {}
+    // From the fetch thread, when motion asks for a channel: CChannelBar::SetChannel, whose
+    // request to the device must not hold up the stream.
+    virtual void RequestChannel(uint8_t /*channel*/) {}
 };

@@ -1,0 +1,23 @@
+#include "net/LiveStreamRequest.h"
+
+#include "net/CgiCommand.h"
+
+std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hostAddress) {
+    CCgiRequest target(CGI_GETVIDEO);
+    target.AddParam("Cookie", cookie);
+    if (!target.IsValid() ||
+        hostAddress.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        return {};
+    }
+    std::string request = "GET " + target.GetText() + " HTTP/1.1\r\n";
+    request += "Accept: */* \r\n";
+    request += "Accept-Language: zh-tw\r\n";
+    request += "Accept-Encoding: gzip, deflate\r\n";
+    request +=
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR "
+        "1.1.4322)\r\n";
+    request += "Host: " + std::string(hostAddress) + "\r\n";
+    request += "Connection: Keep-Alive\r\n";
+    request += "\r\n";
+    return request;
+}
