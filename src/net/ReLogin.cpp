@@ -1,7 +1,6 @@
 #include "net/ReLogin.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -15,6 +14,7 @@
 #include "core/TextHelpers.h"
 #include "core/TraceFile.h"
 #include "net/CgiCommand.h"
+#include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
 #include "net/LoginReply.h"
 #include "net/SysConfig.h"
@@ -36,11 +36,6 @@ constexpr uint32_t kBeforeNextAttemptMs = 2000;
 constexpr uint32_t kRebuildWaitMs = 5000;
 constexpr uint32_t kRebuildRetryPauseMs = 3000;
 constexpr uint32_t kBeforeStartMs = 2000;
-// The device reports at most this many peripherals.
-constexpr int32_t kMaxPeripherals = kControlDItemCount;
-// Kinds of the device-kind table that the peripheral answers name.
-constexpr uint8_t kKindPtzCamera = 11;
-constexpr uint8_t kKindPtzCameraAlternate = 18;
 
 const char kStartLoginText[] = "Start login";
 
@@ -68,49 +63,8 @@ bool Send(uint8_t index, CCgiRequest& request, int32_t* statusRecord, std::strin
     return sent == 1;
 }
 
-// The selected channel must be one the device has.
-void BoundSelectedChannel(CAppObject& app) {
-    const std::string product = app.str_ProductID.Get();
-    uint8_t& channel = app.CSettingINI.m_bySelectedChannel;
-    if (IsSameStringNoCase(product, "P51K") && channel > 16) channel = 0;
-    if (IsSameStringNoCase(product, "P53K") && channel > 8) channel = 0;
-    if (IsSameStringNoCase(product, "P55K") && channel > 4) channel = 0;
-    if (IsSameStringNoCase(product, "P62K") && (channel == 0 || channel > 2)) channel = 1;
-}
-
-bool FirmwareAtLeast(CAppObject& app, std::string_view threshold) {
-    return CompareVersion(threshold, app.str_FWVersion.Get()) != 2;
-}
-
-void ReadCapability(CAppObject& app, std::stop_token stop) {
-    if (!IsP5xKModel() || !FirmwareAtLeast(app, "1035")) return;
-    if (GetSysCfg(CFG_INF, app.m_Cfg_INF.data(), app.m_Cfg_INF.size(), std::move(stop)) == 1) {
-        uint32_t capability = 0;
-        std::memcpy(&capability, app.m_Cfg_INF.data() + 20, sizeof capability);
-        app.dw_Capability = capability;
-    }
-}
-
-// The frame-header layout the device is asked for: 2 or 1, or nothing for the old one.
-std::optional<int> NewHeaderVersion(CAppObject& app) {
-    if (IsP5xKModel() && FirmwareAtLeast(app, "1046")) return 2;
-    if (IsP62KModel() && FirmwareAtLeast(app, "1006")) return 1;
-    if (IsT18DModel()) return 1;
-    return std::nullopt;
-}
-
 bool QueryDeviceInfo(CAppObject& app, std::string& reply, std::stop_token stop) {
-    CCgiRequest request(CGI_GETDEVICEINFO);
-    if (const std::string cookie = GetSessionCookie(); !cookie.empty()) {
-        request.AddParam("Cookie", cookie);
-    }
-    request.AddIntParam("RES", app.CSettingINI.m_dwImageResolution);
-    request.AddIntParam("QUA", app.CSettingINI.m_dwAlarmTriggerQuality);
-    request.AddIntParam("CH", app.CSettingINI.m_bySelectedChannel);
-    const std::optional<int> newHeader = NewHeaderVersion(app);
-    if (newHeader) request.AddIntParam("NEWHR", *newHeader);
-    app.m_RTPH_Struct.fNewHeader = newHeader ? 1 : 0;
-
+    CCgiRequest request = DeviceInfoRequest(app);
     WriteTraceFile("start to send get device info command");
     if (!Send(CGI_GETDEVICEINFO, request, nullptr, reply, std::move(stop))) {
         WriteTraceFile("Command failed");
@@ -152,48 +106,10 @@ bool Attempt(CAppObject& app, std::string& reply, std::stop_token stop) {
     return QueryDeviceInfo(app, reply, stop);
 }
 
-// Repeated peripheral entries ("MID"/"MTYPE", "SID"/"STYPE"/"SPROTOCOL"): each key is
-// searched from where the previous one ended. A count beyond the list is cut to it.
-int32_t PeripheralCount(const ReplyValue& count) {
-    return std::clamp(ReplyNumber(count.text), 0, kMaxPeripherals);
-}
-
-std::optional<int32_t> NextNumber(std::string_view reply, std::string_view key, size_t& position) {
-    std::optional<ReplyValue> value = FindDeviceInfoValue(reply, key, position);
-    if (!value) return std::nullopt;
-    position = value->end;
-    return ReplyNumber(value->text);
-}
-
-uint8_t PeripheralKind(int32_t type) {
-    return type == 1 ? kKindPtzCamera : static_cast<uint8_t>(type);
-}
-
-// The device's peripherals into the control-device list; returns the kind read last.
-uint8_t ReadMasters(CAppObject& app, std::string_view reply) {
-    C_ControlD& controls = Controls(app);
-    if (auto link = FindDeviceInfoValue(reply, "LINKDEVICE")) {
-        const uint8_t kind = static_cast<uint8_t>(ReplyNumber(link->text));
-        controls.AddDevice(0, 0, kind, kRoleMaster);
-        return kind;
-    }
-    uint8_t kind = 0;
-    if (auto count = FindDeviceInfoValue(reply, "MASTERNUM")) {
-        size_t position = 0;
-        uint8_t address = 0;
-        for (int32_t i = PeripheralCount(*count); i > 0; --i) {
-            if (auto id = NextNumber(reply, "MID", position)) address = static_cast<uint8_t>(*id);
-            if (auto type = NextNumber(reply, "MTYPE", position)) kind = PeripheralKind(*type);
-            controls.AddDevice(2400, address, kind, kRoleMaster);
-        }
-    }
-    return kind;
-}
-
 void ReadRetr(CAppObject& app, std::string_view reply, uint8_t lastKind) {
     std::optional<ReplyValue> retr = FindDeviceInfoValue(reply, "RETR");
     if (!retr) return;
-    if (IsP5xKModel() && FirmwareAtLeast(app, "1035") && HasDeviceCapability(1) != 1) return;
+    if (IsP5xKModel() && FirmwareAtLeast("1035") && HasDeviceCapability(1) != 1) return;
     C_ControlD& controls = Controls(app);
     controls.Clear();
     // The recorder kinds with R.E.T.R. that belong to the DVR kinds.
@@ -205,43 +121,12 @@ void ReadRetr(CAppObject& app, std::string_view reply, uint8_t lastKind) {
     controls.SetRetrState(static_cast<uint8_t>(ReplyNumber(retr->text)));
 }
 
-void ReadSlaves(CAppObject& app, std::string_view reply) {
-    std::optional<ReplyValue> count = FindDeviceInfoValue(reply, "SLAVENUM");
-    if (!count) return;
-    C_ControlD& controls = Controls(app);
-    const uint16_t role = IsMultiChannel() ? kRoleMaster : kRoleSlave;
-    size_t position = 0;
-    uint8_t address = 0;
-    uint8_t kind = 0;
-    for (int32_t i = PeripheralCount(*count); i > 0; --i) {
-        if (auto id = NextNumber(reply, "SID", position)) address = static_cast<uint8_t>(*id);
-        if (auto type = NextNumber(reply, "STYPE", position)) kind = PeripheralKind(*type);
-        if (auto protocol = NextNumber(reply, "SPROTOCOL", position)) {
-            if (kind == kKindPtzCamera && *protocol == 1) kind = kKindPtzCameraAlternate;
-        }
-        controls.AddDevice(2400, address, kind, role);
-    }
-}
-
 void ReadDeviceInfo(CAppObject& app, std::string_view reply) {
     ReadDeviceInfoBasics(reply);
-    const std::optional<ReplyValue> multiChannel = FindDeviceInfoValue(reply, "MULTICH");
-    app.by_MultiChannel = multiChannel ? static_cast<uint8_t>(ReplyNumber(multiChannel->text)) : 0;
-    const uint8_t lastKind = ReadMasters(app, reply);
+    ReadMultiChannel(app, reply);
+    const uint8_t lastKind = ReadMasterDevices(Controls(app), reply, true);
     ReadRetr(app, reply, lastKind);
-    ReadSlaves(app, reply);
-}
-
-void ChooseCurrentControlDevice(CAppObject& app) {
-    C_ControlD& controls = Controls(app);
-    const uint8_t channel = app.CSettingINI.m_bySelectedChannel;
-    if (IsP5xKModel() && IsMultiChannel()) {
-        controls.MakeCurrent(kRoleMaster, channel);
-    } else if (IsP5xKModel() || IsN2xVModel() || IsT18DModel()) {
-        controls.MakeCurrent(kRoleMaster, 0);
-    } else if (IsP62KModel()) {
-        controls.MakeCurrent(kRoleMaster, channel == 1 ? 0 : 1);
-    }
+    ReadSlaveDevices(Controls(app), reply);
 }
 
 // Has the live pipeline rebuilt. The rebuild always answers; an answer later than its
