@@ -18,6 +18,7 @@
 #include "core/ControlDeviceList.h"
 #include "core/ControlFile.h"
 #include "core/GuardedText.h"
+#include "core/ImageSize.h"
 #include "core/SettingINI.h"
 #include "core/ThreadSlot.h"
 #include "core/TraceFile.h"
@@ -143,6 +144,8 @@ class CAppObject {
     std::atomic<uint8_t> by_VideoMode{0};
     std::atomic<uint8_t> by_ImageSizeIndex{0};
     std::atomic<uint8_t> by_PrevImageSizeIndex{0};
+    // The stream's picture size and the display-mode choice.
+    CImageSize m_ImageSize;
     std::atomic<uint16_t> w_CopyImageWidth{0}, w_CopyImageHeight{0};
     std::unique_ptr<uint8_t[]> lp_CopyImageBuffer;
     std::atomic<int32_t> f_CopyImageRequest{0};
