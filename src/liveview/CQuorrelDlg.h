@@ -1,0 +1,208 @@
+#pragma once
+// CQuorrelDlg: the main window, in which the operator watches the live picture of the
+// device the login connected to. A borderless, skinned window whose modal run is the
+// program's main loop after the login.
+//
+// Threads: the window's widgets belong to the UI thread. The engine reaches the window
+// through LiveView from its own threads: DrawFrame composes each frame on the kernel
+// message thread into an image that the UI thread paints; SetStatusText may come from
+// any thread; layout requests from the compose and re-login threads are carried out on
+// the UI thread. Numbered messages from worker threads arrive through the window's
+// message target (h_MainDialogHandle).
+#include <QImage>
+#include <QRect>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/DeviceKindTable.h"
+#include "core/LiveView.h"
+#include "liveview/LayoutTable.h"
+#include "platform/WindowMessage.h"
+#include "platform/window/SkinnedDialog.h"
+
+class CAppObject;
+class CVtxButton;
+class QPainter;
+
+namespace ormidon {
+class WindowMessageTarget;
+}
+
+class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
+    Q_OBJECT
+  public:
+    // Control ids of the window's own buttons.
+    static constexpr int kIdPanelOpen = 8192;
+    static constexpr int kIdPanelClose = 8193;
+    static constexpr int kIdTitleMinimize = 8200;
+    static constexpr int kIdTitleFullScreen = 8201;
+    static constexpr int kIdTitleClose = 8202;
+    static constexpr int kIdTitleInfo = 8203;
+    static constexpr int kIdTurbo = 8310;
+    static constexpr int kIdPower = 8311;
+    static constexpr int kIdPtzControl = 8312;
+    static constexpr int kTitleButtonCount = 3;
+
+    explicit CQuorrelDlg(QWidget* parent = nullptr);
+    ~CQuorrelDlg() override;
+
+    // Builds the window and runs it until it closes. A window whose initialisation
+    // failed reports it and closes through the orderly path.
+    int DoModal();
+
+    // The initialisation against the device; 1 when the window was fully built.
+    int OnInitDialog();
+    // The orderly close: stops the recorders and every thread, saves the settings and
+    // ends the modal run. 0 (the window stays) when a thread could not be stopped.
+    int DestroyWindow();
+
+    // ---- LiveView (any thread unless stated)
+    void DrawFrame() override;  // kernel message thread
+    void SetStatusText(std::string_view text) override;
+    void ClearOverlayTexts() override;
+    void ClearAlarmChannelText() override;
+    void SetFunctionButtonState(uint32_t actionMask, int state) override;
+    void SetPtzControlButtonState(int state) override;
+    void RefreshRemotePanel() override;
+    void ArrangeControls() override;
+    void InvalidateWindow() override;
+    void SetImageSize(uint16_t width, uint16_t height) override;
+
+    int ShowFunctionBar(int show);
+
+    // ---- Layout (UI thread)
+    int SetNVGAMode();
+    int SetNQVGAMode();
+    int SetPVGAMode();
+    int SetPQVGAMode();
+    void LeaveFullScreen();
+
+    // ---- Skin (UI thread, or a thread that holds the window's layout)
+    int LoadBackgroundBitmaps();
+    int LoadSkinBitmaps(uint16_t displayMode, int withTitle);
+    int LoadNVGAPanelBitmaps();
+    int LoadNQVGAPanelBitmaps();
+    int LoadPVGAPanelBitmaps();
+    int LoadPQVGAPanelBitmaps();
+    void OnTurbo();
+
+    // ---- Commands and messages (UI thread)
+    void OnCommand(int id);
+    void OnWindowMessage(uint32_t message, ormidon::WParam wParam, ormidon::LParam lParam);
+    int OnShowStatus(ormidon::WParam wParam, ormidon::LParam lParam);
+    // Reads the device's configuration sections into the record: 1 when all arrived.
+    int ReadConfigSections();
+    int OnUpdateOverlayRect();
+
+    // ---- What tests and the other window parts look at
+    ormidon::WindowHandle Handle() const;
+    std::string StatusText() const;
+    std::string InfoText() const;
+    std::string AlarmText() const;
+    bool IsFullScreen() const { return m_bFullScreen != 0; }
+    bool IsPanelOpen() const { return m_bPanelOpen != 0; }
+    CVtxButton* RemoteButton(int key) const;
+    CVtxButton* TitleButton(int i) const;
+    CVtxButton* PowerButton() const { return m_btnPower; }
+    CVtxButton* PanelOpenButton() const { return m_btnCameraTool1; }
+    CVtxButton* PanelCloseButton() const { return m_btnCameraTool2; }
+    // The last frame handed to the window, as the window paints it.
+    QImage ShownFrame() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter does nothing; Esc only leaves full screen.
+    void OnOK() override {}
+    void OnCancel() override;
+
+  private:
+    // Runs `work` on the UI thread: at once on it, else queued behind the window's
+    // messages. Work queued for a window that closed is dropped with it.
+    void RunOnWindowThread(std::function<void()> work);
+    void RunPendingWork();
+
+    const LayoutMode_Struct& Layout() const;
+    const DeviceKind_Struct& CurrentKind() const;
+    int SetFamilyMode(int (CQuorrelDlg::*loader)());
+    void EnterFullScreenLayout();
+    void CreateButtons();
+    void PlaceWindow(const LayoutRect& rect, bool centre);
+    void PlaceRemoteKeys(bool multiChannelRule);
+    void HideRemoteKeys();
+    void ApplyUserClassToPanelButtons();
+    void RepaintStatus();
+    void HandOverFrame(QImage image, bool fullScreen);
+    void UpdateStatusTexts(CAppObject& app);
+    void StoreMousePosition(const QPoint& position, bool move);
+    void OnLeftButtonDown();
+    int LoadFamilyPanelBitmaps(BitmapFamily family);
+    void LoadRemoteKeyImages(BitmapFamily family, int key);
+
+    void PaintFrame(QPainter& painter);
+    void PaintStatusBar(QPainter& painter, const LayoutMode_Struct& row);
+    void PaintOverlay(QPainter& painter, const LayoutMode_Struct& row);
+    void PaintSunkenFrame(QPainter& painter, const LayoutRect& video);
+
+    // Init steps that talk to the device.
+    bool QueryDeviceInfo(uint8_t& retrState);
+    void ApplyFamilyDecisions();
+    void ChooseUserClass();
+    void StartAutoRecord();
+
+    ormidon::WindowMessageTarget* m_messageTarget = nullptr;
+
+    std::atomic<int> m_bFullScreen{0};
+    std::atomic<int> m_bFullScreenPending{0};
+    std::atomic<int> m_bPanelOpen{0};
+    std::atomic<bool> m_bInitialised{false};
+    bool m_bClosing = false;
+    QRect m_rcWork;
+
+    // The status, information and alarm texts and the two rate texts: written from any
+    // thread, read by the paint.
+    mutable std::mutex m_textLock;
+    std::string m_strStatus;
+    std::string m_strInfoText;
+    std::string m_strAlarmText;
+    std::string m_strFrameRate;
+    std::string m_strDataRate;
+
+    // The last composed frame and where it is painted.
+    mutable std::mutex m_frameLock;
+    QImage m_frameImage;
+    bool m_frameFullScreen = false;
+    // Bytes of lp_DisplayBuffer, the work area's picture in full screen.
+    size_t m_displayBufferSize = 0;
+    std::atomic<bool> m_frameRepaintPosted{false};
+
+    std::mutex m_workLock;
+    std::vector<std::function<void()>> m_pendingWork;
+
+    // Skin: per bitmap slot (display mode modulo 6).
+    std::array<QImage, 6> m_hBackground;
+    std::array<QImage, 6> m_hBackgroundPanel;
+    std::array<QImage, 6> m_hStatusBar;
+    QImage m_hOnlineUserIcon;
+    QImage m_hAlarmIcon;
+
+    std::array<CVtxButton*, kTitleButtonCount> m_btnTitle{};
+    std::array<CVtxButton*, kRemoteKeyCount> m_btnRemote{};
+    CVtxButton* m_btnCameraTool1 = nullptr;
+    CVtxButton* m_btnCameraTool2 = nullptr;
+    CVtxButton* m_btnPower = nullptr;
+
+    // Held by the family switches while they load the panel images.
+    std::mutex m_csLayout;
+};

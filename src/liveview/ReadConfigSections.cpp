@@ -1,0 +1,45 @@
+// Reading the device's configuration sections into the application record: once after
+// the main window starts and before the settings sheet opens. Newer firmware hands over
+// every section in one "ALL" request; older firmware section by section.
+#include <algorithm>
+#include <initializer_list>
+#include <span>
+
+#include "core/AppObject.h"
+#include "core/DeviceIdentity.h"
+#include "liveview/CQuorrelDlg.h"
+#include "net/SysConfig.h"
+
+namespace {
+
+bool FirmwareAtLeast(std::string_view version) {
+    return CompareVersion(version, g_lpApp->str_FWVersion.Get()) != 2;
+}
+
+bool ReadSection(CAppObject& app, ConfigOption option) {
+    // The older firmware's "PPPOE" block has its own place in the record.
+    const std::span<uint8_t> block = ConfigBlockOf(app, option, option == CFG_PPPOE);
+    // The list of online users varies in length: what the reply leaves out stays zero.
+    if (option == CFG_ONLINE) std::fill(block.begin(), block.end(), 0);
+    return GetSysCfg(option, block.data(), static_cast<unsigned>(block.size())) == 1;
+}
+
+bool ReadSections(CAppObject& app, std::initializer_list<ConfigOption> options) {
+    return std::all_of(options.begin(), options.end(),
+                       [&app](ConfigOption option) { return ReadSection(app, option); });
+}
+
+}  // namespace
+
+int CQuorrelDlg::ReadConfigSections() {
+    if (!g_lpApp) return 0;
+    CAppObject& app = *g_lpApp;
+    const bool dvr = !(IsP62KModel() || IsN2xVModel() || IsT18DModel());
+    if (FirmwareAtLeast(dvr ? "1024" : "0003")) return GetSysCfg(CFG_ALL, nullptr, 0) == 1 ? 1 : 0;
+    const bool read =
+        dvr ? ReadSections(app, {CFG_IP, CFG_ONLINE, CFG_ALARM, CFG_SECURE, CFG_SMTP, CFG_FTP,
+                                 CFG_RS485, CFG_DVRLIVE, CFG_DVRREC, CFG_PPPOE, CFG_DNS})
+            : ReadSections(app, {CFG_IP, CFG_ONLINE, CFG_ALARM, CFG_SECURE, CFG_SMTP, CFG_FTP,
+                                 CFG_RS485, CFG_PERI, CFG_SNTP, CFG_PPPOE, CFG_DNS});
+    return read ? 1 : 0;
+}

@@ -1,0 +1,263 @@
+// The main window's frame drawing and its texts: a synthetic picture drawn from another
+// thread and read back at the video rectangle (1:1, lines doubled, fitted in full
+// screen), the rate texts on the test clock, the alarm and status texts, the keys and
+// the close sequence.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <thread>
+
+#include "MainWindowFixture.h"
+#include "core/AppMessages.h"
+#include "liveview/CVtxButton.h"
+
+namespace {
+
+using namespace ormidon::test;
+using ormidon::testing::GrabWindow;
+using ormidon::testing::ProcessEventsUntil;
+
+constexpr QRgb kTop = qRgb(200, 40, 40);
+constexpr QRgb kBottom = qRgb(40, 40, 200);
+
+class MainWindowFrameTest : public MainWindowTest {
+  protected:
+    // A width x height picture in the decoded slot: its upper half kTop, its lower half
+    // kBottom (rows are stored bottom up), as the compose thread leaves it.
+    void DecodedPicture(int width, int height) {
+        uint8_t* pixels = app.lp_RGBBuffer.get();
+        for (int y = 0; y < height; ++y) {
+            const QRgb colour = y < height / 2 ? kTop : kBottom;
+            uint8_t* row = pixels + size_t(height - 1 - y) * size_t(width) * 3;
+            for (int x = 0; x < width; ++x) {
+                row[3 * x] = uint8_t(qBlue(colour));
+                row[3 * x + 1] = uint8_t(qGreen(colour));
+                row[3 * x + 2] = uint8_t(qRed(colour));
+            }
+        }
+        app.lp_CurrentImage = pixels;
+        app.w_ImageWidth = uint16_t(width);
+        app.w_ImageHeight = uint16_t(height);
+        app.f_VideoServerConnected = 1;
+    }
+
+    // Draws the current frame on a thread of its own, as the kernel message thread does,
+    // and lets the window paint it.
+    void DrawOnWorker() {
+        app.h_FinishShowImageJobEvent.Reset();
+        std::thread([this] { window->DrawFrame(); }).join();
+        EXPECT_TRUE(app.h_FinishShowImageJobEvent.Wait(0));
+        Settle();
+    }
+
+    static QRgb Pixel(const QImage& image, const QPoint& at) {
+        return image.pixel(at) | 0xFF000000;
+    }
+};
+
+TEST_F(MainWindowFrameTest, FieldIsShownWithDoubledLinesAtTheVideoRectangle) {
+    ASSERT_EQ(OpenWindow({.product = "P51K"}), 1);
+    DecodedPicture(640, 228);
+    DrawOnWorker();
+    EXPECT_EQ(window->ShownFrame().size(), QSize(640, 456));
+    const QImage shown = GrabWindow(window.get());
+    const QPoint video(42, 96);
+    EXPECT_EQ(Pixel(shown, video + QPoint(0, 0)), kTop);
+    EXPECT_EQ(Pixel(shown, video + QPoint(639, 220)), kTop);
+    EXPECT_EQ(Pixel(shown, video + QPoint(320, 235)), kBottom);
+    EXPECT_EQ(Pixel(shown, video + QPoint(639, 455)), kBottom);
+}
+
+TEST_F(MainWindowFrameTest, SmallAndWholeFramesAreShownOneToOne) {
+    ASSERT_EQ(OpenWindow({.product = "P51K", .resolution = 1}), 1);
+    DecodedPicture(320, 240);
+    DrawOnWorker();
+    EXPECT_EQ(window->ShownFrame().size(), QSize(320, 240));
+    window.reset();
+
+    // The T18D sends whole frames: 640 x 480 is not doubled.
+    ASSERT_EQ(OpenWindow({.product = "T18D", .firmware = "1010", .linkDevice = ""}), 1);
+    DecodedPicture(640, 480);
+    DrawOnWorker();
+    EXPECT_EQ(window->ShownFrame().size(), QSize(640, 480));
+    const QImage shown = GrabWindow(window.get());
+    EXPECT_EQ(Pixel(shown, QPoint(40, 86)), kTop);
+    EXPECT_EQ(Pixel(shown, QPoint(40 + 639, 86 + 479)), kBottom);
+}
+
+// 640 x 480 and 720 x 576 frames of the other families would overrun the doubling
+// buffer: they are shown as they are.
+TEST_F(MainWindowFrameTest, FrameTooLargeToDoubleIsShownAsItIs) {
+    ASSERT_EQ(OpenWindow({.product = "P62K", .firmware = "1010"}), 1);
+    DecodedPicture(720, 576);
+    DrawOnWorker();
+    EXPECT_EQ(window->ShownFrame().size(), QSize(720, 576));
+}
+
+TEST_F(MainWindowFrameTest, FullScreenFitsTheFrameToTheWorkAreaAndEscLeavesIt) {
+    ASSERT_EQ(OpenWindow({.product = "P51K"}), 1);
+    const QRect work = window->screen()->availableGeometry();
+    DecodedPicture(640, 228);
+    window->SetStatusText("before");
+    window->OnCommand(CQuorrelDlg::kIdTitleFullScreen);
+    DrawOnWorker();
+    EXPECT_EQ(window->geometry(), work);
+    EXPECT_FALSE(window->TitleButton(0)->isVisible());
+    EXPECT_FALSE(window->PanelOpenButton()->isVisible());
+    EXPECT_EQ(window->ShownFrame().size(), work.size());
+    const QImage shown = GrabWindow(window.get());
+    EXPECT_EQ(Pixel(shown, QPoint(0, 0)), kTop);
+    EXPECT_EQ(Pixel(shown, QPoint(work.width() - 1, work.height() / 4)), kTop);
+    EXPECT_EQ(Pixel(shown, QPoint(work.width() / 2, work.height() * 3 / 4)), kBottom);
+    EXPECT_EQ(Pixel(shown, QPoint(work.width() - 1, work.height() - 1)), kBottom);
+    // No status text is kept in full screen.
+    window->SetStatusText("in full screen");
+    EXPECT_EQ(window->StatusText(), "before");
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &escape);
+    Settle();
+    EXPECT_FALSE(window->IsFullScreen());
+    EXPECT_EQ(window->size(), QSize(722, 608));
+    EXPECT_TRUE(window->TitleButton(0)->isVisible());
+    EXPECT_TRUE(window->PanelOpenButton()->isVisible());
+}
+
+TEST_F(MainWindowFrameTest, RateTextsEveryTwoSecondsOnTheTestClock) {
+    ASSERT_EQ(OpenWindow({.product = "P62K", .firmware = "1010"}), 1);
+    ormidon::TestClock clock(10000);
+    ormidon::ScopedClockOverride useClock(clock);
+    DecodedPicture(352, 240);
+    app.dw_StreamStartTick = clock.TickCount();
+    app.dw_LastShownFrames = 100;
+    app.dw_ShownFrames = 150;
+    app.dw_ReceivedBytes = 2'500'000;
+
+    clock.Advance(1999);
+    DrawOnWorker();
+    EXPECT_EQ(window->StatusText(), "Start to get image!!");
+    clock.Advance(1);
+    DrawOnWorker();
+    EXPECT_EQ(window->StatusText(), "FR:25.00 fps DR:9765 kbps ");
+    EXPECT_EQ(app.dw_ReceivedBytes, 0u);
+    EXPECT_EQ(app.dw_LastShownFrames, 150u);
+
+    // While the video is lost the status says so; the rates are still taken.
+    app.f_VideoLoss = 1;
+    app.dw_ShownFrames = 160;
+    clock.Advance(2000);
+    DrawOnWorker();
+    EXPECT_EQ(window->StatusText(), "Video Loss!");
+    EXPECT_EQ(app.dw_LastShownFrames, 160u);
+}
+
+TEST_F(MainWindowFrameTest, AlarmTextNamesTheLowestAlarmingChannel) {
+    ASSERT_EQ(OpenWindow(), 1);
+    DecodedPicture(640, 228);
+    const struct {
+        uint16_t bits;
+        const char* text;
+    } cases[] = {{0x0006, "2"}, {0x8000, "16"}, {0, ""}};
+    for (const auto& c : cases) {
+        app.m_RTPH_Struct.m_wAlarmData = c.bits;
+        DrawOnWorker();
+        EXPECT_EQ(window->AlarmText(), c.text) << c.bits;
+    }
+}
+
+TEST_F(MainWindowFrameTest, NothingIsDrawnWithoutAVideoServer) {
+    ASSERT_EQ(OpenWindow(), 1);
+    DecodedPicture(640, 228);
+    app.f_VideoServerConnected = 0;
+    app.h_FinishShowImageJobEvent.Reset();
+    window->DrawFrame();
+    EXPECT_FALSE(app.h_FinishShowImageJobEvent.Wait(0));
+    EXPECT_TRUE(window->ShownFrame().isNull());
+}
+
+TEST_F(MainWindowFrameTest, StatusCodesFromTheReLogin) {
+    ASSERT_EQ(OpenWindow(), 1);
+    const struct {
+        ormidon::WParam wParam;
+        ormidon::LParam code;
+        const char* text;
+    } cases[] = {
+        {125, kStatusElapsed, "ESCAPED TIME:  02:05"},
+        {0, kStatusLoginStart, "Start login"},
+        {0, 2, "Server is too busy!! Try later !!"},
+        {0, kStatusLoginFailed, "Login process is failed,wait a moment !!"},
+        {0, 4, "Login process is failed,wait a moment !!"},  // 4 changes nothing
+        {0, kStatusTooManyUsers,
+         "System relogin too many user.Wait for 40 sec!!\nApplication will try again."},
+    };
+    for (const auto& c : cases) {
+        ormidon::PostWindowMessage(window->Handle(), WM_SHOWSTATUS, c.wParam, c.code);
+        Settle(10);
+        EXPECT_EQ(window->StatusText(), c.text) << c.code;
+    }
+}
+
+TEST_F(MainWindowFrameTest, OverlayShowsTheIpWhileThePointerRestsOnIt) {
+    ASSERT_EQ(OpenWindow({.product = "P62K", .firmware = "1010"}), 1);
+    app.dw_MouseX = 700;
+    app.dw_MouseY = 300;
+    ormidon::PostWindowMessage(window->Handle(), WM_REDRAWDATETIME);
+    Settle(10);
+    EXPECT_EQ(app.f_ShowFrameTime, 1);
+    app.dw_MouseX = 542 + 120;  // the overlay's bounds count as on it
+    app.dw_MouseY = 7;
+    ormidon::PostWindowMessage(window->Handle(), WM_REDRAWDATETIME);
+    Settle(10);
+    EXPECT_EQ(app.f_ShowFrameTime, 0);
+}
+
+TEST_F(MainWindowFrameTest, EnterAndEscapeLeaveTheWindowOpen) {
+    ASSERT_EQ(OpenWindow(), 1);
+    for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &press);
+    }
+    Settle(10);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(programFolder / "Setting.ini"));
+}
+
+TEST_F(MainWindowFrameTest, AnyClickSilencesTheAlarmSound) {
+    ASSERT_EQ(OpenWindow(), 1);
+    app.f_AlarmWavPlaying = 1;
+    CVtxButton* button = window->TitleButton(1);
+    const QPointF inside(3, 3);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, button->mapToGlobal(inside), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &press);
+    EXPECT_EQ(app.f_AlarmWavPlaying, 0);
+    EXPECT_TRUE(app.h_StopAlarmWavEvent.Wait(0));
+}
+
+// Closing stops every thread of the record, saves the settings and ends the window;
+// the window manager's close takes the same path.
+TEST_F(MainWindowFrameTest, CloseStopsTheThreadsAndSavesTheSettings) {
+    for (bool byWindowManager : {false, true}) {
+        SCOPED_TRACE(byWindowManager ? "window manager" : "close button");
+        std::filesystem::remove(programFolder / "Setting.ini");
+        ASSERT_TRUE(InitProcessResource());
+        ASSERT_TRUE(InitLoginResource());
+        ASSERT_EQ(OpenWindow(), 1);
+        ASSERT_TRUE(app.h_Process_KernelMessageThread.IsRunning());
+        if (byWindowManager) {
+            window->close();
+        } else {
+            window->TitleButton(2)->click();
+        }
+        Settle(10);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(app.h_Process_KernelMessageThread.IsOccupied());
+        EXPECT_FALSE(app.h_ConnectionThread.IsOccupied());
+        EXPECT_EQ(app.lp_MainDialog.load(), nullptr);
+        EXPECT_TRUE(std::filesystem::exists(programFolder / "Setting.ini"));
+        window.reset();
+    }
+}
+
+}  // namespace
