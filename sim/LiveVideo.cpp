@@ -41,20 +41,21 @@ WallClock Now() {
 // kTestPicturePhases frames within a second, so a fast stream encodes each phase once.
 class PictureCache {
   public:
-    const std::string& Get(uint32_t frame, const std::string& clock, int width, int height,
-                           int quality) {
-        if (clock != m_clock) {
+    const std::string& Get(uint32_t frame, const std::string& clock, const StreamShape& shape) {
+        if (clock != m_clock || shape.width != m_shape.width || shape.height != m_shape.height ||
+            shape.quality != m_shape.quality || shape.channel != m_shape.channel) {
             m_clock = clock;
+            m_shape = shape;
             m_jpegs.clear();
         }
         const uint32_t phase = frame % kTestPicturePhases;
         auto found = m_jpegs.find(phase);
         if (found != m_jpegs.end()) return found->second;
-        DrawTestPicture(m_rgb, width, height, frame, clock);
-        std::string jpeg = m_encoder.Encode(m_rgb, width, height, quality);
+        DrawTestPicture(m_rgb, shape.width, shape.height, frame, clock, shape.channel);
+        std::string jpeg = m_encoder.Encode(m_rgb, shape.width, shape.height, shape.quality);
         // A 16-bit length cannot carry a bigger frame: lower the quality until it fits.
-        for (int q = quality - 10; jpeg.size() > 0xFFFF && q > 5; q -= 10) {
-            jpeg = m_encoder.Encode(m_rgb, width, height, q);
+        for (int q = shape.quality - 10; jpeg.size() > 0xFFFF && q > 5; q -= 10) {
+            jpeg = m_encoder.Encode(m_rgb, shape.width, shape.height, q);
         }
         return m_jpegs.emplace(phase, std::move(jpeg)).first->second;
     }
@@ -67,6 +68,7 @@ class PictureCache {
   private:
     StreamJpegEncoder m_encoder;
     std::string m_clock;
+    StreamShape m_shape;
     std::map<uint32_t, std::string> m_jpegs;
     std::vector<uint8_t> m_rgb;
 };
@@ -88,6 +90,17 @@ void FamilyPictureSize(std::string_view productId, int videoMode, int resolution
     }
 }
 
+int StreamQuality(int qua) {
+    switch (qua) {
+        case 1:
+            return 60;
+        case 2:
+            return 35;
+        default:
+            return 85;
+    }
+}
+
 void LiveVideo::SetSetup(const VideoSetup& setup) {
     std::lock_guard lock(m_mutex);
     m_setup = setup;
@@ -103,11 +116,6 @@ void LiveVideo::SetEvents(uint16_t alarm, uint16_t motion, bool videoLoss) {
     m_events.alarm = alarm;
     m_events.motion = motion;
     m_events.videoLoss = videoLoss;
-}
-
-void LiveVideo::SetChannel(uint8_t channel) {
-    std::lock_guard lock(m_mutex);
-    m_events.channel = channel;
 }
 
 void LiveVideo::AddFault(StreamFault fault) {
@@ -135,7 +143,8 @@ bool LiveVideo::WaitForActiveStreams(int count, std::chrono::milliseconds bound)
     return m_changed.wait_for(lock, bound, [&] { return m_activeStreams == count; });
 }
 
-void LiveVideo::Serve(Responder& responder, HeaderLayout layout, int width, int height) {
+void LiveVideo::Serve(Responder& responder, HeaderLayout layout,
+                      const std::function<StreamShape()>& shape) {
     {
         std::lock_guard lock(m_mutex);
         ++m_activeStreams;
@@ -175,21 +184,22 @@ void LiveVideo::Serve(Responder& responder, HeaderLayout layout, int width, int 
                 m_faults.pop_front();
             }
         }
-        const int w = setup.width > 0 ? setup.width : width;
-        const int h = setup.height > 0 ? setup.height : height;
+        StreamShape look = shape();
+        if (setup.width > 0) look.width = setup.width;
+        if (setup.height > 0) look.height = setup.height;
+        if (setup.quality > 0) look.quality = setup.quality;
         const WallClock clock = Now();
-        const std::string& jpeg =
-            events.videoLoss ? black : pictures.Get(frame, clock.text, w, h, setup.quality);
+        const std::string& jpeg = events.videoLoss ? black : pictures.Get(frame, clock.text, look);
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - start);
 
         FrameHeaderState state;
         state.payloadLength = static_cast<uint32_t>(jpeg.size());
-        state.channel = events.channel;
+        state.channel = look.channel;
         state.eventBits1 = events.alarm;
         state.motion = events.motion;
         state.videoLoss = events.videoLoss;
-        state.resolution = w < 400 ? 1 : 0;
+        state.resolution = look.width < 400 ? 1 : 0;
         state.timeStamp = static_cast<uint32_t>(elapsed.count() / 5);
         state.packedTime = clock.packed;
         HeaderLayout written = layout;

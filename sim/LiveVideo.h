@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@ struct VideoSetup {
     // Picture size; 0 x 0 takes the size of the product family, video mode and resolution.
     int width = 0;
     int height = 0;
-    int quality = 75;
+    // JPEG quality; 0 takes the quality the session asked for.
+    int quality = 0;
     // Send "HTTP/1.1 200 OK" and headers before the frames (the recorder's default is to send
     // frames from the first byte).
     bool httpHeader = false;
@@ -49,13 +51,24 @@ struct StreamFault {
 void FamilyPictureSize(std::string_view productId, int videoMode, int resolution, int& width,
                        int& height);
 
+// JPEG quality of the session's "QUA": 0 high, 1 middle, 2 low (other values: high).
+int StreamQuality(int qua);
+
+// What one stream shows now; the recorder reads it again for every frame, so a resolution,
+// quality or channel change reaches the running stream.
+struct StreamShape {
+    int width = 0;
+    int height = 0;
+    int quality = 0;
+    uint8_t channel = 0;  // in the frame header and on the picture
+};
+
 class LiveVideo {
   public:
     void SetSetup(const VideoSetup& setup);
     VideoSetup Setup() const;
     // Event bits and video loss of every frame from now on.
     void SetEvents(uint16_t alarm, uint16_t motion, bool videoLoss);
-    void SetChannel(uint8_t channel);
     void AddFault(StreamFault fault);
 
     // Frames written whole, over all streams.
@@ -67,15 +80,16 @@ class LiveVideo {
     bool WaitForActiveStreams(int count, std::chrono::milliseconds bound) const;
 
     // Serves one stream until the client leaves, a fault ends it or the recorder stops.
-    // `width` x `height` is the picture size unless the setup names one.
-    void Serve(Responder& responder, HeaderLayout layout, int width, int height);
+    // `shape` gives each frame's size, quality and channel; the setup's size and quality,
+    // where it names them, take precedence.
+    void Serve(Responder& responder, HeaderLayout layout,
+               const std::function<StreamShape()>& shape);
 
   private:
     struct FrameEvents {
         uint16_t alarm = 0;
         uint16_t motion = 0;
         bool videoLoss = false;
-        uint8_t channel = 0;
     };
 
     mutable std::mutex m_mutex;

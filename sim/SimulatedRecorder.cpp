@@ -12,15 +12,14 @@ namespace {
 
 // Commands that the recorder accepts and, for now, answers with an empty 200.
 constexpr const char* kPlainCommands[] = {
-    "/Setresolution.cgi",    "/Setquality.cgi",       "/Setbrcssa.cgi",    "/Periodcommand.cgi",
-    "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",    "/RS485Cmd.cgi",     "/SetHalvo.cgi",
-    "/Reboot.cgi",           "/Getlog.cgi",           "/SetRetr.cgi",      "/GetDvrHDD.cgi",
-    "/NetworkBk.cgi",        "/PTZReset.cgi",         "/GetColor.cgi",     "/SetColor.cgi",
-    "/SyncTime.cgi",         "/GetSearchList.cgi",    "/GetVersion.cgi",   "/CancelNB.cgi",
-    "/GetDvrName.cgi",       "/getDefaultLang.cgi",   "/getIndexLang.cgi", "/OV9653Zoom.cgi",
-    "/OV9653Rotate.cgi",     "/ClearLog.cgi",         "/GetDvrDate.cgi",   "/SetDvrDate.cgi",
-    "/GetRecordSetting.cgi", "/SetRecordSetting.cgi", "/CancelUPFW.cgi",   "/SetBuzzer.cgi",
-    "/SearchPlayBack.cgi",
+    "/Setbrcssa.cgi",  "/Periodcommand.cgi",    "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",
+    "/RS485Cmd.cgi",   "/SetHalvo.cgi",         "/Reboot.cgi",           "/Getlog.cgi",
+    "/SetRetr.cgi",    "/GetDvrHDD.cgi",        "/NetworkBk.cgi",        "/PTZReset.cgi",
+    "/SetColor.cgi",   "/SyncTime.cgi",         "/GetSearchList.cgi",    "/GetVersion.cgi",
+    "/CancelNB.cgi",   "/GetDvrName.cgi",       "/getDefaultLang.cgi",   "/getIndexLang.cgi",
+    "/OV9653Zoom.cgi", "/OV9653Rotate.cgi",     "/ClearLog.cgi",         "/GetDvrDate.cgi",
+    "/SetDvrDate.cgi", "/GetRecordSetting.cgi", "/SetRecordSetting.cgi", "/CancelUPFW.cgi",
+    "/SetBuzzer.cgi",  "/SearchPlayBack.cgi",
 };
 
 constexpr std::size_t kOnlineEntryBytes = 24;
@@ -60,8 +59,19 @@ void SimulatedRecorder::InstallRoutes() {
                       [this](const HttpRequest& r, Responder& w) { SetConfig(r, w); });
     m_server.SetRoute("/Getvideo.cgi",
                       [this](const HttpRequest& r, Responder& w) { Stream(r, w); });
-    m_server.SetRoute("/SetChannel.cgi",
-                      [this](const HttpRequest& r, Responder& w) { SetChannel(r, w); });
+    // Channels 0 (all) to 16; resolutions 0 (full) to 2 (quarter, where the family has
+    // one); qualities 0 (high) to 2 (low).
+    m_server.SetRoute("/SetChannel.cgi", [this](const HttpRequest& r, Responder& w) {
+        SetSessionNumber(r, w, "CH", &Session::channel, 16);
+    });
+    m_server.SetRoute("/Setresolution.cgi", [this](const HttpRequest& r, Responder& w) {
+        SetSessionNumber(r, w, "RES", &Session::resolution, 2);
+    });
+    m_server.SetRoute("/Setquality.cgi", [this](const HttpRequest& r, Responder& w) {
+        SetSessionNumber(r, w, "QUA", &Session::quality, 2);
+    });
+    m_server.SetRoute("/GetColor.cgi",
+                      [this](const HttpRequest& r, Responder& w) { GetColour(r, w); });
     for (const char* path : kPlainCommands) {
         m_server.SetRoute(path, [this](const HttpRequest& r, Responder& w) {
             if (!RefuseWithoutSession(r, w)) w.Reply(200);
@@ -130,6 +140,23 @@ bool SimulatedRecorder::SetSection(std::string_view name, std::string bytes) {
 void SimulatedRecorder::SetOnlineOverride(std::optional<std::string> online) {
     std::lock_guard lock(m_mutex);
     m_onlineOverride = std::move(online);
+}
+
+void SimulatedRecorder::SetColourReply(std::string reply) {
+    std::lock_guard lock(m_mutex);
+    m_colourReply = std::move(reply);
+}
+
+std::optional<SimulatedRecorder::SessionView> SimulatedRecorder::SessionState(
+    const std::string& sessionId) const {
+    std::lock_guard lock(m_mutex);
+    for (const Session& session : m_sessions) {
+        if (session.id == sessionId) {
+            return SessionView{session.resolution, session.quality,
+                               static_cast<uint8_t>(session.channel)};
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> SimulatedRecorder::Sessions() const {
@@ -221,11 +248,16 @@ void SimulatedRecorder::DeviceInfoQuery(const HttpRequest& request, Responder& r
         std::lock_guard lock(m_mutex);
         Session* session = FindSession(request);
         if (session != nullptr) {
-            // The stream of this session uses the header layout and resolution asked for here.
-            const std::string* newHeader = request.Param("NEWHR");
-            const std::string* resolution = request.Param("RES");
-            session->newHeader = newHeader != nullptr ? std::atoi(newHeader->c_str()) : 0;
-            session->resolution = resolution != nullptr ? std::atoi(resolution->c_str()) : 0;
+            // The stream of this session uses the header layout, resolution, quality and
+            // channel asked for here.
+            const auto number = [&](const char* key) {
+                const std::string* value = request.Param(key);
+                return value != nullptr ? std::atoi(value->c_str()) : 0;
+            };
+            session->newHeader = number("NEWHR");
+            session->resolution = number("RES");
+            session->quality = number("QUA");
+            session->channel = std::clamp(number("CH"), 0, 16);
         }
         bool haveLevel = false;
         for (const auto& [key, value] : m_deviceInfo) {
@@ -290,29 +322,66 @@ void SimulatedRecorder::SetConfig(const HttpRequest& request, Responder& respond
 void SimulatedRecorder::Stream(const HttpRequest& request, Responder& responder) {
     if (RefuseWithoutSession(request, responder)) return;
     HeaderLayout layout = HeaderLayout::kFlagWord;
-    int width = 0;
-    int height = 0;
+    std::string sessionId;
     {
         std::lock_guard lock(m_mutex);
         const Session* session = FindSession(request);
         const int newHeader = session != nullptr ? session->newHeader : 0;
         if (newHeader == 1) layout = HeaderLayout::kVersion1;
         if (newHeader == 2) layout = HeaderLayout::kVersion2;
-        int videoMode = 0;
-        for (const auto& [key, value] : m_deviceInfo) {
-            if (key == "VIDEOMODE") videoMode = std::atoi(value.c_str());
-        }
-        FamilyPictureSize(m_setup.identity.productId, videoMode,
-                          session != nullptr ? session->resolution : 0, width, height);
+        if (session != nullptr) sessionId = session->id;
     }
-    m_video.Serve(responder, layout, width, height);
+    StreamShape last = ShapeOf(sessionId, {});
+    m_video.Serve(responder, layout, [&] { return last = ShapeOf(sessionId, last); });
 }
 
-void SimulatedRecorder::SetChannel(const HttpRequest& request, Responder& responder) {
+StreamShape SimulatedRecorder::ShapeOf(const std::string& sessionId,
+                                       const StreamShape& last) const {
+    std::lock_guard lock(m_mutex);
+    const Session* session = nullptr;
+    for (const Session& s : m_sessions) {
+        if (s.id == sessionId) session = &s;
+    }
+    // A stream without a session (sessions unchecked) shows the defaults; one whose session
+    // ended keeps what it showed.
+    if (session == nullptr && last.width != 0) return last;
+    int videoMode = 0;
+    for (const auto& [key, value] : m_deviceInfo) {
+        if (key == "VIDEOMODE") videoMode = std::atoi(value.c_str());
+    }
+    StreamShape shape;
+    FamilyPictureSize(m_setup.identity.productId, videoMode,
+                      session != nullptr ? session->resolution : 0, shape.width, shape.height);
+    shape.quality = StreamQuality(session != nullptr ? session->quality : 0);
+    shape.channel = static_cast<uint8_t>(session != nullptr ? session->channel : 0);
+    return shape;
+}
+
+void SimulatedRecorder::SetSessionNumber(const HttpRequest& request, Responder& responder,
+                                         const char* key, int Session::*field, int largest) {
     if (RefuseWithoutSession(request, responder)) return;
-    const std::string* channel = request.Param("CH");
-    if (channel != nullptr) m_video.SetChannel(static_cast<uint8_t>(std::atoi(channel->c_str())));
+    const std::string* text = request.Param(key);
+    char* end = nullptr;
+    const long value = text != nullptr ? std::strtol(text->c_str(), &end, 10) : -1;
+    if (text == nullptr || text->empty() || *end != '\0' || value < 0 || value > largest) {
+        responder.Reply(400);
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (Session* session = FindSession(request)) session->*field = static_cast<int>(value);
+    }
     responder.Reply(200);
+}
+
+void SimulatedRecorder::GetColour(const HttpRequest& request, Responder& responder) {
+    if (RefuseWithoutSession(request, responder)) return;
+    std::string reply;
+    {
+        std::lock_guard lock(m_mutex);
+        reply = m_colourReply;
+    }
+    responder.Reply(200, reply);
 }
 
 }  // namespace ormidon::sim

@@ -61,6 +61,19 @@ class SimulatedRecorder {
     // Replaces the "ONLINE" bytes built from the sessions (any length, for tests).
     void SetOnlineOverride(std::optional<std::string> online);
 
+    // The "/GetColor.cgi" answer ("BRI=0;CON=128;HUE=0;" unless set).
+    void SetColourReply(std::string reply);
+
+    // What a session asked for: resolution and quality ("/Getdeviceinfo.cgi",
+    // "/Setresolution.cgi", "/Setquality.cgi") and the channel shown ("CH" of
+    // "/Getdeviceinfo.cgi", "/SetChannel.cgi"). nullopt for an unknown session.
+    struct SessionView {
+        int resolution = 0;
+        int quality = 0;
+        int channel = 0;
+    };
+    std::optional<SessionView> SessionState(const std::string& sessionId) const;
+
     // Opens a session for an account as a login would and returns its id (empty when there
     // is no such account); for tests that start logged in.
     std::string OpenSession(const std::string& userName);
@@ -72,9 +85,12 @@ class SimulatedRecorder {
     struct Session {
         std::string id;
         Account account;
-        // From the session's device-information query: "NEWHR" (0 when absent) and "RES".
+        // From the session's device-information query: "NEWHR" (0 when absent); "RES",
+        // "QUA" and "CH" there or from their own commands later.
         int newHeader = 0;
         int resolution = 0;
+        int quality = 0;
+        int channel = 0;
     };
 
     void InstallRoutes();
@@ -83,7 +99,12 @@ class SimulatedRecorder {
     void GetConfig(const HttpRequest& request, Responder& responder);
     void SetConfig(const HttpRequest& request, Responder& responder);
     void Stream(const HttpRequest& request, Responder& responder);
-    void SetChannel(const HttpRequest& request, Responder& responder);
+    // "/SetChannel.cgi", "/Setresolution.cgi", "/Setquality.cgi": one number of the session.
+    void SetSessionNumber(const HttpRequest& request, Responder& responder, const char* key,
+                          int Session::*field, int largest);
+    void GetColour(const HttpRequest& request, Responder& responder);
+    // What the stream of `sessionId` shows now; `last` when the session has gone.
+    StreamShape ShapeOf(const std::string& sessionId, const StreamShape& last) const;
     // The session named by the request's "Cookie"; nullptr when none matches. Locked.
     const Session* FindSession(const HttpRequest& request) const;
     Session* FindSession(const HttpRequest& request);
@@ -99,6 +120,7 @@ class SimulatedRecorder {
     ConfigStore m_config;
     std::vector<std::pair<std::string, std::string>> m_deviceInfo;
     std::optional<std::string> m_onlineOverride;
+    std::string m_colourReply = "BRI=0;CON=128;HUE=0;";
     std::vector<Session> m_sessions;
     uint64_t m_sessionCounter = 0;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <string>
 
 #include "RawHttp.h"
@@ -23,7 +24,7 @@ class LiveVideoTest : public ::testing::Test {
         const std::string body = simtest::BodyOf(
             simtest::Get(recorder.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
         const std::size_t start = body.find("Session-ID=") + 11;
-        const std::string cookie = body.substr(start, body.find(';', start) - start);
+        cookie = body.substr(start, body.find(';', start) - start);
         simtest::Get(recorder.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie + query);
         const int fd = simtest::ConnectLoopback(recorder.Port());
         const std::string request = "GET /Getvideo.cgi?Cookie=" + cookie + " HTTP/1.1\r\n\r\n";
@@ -31,14 +32,14 @@ class LiveVideoTest : public ::testing::Test {
         return fd;
     }
 
-    // Reads until `count` bytes arrived, the stream closed or a second passed.
+    // Reads until `count` bytes (and no more) arrived, the stream closed or a second passed.
     static std::string Read(int fd, std::size_t count) {
         std::string bytes;
         char buffer[65536];
         while (bytes.size() < count) {
             pollfd p = {fd, POLLIN, 0};
             if (poll(&p, 1, 1000) <= 0) break;
-            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
             if (n <= 0) break;
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
@@ -46,6 +47,7 @@ class LiveVideoTest : public ::testing::Test {
     }
 
     SimulatedRecorder recorder;
+    std::string cookie;  // of the last OpenStream
 };
 
 uint32_t Le(const std::string& bytes, std::size_t offset, int size) {
@@ -136,4 +138,59 @@ TEST_F(LiveVideoTest, ScriptedFaultsShapeTheNextFrame) {
     EXPECT_EQ(Le(bytes, 12, 2), 0x0004u);           // motion
     EXPECT_EQ(Le(bytes, 14, 2), 0x0003u);           // alarm inputs
     EXPECT_EQ(Le(bytes, 28, 2) & 0x0004, 0x0004u);  // video loss in the extension
+}
+
+TEST_F(LiveVideoTest, RunningStreamFollowsTheSessionsResolutionQualityAndChannel) {
+    recorder.SetIdentity({"P51K", "1060", "00A0B1C2D3E4", "sim", 0});
+    const int fd = OpenStream("&NEWHR=2&RES=0&QUA=0&CH=3");
+    // Version-2 header: 31 bytes, the length at 4, the channel in the high half of byte 9.
+    std::string bytes = Read(fd, 31);
+    ASSERT_GE(bytes.size(), 31u);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[9]) >> 4, 3);
+    ExpectJpegOfSize(Read(fd, Le(bytes, 4, 4)), 640, 228);
+
+    const auto set = [&](const std::string& command) {
+        return simtest::StatusLineOf(
+            simtest::Get(recorder.Port(), command + "&Cookie=" + cookie).reply);
+    };
+    EXPECT_EQ(set("/Setresolution.cgi?RES=1"), "HTTP/1.1 200 OK");
+    EXPECT_EQ(set("/Setquality.cgi?QUA=2"), "HTTP/1.1 200 OK");
+    EXPECT_EQ(set("/SetChannel.cgi?CH=12"), "HTTP/1.1 200 OK");
+    for (const char* refused : {"/Setresolution.cgi?RES=3", "/Setquality.cgi?QUA=x",
+                                "/SetChannel.cgi?CH=17", "/SetChannel.cgi?CH="}) {
+        EXPECT_EQ(set(refused), "HTTP/1.1 400 Bad Request") << refused;
+    }
+    const auto state = recorder.SessionState(cookie);
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->resolution, 1);
+    EXPECT_EQ(state->quality, 2);
+    EXPECT_EQ(state->channel, 12);
+
+    // Frames already on their way keep the old shape; a later one shows the new.
+    bool changed = false;
+    for (int frame = 0; frame < 20 && !changed; ++frame) {
+        bytes = Read(fd, 31);
+        ASSERT_EQ(bytes.size(), 31u);
+        const uint32_t length = Le(bytes, 4, 4);
+        const std::string jpeg = Read(fd, length);
+        ASSERT_EQ(jpeg.size(), length);
+        if (static_cast<uint8_t>(bytes[9]) >> 4 == 12) {
+            ExpectJpegOfSize(jpeg, 320, 228);
+            EXPECT_EQ(bytes[30], 1);  // the half-size resolution in the extension
+            changed = true;
+        }
+    }
+    close(fd);
+    EXPECT_TRUE(changed);
+}
+
+TEST_F(LiveVideoTest, ColourValuesAnswerAsKeyList) {
+    OpenStream("");
+    const auto colour = [&] {
+        return simtest::BodyOf(
+            simtest::Get(recorder.Port(), "/GetColor.cgi?Cookie=" + cookie).reply);
+    };
+    EXPECT_EQ(colour(), "BRI=0;CON=128;HUE=0;");
+    recorder.SetColourReply("BRI=7;HUE=3;");
+    EXPECT_EQ(colour(), "BRI=7;HUE=3;");
 }
