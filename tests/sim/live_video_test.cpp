@@ -142,6 +142,8 @@ TEST_F(LiveVideoTest, ScriptedFaultsShapeTheNextFrame) {
 
 TEST_F(LiveVideoTest, RunningStreamFollowsTheSessionsResolutionQualityAndChannel) {
     recorder.SetIdentity({"P51K", "1060", "00A0B1C2D3E4", "sim", 0});
+    // Paced, so that few frames wait in the socket when the change comes.
+    recorder.Video().SetSetup({.framesPerSecond = 100});
     const int fd = OpenStream("&NEWHR=2&RES=0&QUA=0&CH=3");
     // Version-2 header: 31 bytes, the length at 4, the channel in the high half of byte 9.
     std::string bytes = Read(fd, 31);
@@ -168,7 +170,7 @@ TEST_F(LiveVideoTest, RunningStreamFollowsTheSessionsResolutionQualityAndChannel
 
     // Frames already on their way keep the old shape; a later one shows the new.
     bool changed = false;
-    for (int frame = 0; frame < 20 && !changed; ++frame) {
+    for (int frame = 0; frame < 100 && !changed; ++frame) {
         bytes = Read(fd, 31);
         ASSERT_EQ(bytes.size(), 31u);
         const uint32_t length = Le(bytes, 4, 4);
