@@ -11,7 +11,6 @@
 #include "core/LivePipeline.h"
 #include "core/TextHelpers.h"
 #include "liveview/CVtxButton.h"
-#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/UiThread.h"
@@ -24,9 +23,6 @@ constexpr uint32_t kWmRunPendingWork = ormidon::kWmUser + 0x300;
 
 // Message box shown when the window cannot be built against the device.
 constexpr uint32_t kMsgCouldNotConnect = 4034;
-
-// Pause after the show thread was told to end, before the window goes.
-constexpr uint32_t kCloseSettleMs = 100;
 
 }  // namespace
 
@@ -71,9 +67,9 @@ int CQuorrelDlg::DestroyWindow() {
     if (!ExitLoginResource() || !ExitProcessResource()) return 0;
     CAppObject& app = *g_lpApp;
     app.CSettingINI.SaveSetting();
+    // Every worker thread has ended and been joined, so no pause is needed before the
+    // window goes: nothing reaches it from now on.
     app.h_EndofShowImageEvent.Set();
-    ormidon::Sleep(kCloseSettleMs);
-    // Every worker thread has ended: nothing reaches the window from now on.
     LiveView* self = this;
     app.lp_MainDialog.compare_exchange_strong(self, nullptr);
     m_bClosing = true;

@@ -31,6 +31,9 @@ QFont StatusFont() {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(12);
     font.setWeight(QFont::Normal);
+    // Where Arial itself is missing, a narrower face keeps the texts within the places
+    // the layout gives them.
+    font.setStretch(QFont::SemiCondensed);
     return font;
 }
 

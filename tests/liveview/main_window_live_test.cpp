@@ -1,0 +1,85 @@
+// The main window end to end: logged in to the simulated recorder of each device family,
+// with the real live stream, it shows the moving picture with its overlay and rates, and
+// closes in order. A picture of each window is saved for review.
+#include <gtest/gtest.h>
+
+#include "MainWindowFixture.h"
+#include "liveview/CVtxButton.h"
+#include "net/LiveStreamPipeline.h"
+
+namespace {
+
+using namespace ormidon::test;
+using ormidon::testing::ProcessEventsUntil;
+
+class MainWindowLiveTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetLivePipeline(&LiveStreamPipelineInstance());
+    }
+    void TearDown() override {
+        // Every thread stops while the test clock they wait on still exists.
+        ExitLoginResource();
+        ExitProcessResource();
+        SetLivePipeline(nullptr);
+        MainWindowTest::TearDown();
+    }
+
+    ormidon::TestClock clock{1000};
+    ormidon::ScopedClockOverride useClock{clock};
+};
+
+TEST_F(MainWindowLiveTest, EachFamilyShowsTheMovingPictureAndClosesInOrder) {
+    const struct {
+        const char* name;
+        DeviceSetup setup;
+        uint16_t mode;
+    } cases[] = {
+        {"P51K-N_VGA", {"P51K", "1060", 0, 0, "admin", "14"}, 0},
+        {"P62K-P_QVGA", {"P62K", "1010", 1, 1, "admin", "11"}, 9},
+        {"N25V-P_VGA", {"N25V", "1010", 1, 0, "admin", "0"}, 8},
+        {"T18D-N_QVGA", {"T18D", "1010", 0, 1, "admin", ""}, 13},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogIn(c.setup);
+        // As start-up builds the pipeline's resources.
+        ASSERT_TRUE(InitialSemaphore());
+        ResetSlotIndexes(app);
+        ASSERT_TRUE(InitProcessResource());
+        ASSERT_TRUE(InitLoginResource());
+        ASSERT_EQ(BuildWindow(), 1);
+
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !window->ShownFrame().isNull(); }));
+        EXPECT_EQ(app.w_DisplayMode, c.mode);
+        EXPECT_EQ(window->size(), QSize(LayoutOfMode(c.mode).rcWindow.Width(),
+                                        LayoutOfMode(c.mode).rcWindow.Height()));
+        // The picture fills the video rectangle (the PAL rectangles of the P62K family are
+        // two lines shorter than the picture; the window cuts it to them).
+        const LayoutRect& video = LayoutOfMode(c.mode).rcVideo;
+        EXPECT_EQ(window->ShownFrame().width(), video.Width());
+        EXPECT_NEAR(window->ShownFrame().height(), video.Height(), 2);
+        // The picture moves.
+        const QImage first = window->ShownFrame();
+        EXPECT_TRUE(ProcessEventsUntil([&] { return window->ShownFrame() != first; }));
+        // Two seconds on, the status bar gives the rates.
+        clock.Advance(2000);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return window->StatusText().starts_with("FR:"); }))
+            << window->StatusText();
+        ormidon::testing::ProcessEventsFor(50);
+        EXPECT_FALSE(
+            ormidon::testing::SaveScreenshot(window.get(), std::string("main-window-") + c.name)
+                .empty());
+
+        window->TitleButton(2)->click();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(app.h_GetJpegImageThread.IsOccupied());
+        EXPECT_FALSE(app.h_ShowImageDataThread.IsOccupied());
+        EXPECT_FALSE(app.h_Process_KernelMessageThread.IsOccupied());
+        EXPECT_TRUE(std::filesystem::exists(programFolder / "Setting.ini"));
+        window.reset();
+    }
+}
+
+}  // namespace
