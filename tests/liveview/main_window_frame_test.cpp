@@ -166,6 +166,41 @@ TEST_F(MainWindowFrameTest, AlarmTextNamesTheLowestAlarmingChannel) {
     }
 }
 
+// The frame as drawn (lines doubled, with the hot-point marker) goes to the motion
+// preview and to a snapshot; a snapshot that cannot be written is reported.
+TEST_F(MainWindowFrameTest, FrameCopySnapshotAndHotPointMarker) {
+    ASSERT_EQ(OpenWindow(), 1);
+    DecodedPicture(640, 228);
+    app.by_HotPointMode = 2;
+    app.w_HotPointMarkFrames = 2;
+    app.w_HotPointMarkX = 320;
+    app.w_HotPointMarkY = 228;
+    app.f_CopyImageRequest = 1;
+    app.CSettingINI.m_strSnapshotPath = programFolder.path().string();
+    app.f_SnapshotRequest = 1;
+    DrawOnWorker();
+    EXPECT_EQ(app.w_HotPointMarkFrames, 1);
+    EXPECT_EQ(app.f_CopyImageRequest, 0);
+    EXPECT_TRUE(app.h_CopyImageReadySem.Wait(0));
+    EXPECT_EQ(app.w_CopyImageWidth, 640);
+    EXPECT_EQ(app.w_CopyImageHeight, 456);
+    // The marker is red in the copy as in the window.
+    const uint8_t* centre = app.lp_CopyImageBuffer.get() + (size_t(228) * 640 + 320) * 3;
+    EXPECT_EQ(centre[2], 0xFF);
+    EXPECT_EQ(qRed(window->ShownFrame().pixel(320, 228)), 0xFF);
+    EXPECT_EQ(app.f_SnapshotRequest, 0);
+    size_t snapshots = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(programFolder.path())) {
+        if (entry.path().extension() == ".jpg") ++snapshots;
+    }
+    EXPECT_EQ(snapshots, 1u);
+
+    app.CSettingINI.m_strSnapshotPath = (programFolder / "missing" / "folder").string();
+    app.f_SnapshotRequest = 1;
+    DrawOnWorker();
+    EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{4116});
+}
+
 TEST_F(MainWindowFrameTest, NothingIsDrawnWithoutAVideoServer) {
     ASSERT_EQ(OpenWindow(), 1);
     DecodedPicture(640, 228);
