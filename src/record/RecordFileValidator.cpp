@@ -1,0 +1,139 @@
+#include "record/RecordFileValidator.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "record/LittleEndian.h"
+#include "record/RecordFormat.h"
+
+namespace le = ormidon::le;
+
+namespace {
+
+RecordFileCheck Fail(RecordFileCheck check, std::string error) {
+    check.valid = false;
+    check.error = std::move(error);
+    return check;
+}
+
+// Reads the frame block at `at`; false with `error` set when it is not a whole, sound block.
+bool ReadFrameBlock(std::span<const uint8_t> bytes, uint32_t at, uint64_t end,
+                    RecordFileFrame& frame, std::string& error) {
+    if (at + 4u > end) {
+        error = "frame block past the frames";
+        return false;
+    }
+    const uint8_t* p = bytes.data() + at;
+    const uint32_t mask = le::GetU32(p);
+    const bool videoLoss = mask == kFrameMaskVideoLoss;
+    if (mask != kFrameMaskPicture && !videoLoss) {
+        error = "field mask";
+        return false;
+    }
+    const uint32_t size = videoLoss ? 32 : 31;
+    if (at + uint64_t{size} > end) {
+        error = "frame block past the frames";
+        return false;
+    }
+    frame.blockOffset = at;
+    frame.serial = le::GetU32(p + 4);
+    frame.length = le::GetU32(p + 8);
+    frame.width = le::GetU16(p + 12);
+    frame.height = le::GetU16(p + 14);
+    frame.timeStamp = le::GetU32(p + 16);
+    frame.channel = p[20];
+    frame.videoLoss = videoLoss;
+    if (p[21] != 0 || p[22] != 5 || (videoLoss && p[23] != 1)) {
+        error = "fixed frame fields";
+        return false;
+    }
+    const uint32_t magicAt = videoLoss ? 24 : 23;
+    if (le::GetU16(p + magicAt) != kRecordMagic) {
+        error = "frame magic";
+        return false;
+    }
+    if (le::GetU16(p + magicAt + 2) != magicAt + 6) {
+        error = "frame block length";
+        return false;
+    }
+    uint16_t sum = 0;
+    for (uint32_t i = 0; i < magicAt + 4; ++i) sum = static_cast<uint16_t>(sum + p[i]);
+    if (le::GetU16(p + magicAt + 4) != sum) {
+        error = "frame byte sum";
+        return false;
+    }
+    if (le::GetU16(p + magicAt + 6) != 0xFFFF) {
+        error = "frame end word";
+        return false;
+    }
+    frame.jpegOffset = at + size;
+    if (frame.jpegOffset + uint64_t{frame.length} > end) {
+        error = "JPEG bytes past the frames";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+RecordFileCheck ValidateRecordFile(std::span<const uint8_t> bytes) {
+    RecordFileCheck check;
+    if (bytes.size() < kRecordPreambleSize + 4) return Fail(check, "shorter than header and count");
+    if (bytes.size() > 0xFFFFFFFFu) return Fail(check, "longer than 4 GB");
+    const uint8_t* h = bytes.data();
+    if (le::GetU16(h) != kRecordMagic) return Fail(check, "header magic");
+    if (le::GetU16(h + 2) != kRecordHeaderLength) return Fail(check, "header length");
+    if (std::memcmp(h + 4, kRecordProductId, 4) != 0) return Fail(check, "product id");
+    for (int i = 8; i < 24; ++i) {
+        if (h[i] != 0) return Fail(check, "reserved header bytes");
+    }
+    if (le::GetU16(h + 56) != 23 || h[58] != 0) return Fail(check, "fixed header fields");
+    if (le::GetU32(h + 76) != kRecordHeaderFlagExtension) return Fail(check, "header flags");
+    if (le::GetU32(h + 80) != 0xFFFFFFFFu || le::GetU32(h + 84) != 0 ||
+        le::GetU16(h + 88) != 0xFFFF)
+        return Fail(check, "extension block");
+    check.creationTime = le::GetSystemTime(h + 24);
+    check.firstTimeStamp = le::GetU32(h + 40);
+    check.lastTimeStamp = le::GetU32(h + 44);
+    const uint32_t headerCount = le::GetU32(h + 48);
+    std::memcpy(check.deviceAddress, h + 52, 4);
+    check.recordType = h[59];
+    if (check.recordType > kAlarmRecording) return Fail(check, "record type");
+    const char* name = reinterpret_cast<const char*>(h + 60);
+    check.userName.assign(name, strnlen(name, kRecordUserNameSize));
+
+    const uint64_t size = bytes.size();
+    const uint32_t count = le::GetU32(h + size - 4);
+    if (uint64_t{count} * 8 + 4 > size - kRecordPreambleSize) return Fail(check, "trailer count");
+    if (count != headerCount) return Fail(check, "header and trailer counts differ");
+    const uint64_t framesEnd = size - 4 - uint64_t{count} * 8;
+    const uint8_t* index = h + framesEnd;
+
+    uint32_t at = kRecordPreambleSize;
+    for (uint32_t k = 0; k < count; ++k) {
+        if (le::GetU32(index + 8 * k) != at || le::GetU32(index + 8 * k + 4) != 0)
+            return Fail(check, "index entry " + std::to_string(k + 1));
+        RecordFileFrame frame;
+        std::string error;
+        if (!ReadFrameBlock(bytes, at, framesEnd, frame, error))
+            return Fail(check, error + " of frame " + std::to_string(k + 1));
+        if (frame.serial != k + 1) return Fail(check, "serial of frame " + std::to_string(k + 1));
+        at = frame.jpegOffset + frame.length;
+        check.frames.push_back(frame);
+    }
+    if (at != framesEnd) return Fail(check, "bytes between the last frame and the index");
+    const uint32_t first = count > 0 ? check.frames.front().timeStamp : 0;
+    const uint32_t last = count > 0 ? check.frames.back().timeStamp : 0;
+    if (check.firstTimeStamp != first) return Fail(check, "first time stamp");
+    if (check.lastTimeStamp != last) return Fail(check, "last time stamp");
+    check.valid = true;
+    return check;
+}
+
+RecordFileCheck ValidateRecordFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return Fail({}, "cannot open " + file.string());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    return ValidateRecordFile(bytes);
+}
