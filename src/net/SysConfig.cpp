@@ -122,6 +122,15 @@ int GetSysCfg(uint8_t option, void* destination, unsigned size, std::stop_token 
                           kReadSeconds, 0, std::move(stop))) {
         return 0;
     }
+    return StoreSysCfgReply(option, std::span<const uint8_t>(reply.data(), length), destination,
+                            size);
+}
+
+int StoreSysCfgReply(uint8_t option, std::span<const uint8_t> reply, void* destination,
+                     unsigned size) {
+    if (g_lpApp == nullptr || option >= CFG_OPTION_COUNT) return 0;
+    if (option != CFG_ALL && destination == nullptr) return 0;
+    const uint32_t length = static_cast<uint32_t>(reply.size());
     switch (option) {
         case CFG_ALL:
             return UnpackAll(reply.data(), length);

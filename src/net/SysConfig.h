@@ -16,6 +16,11 @@ class CAppObject;
 //   than the family's threshold. A reply shorter than the family's fixed sections fails.
 int GetSysCfg(uint8_t option, void* destination, unsigned size, std::stop_token stop = {});
 
+// The second half of GetSysCfg: stores the body of the device's reply to section `option`
+// by the rules above. 1 when it was taken, 0 when it was refused.
+int StoreSysCfgReply(uint8_t option, std::span<const uint8_t> reply, void* destination,
+                     unsigned size);
+
 // Sends `size` bytes of `block` as section `option` and returns 1 when the device accepted
 // it. For "DNS", "Refresh" tells the device whether to refresh at once.
 int SetSysCfg(uint8_t option, const void* block, int size, int refresh, std::stop_token stop = {});
