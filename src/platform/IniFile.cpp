@@ -172,7 +172,9 @@ bool IniFile::SetString(std::string_view section, std::string_view key, std::str
     section = Trim(section);
     key = Trim(key);
     if (section.empty() || key.empty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
-        HasLineBreakOrNul(value) || key.find('=') != npos || section.find(']') != npos) {
+        HasLineBreakOrNul(value) || key.find('=') != npos || section.find(']') != npos ||
+        key.front() == ';' || key.front() == '[') {
+        // A key line starting ";" reads as a comment, one starting "[" as a section header.
         return false;
     }
     std::string text = std::string(key) + "=" + std::string(value);

@@ -40,7 +40,7 @@ class IniFile {
 
     // Stores `value` for the key. Refused (false, nothing changed) when a name or the
     // value would break the line structure: a CR, LF or NUL anywhere, an "=" in the key,
-    // a "]" in the section, or an empty name.
+    // a key starting with ";" or "[", a "]" in the section, or an empty name.
     bool SetString(std::string_view section, std::string_view key, std::string_view value);
     bool SetInt(std::string_view section, std::string_view key, long long value);
 

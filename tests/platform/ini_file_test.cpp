@@ -109,6 +109,8 @@ TEST(IniFile, RefusesNamesAndValuesThatWouldBreakTheLines) {
     EXPECT_FALSE(ini.SetString("Ormidon", "A", "1\r\nInjected=1"));
     EXPECT_FALSE(ini.SetString("Ormidon", "A", std::string("x\0y", 3)));
     EXPECT_FALSE(ini.SetString("Ormidon", "A=B", "1"));
+    EXPECT_FALSE(ini.SetString("Ormidon", " [Other", "1"));
+    EXPECT_FALSE(ini.SetString("Ormidon", ";A", "1"));
     EXPECT_FALSE(ini.SetString("Orm]idon", "A", "1"));
     EXPECT_FALSE(ini.SetString("Ormidon", "  ", "1"));
     EXPECT_EQ(ini.Text(), "[Ormidon]\nA=1\n");
