@@ -310,8 +310,6 @@ void CQuorrelDlg::OnLeftButtonDown() {
     }
 }
 
-void CQuorrelDlg::moveEvent(QMoveEvent* event) { SkinnedDialog::moveEvent(event); }
-
 bool CQuorrelDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -120,7 +120,6 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter does nothing; Esc only leaves full screen.
