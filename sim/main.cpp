@@ -1,7 +1,8 @@
 // ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
 //
 //   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
-//               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N] [--fps N] [--size WxH]
+//               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
+//               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
 #include <signal.h>
 
 #include <cstdio>
@@ -20,9 +21,11 @@ int Usage() {
                  "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
                  "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
                  "                   [--max-sessions N] [--fps N] [--size WxH]\n"
+                 "                   [--device-info KEY=VALUE]...\n"
                  "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
                  "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
-                 "picture size of the product's video mode and resolution.\n");
+                 "picture size of the product's video mode and resolution. --device-info sets\n"
+                 "a key of the device-information answer (LINKDEVICE=14, ...).\n");
     return 2;
 }
 
@@ -60,6 +63,7 @@ bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
 int main(int argc, char** argv) {
     ormidon::sim::RecorderSetup setup;
     std::vector<ormidon::sim::Account> accounts;
+    std::vector<std::pair<std::string, std::string>> deviceInfo;
     ormidon::sim::VideoSetup video;
     long port = 8080;
     for (int i = 1; i < argc; ++i) {
@@ -84,6 +88,11 @@ int main(int argc, char** argv) {
             video.framesPerSecond = static_cast<int>(number);
         } else if (option == "--size") {
             if (!ParseSize(value, video.width, video.height)) return Usage();
+        } else if (option == "--device-info") {
+            const std::string_view entry = value;
+            const std::size_t equals = entry.find('=');
+            if (equals == std::string_view::npos || equals == 0) return Usage();
+            deviceInfo.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
         } else if (option == "--user") {
             ormidon::sim::Account account;
             if (!ParseAccount(value, account)) return Usage();
@@ -102,6 +111,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     ormidon::sim::SimulatedRecorder recorder(setup);
+    for (const auto& [key, entryValue] : deviceInfo) recorder.SetDeviceInfo(key, entryValue);
     recorder.Video().SetSetup(video);
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
