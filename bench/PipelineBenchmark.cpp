@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessUsage.h"
+#include "RecorderProcess.h"
 #include "core/AppObject.h"
 #include "core/AppResources.h"
 #include "core/LivePipeline.h"
@@ -190,50 +192,6 @@ class DrawingStub final : public LiveView {
     void InvalidateWindow() override {}
 };
 
-// The simulated recorder as a process of its own, so this process's time is the engine's.
-class RecorderProcess {
-  public:
-    RecorderProcess(int width, int height) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string program = std::string(ORMIDON_PROGRAM_DIR) + "/ormidon-sim";
-        const std::string size = std::to_string(width) + "x" + std::to_string(height);
-        const char* argv[] = {program.c_str(), "--port",     "0",    "--fps", "0",
-                              "--size",        size.c_str(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
-                        environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        // "ormidon-sim listening on 127.0.0.1:PORT (...)"
-        char line[256] = {};
-        std::size_t used = 0;
-        while (used + 1 < sizeof line && std::strchr(line, '\n') == nullptr) {
-            const ssize_t n = read(out[0], line + used, sizeof line - 1 - used);
-            if (n <= 0) break;
-            used += static_cast<std::size_t>(n);
-        }
-        close(out[0]);
-        if (const char* colon = std::strstr(line, "127.0.0.1:")) port_ = std::atoi(colon + 10);
-    }
-    ~RecorderProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    int Port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
-
 // One HTTP GET to the recorder; the body of its reply.
 std::string Get(int port, const std::string& target) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -255,15 +213,9 @@ std::string Get(int port, const std::string& target) {
     return body == std::string::npos ? std::string() : reply.substr(body + 4);
 }
 
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void Loopback(int width, int height) {
-    RecorderProcess recorder(width, height);
+    RecorderProcess recorder({"--port", "0", "--fps", "0", "--size",
+                              std::to_string(width) + "x" + std::to_string(height)});
     if (recorder.Port() == 0) {
         std::printf("loopback: the simulated recorder did not start\n");
         return;
