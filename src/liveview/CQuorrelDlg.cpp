@@ -159,6 +159,7 @@ void CQuorrelDlg::OnCommand(int id) {
             OnTurbo();
             break;
         default:
+            OnBarCommand(id);
             break;
     }
 }
@@ -254,9 +255,11 @@ void CQuorrelDlg::InvalidateWindow() {
 
 // ---- Buttons that other parts of the window drive
 
-void CQuorrelDlg::SetFunctionButtonState(uint32_t, int) {}
+void CQuorrelDlg::SetFunctionButtonState(uint32_t actionMask, int state) {
+    m_FunctionBar.SetButtonState(actionMask, static_cast<uint8_t>(state));
+}
 
-int CQuorrelDlg::ShowFunctionBar(int) { return 1; }
+int CQuorrelDlg::ShowFunctionBar(int show) { return m_FunctionBar.Show(show); }
 
 void CQuorrelDlg::SetPtzControlButtonState(int state) {
     for (CVtxButton* button : m_btnRemote) {

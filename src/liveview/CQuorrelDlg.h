@@ -22,6 +22,9 @@
 
 #include "core/DeviceKindTable.h"
 #include "core/LiveView.h"
+#include "liveview/ChannelBar.h"
+#include "liveview/ColourReply.h"
+#include "liveview/FunctionBar.h"
 #include "liveview/LayoutTable.h"
 #include "platform/WindowMessage.h"
 #include "platform/window/SkinnedDialog.h"
@@ -48,6 +51,14 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     static constexpr int kIdPower = 8311;
     static constexpr int kIdPtzControl = 8312;
     static constexpr int kTitleButtonCount = 3;
+    // The function bar's buttons.
+    static constexpr int kIdColour = 999;
+    static constexpr int kIdConnect = 1002;
+    static constexpr int kIdSnapshot = 1004;
+    static constexpr int kIdRecord = 1005;
+    static constexpr int kIdSystemConfig = 1006;
+    static constexpr int kIdResolution = 1007;
+    static constexpr int kIdQuality = 1008;
 
     explicit CQuorrelDlg(QWidget* parent = nullptr);
     ~CQuorrelDlg() override;
@@ -73,6 +84,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void ArrangeControls() override;
     void InvalidateWindow() override;
     void SetImageSize(uint16_t width, uint16_t height) override;
+    void SelectChannel(uint8_t channel) override;
+    void RequestChannel(uint8_t channel) override;
 
     int ShowFunctionBar(int show);
 
@@ -98,6 +111,14 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     int OnShowStatus(ormidon::WParam wParam, ormidon::LParam lParam);
     // Reads the device's configuration sections into the record: 1 when all arrived.
     int ReadConfigSections();
+    // The function bar's and the channel bar's commands; false for another id.
+    bool OnBarCommand(int id);
+    void OnLogin();
+    void OnSnapshoot();
+    void OnSystemConfig();
+    void OnResol();
+    void OnQuility();
+    void OnColor();
     int OnUpdateOverlayRect();
 
     // ---- What tests and the other window parts look at
@@ -112,6 +133,10 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CVtxButton* PowerButton() const { return m_btnPower; }
     CVtxButton* PanelOpenButton() const { return m_btnCameraTool1; }
     CVtxButton* PanelCloseButton() const { return m_btnCameraTool2; }
+    CChannelBar& ChannelBar() { return m_ChannelBar; }
+    CFunctionBar& FunctionBar() { return m_FunctionBar; }
+    // The colour values the device answered last.
+    ColourValues LastColourValues() const { return m_colourValues; }
     // The last frame handed to the window, as the window paints it.
     QImage ShownFrame() const;
 
@@ -201,6 +226,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CVtxButton* m_btnCameraTool1 = nullptr;
     CVtxButton* m_btnCameraTool2 = nullptr;
     CVtxButton* m_btnPower = nullptr;
+    CChannelBar m_ChannelBar;
+    CFunctionBar m_FunctionBar;
+    ColourValues m_colourValues;
 
     // Held by the family switches while they load the panel images.
     std::mutex m_csLayout;

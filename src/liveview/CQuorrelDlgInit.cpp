@@ -263,7 +263,12 @@ int CQuorrelDlg::OnInitDialog() {
     setWindowTitle(QString::fromStdString("Ormidon : " + GetServerName()));
     setToolTip(QString::fromStdString("Ormidon : " + app.str_APVersion.Get()));
 
+    m_ChannelBar.Attach(this, [this](int id) { OnCommand(id); });
+    m_ChannelBar.Create();
+    m_ChannelBar.SetChannel(0);
     CreateButtons();
+    m_FunctionBar.Attach(this, [this](int id) { OnCommand(id); });
+    m_FunctionBar.Create(app.str_ProductID.Get());
     m_bInitialised = true;
     LoadSkinBitmaps(app.w_DisplayMode, 1);
     m_btnPower->hide();
@@ -288,6 +293,8 @@ int CQuorrelDlg::OnInitDialog() {
 
     RefreshRemotePanel();
     ArrangeControls();
+    SetFunctionButtonState(kActionResolution, app.CSettingINI.m_dwImageResolution);
+    SetFunctionButtonState(kActionQuality, app.CSettingINI.m_dwAlarmTriggerQuality);
     SetStatusText("Start to get image!!");
     if (IsN2xVModel()) {
         if (QWidget* slowPlay = ormidon::FindControl(this, 8231)) slowPlay->setToolTip("slow play");

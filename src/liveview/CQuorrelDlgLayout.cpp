@@ -100,6 +100,7 @@ void CQuorrelDlg::ArrangeControls() {
     for (int i = 0; i < kTitleButtonCount; ++i) {
         m_btnTitle[static_cast<size_t>(i)]->setGeometry(row.TitleButtonRect(i));
     }
+    m_FunctionBar.Arrange();
     m_btnPower->setGeometry(row.PowerRect());
     m_btnCameraTool1->setGeometry(row.btnPanelOpen.ToQRect());
     m_btnCameraTool2->setGeometry(row.btnPanelClose.ToQRect());
@@ -132,6 +133,7 @@ void CQuorrelDlg::SetImageSize(uint16_t width, uint16_t height) {
     // The size class changed: the window follows on its own thread.
     const uint8_t index = g_lpApp->by_PrevImageSizeIndex;
     RunOnWindowThread([this, index] {
+        if (IsP5xKModel()) m_ChannelBar.Arrange();
         RefreshRemotePanel();
         switch (index) {
             case 0:
@@ -168,6 +170,7 @@ void CQuorrelDlg::EnterFullScreenLayout() {
     setGeometry(m_rcWork);
     raise();
     for (CVtxButton* button : m_btnTitle) button->hide();
+    m_ChannelBar.Show(1);
     ShowFunctionBar(0);
     m_btnPower->hide();
     m_btnCameraTool1->hide();
@@ -180,6 +183,7 @@ void CQuorrelDlg::LeaveFullScreen() {
     m_bFullScreen = 0;
     m_bFullScreenPending = 0;
     for (CVtxButton* button : m_btnTitle) button->show();
+    m_ChannelBar.Show(0);
     ShowFunctionBar(1);
     const LayoutMode_Struct& row = Layout();
     const bool camera = IsCameraKind(CurrentKind());

@@ -107,6 +107,7 @@ int CQuorrelDlg::LoadSkinBitmaps(uint16_t displayMode, int withTitle) {
             UserClassTable[userClass].dwEnabled[kUserClassPowerEntry] != 0) {
             LoadPushSet(m_btnPower, PowerButtonImages());
         }
+        m_FunctionBar.LoadBitmaps();
         const BitmapFamily family = BitmapFamilyOfMode(displayMode);
         LoadPushSet(m_btnCameraTool1, PanelOpenImages(family));
         LoadPushSet(m_btnCameraTool2, PanelCloseImages(family));

@@ -1,0 +1,178 @@
+// The live-view commands of the main window: connect and disconnect, snapshot, the device's
+// configuration, the stream's resolution and quality, the colour values, and the channel
+// bar's buttons. Each runs on the UI thread; a command whose precondition fails stops there.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/AppObject.h"
+#include "liveview/CQuorrelDlg.h"
+#include "liveview/CVtxButton.h"
+#include "liveview/ColourReply.h"
+#include "liveview/WindowCommand.h"
+#include "net/ReLogin.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr uint32_t kMsgConnectFirst = 4085;
+constexpr uint32_t kMsgConfigReadFailed = 4029;
+constexpr uint32_t kMsgSendCommandTimeout = 4064;
+constexpr uint32_t kMsgResolutionFailed = 4066;
+constexpr uint32_t kMsgQualityFailed = 4011;
+
+// Bounds of the waits of DISCONNECT: the re-login thread, the stream's answer to the reset,
+// and the take-down of the live pipeline.
+constexpr uint32_t kReLoginStopMs = 30;
+constexpr uint32_t kStreamResetAnswerMs = 5000;
+constexpr uint32_t kTakeDownAnswerMs = 10000;
+
+constexpr size_t kColourReplySize = 256;
+
+// A setting of the stream that a function button steps through and the device is told of.
+struct StreamSetting {
+    uint8_t command;
+    const char* key;
+    int32_t CSettingINI::*value;
+    int32_t count;  // values 0 to count - 1; any other value is left alone
+    int buttonId;
+    uint32_t failMessage;
+};
+
+constexpr StreamSetting kResolution = {
+    CGI_SETRESOLUTION,   "RES", &CSettingINI::m_dwImageResolution, 2, CQuorrelDlg::kIdResolution,
+    kMsgResolutionFailed};
+constexpr StreamSetting kQuality = {
+    CGI_SETQUALITY,   "QUA", &CSettingINI::m_dwAlarmTriggerQuality, 3, CQuorrelDlg::kIdQuality,
+    kMsgQualityFailed};
+
+// Steps the setting to its next value and tells the device; when the device does not take
+// it, the old value comes back. The button shows the value that holds.
+void StepStreamSetting(const StreamSetting& setting, CVtxButton* button) {
+    int32_t& value = g_lpApp->CSettingINI.*setting.value;
+    const int32_t old = value;
+    if (old < 0 || old >= setting.count) return;
+    value = (old + 1) % setting.count;
+    CCgiRequest request = WindowCommandRequest(setting.command);
+    request.AddIntParam(setting.key, value);
+    if (!SendWindowCommand(setting.command, request)) {
+        value = old;
+        if (button != nullptr) button->SetState(old);
+        ormidon::ShowMessage(setting.failMessage);
+        return;
+    }
+    if (button != nullptr) button->SetState(value);
+}
+
+bool VideoServerConnected() {
+    if (g_lpApp->f_VideoServerConnected != 0) return true;
+    ormidon::ShowMessage(kMsgConnectFirst);
+    return false;
+}
+
+}  // namespace
+
+bool CQuorrelDlg::OnBarCommand(int id) {
+    if (!g_lpApp) return false;
+    if (id >= CChannelBar::kIdChannelDvr && id < CChannelBar::kIdPageLeft) {
+        m_ChannelBar.SetChannel(static_cast<uint8_t>(id - CChannelBar::kIdChannelDvr));
+        return true;
+    }
+    switch (id) {
+        case CChannelBar::kIdPageLeft:
+            m_ChannelBar.PageLeft();
+            return true;
+        case CChannelBar::kIdPageRight:
+            m_ChannelBar.PageRight();
+            return true;
+        case kIdColour:
+            OnColor();
+            return true;
+        case kIdConnect:
+            OnLogin();
+            return true;
+        case kIdSnapshot:
+            OnSnapshoot();
+            return true;
+        case kIdSystemConfig:
+            OnSystemConfig();
+            return true;
+        case kIdResolution:
+            OnResol();
+            return true;
+        case kIdQuality:
+            OnQuility();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CQuorrelDlg::OnLogin() {
+    CAppObject& app = *g_lpApp;
+    if (app.f_Connected == 0) {
+        app.h_ReLoginThread.Stop(kReLoginStopMs);
+        if (!app.h_ReLoginThread.Start(ReLogin_Thread)) return;
+        SetStatusText("CONNECT!!");
+        m_FunctionBar.SetButtonState(kActionConnect, 0);
+        return;
+    }
+    m_FunctionBar.SetButtonState(kActionConnect, 1);
+    SetStatusText("DISCONNECT!!");
+    app.h_ReLoginThread.Stop(kReLoginStopMs);
+    if (app.f_GetImageRunning != 0) {
+        // The stream ends its connection and answers; then the pipeline is taken down.
+        app.h_FeedBackForNotifyResetEvent.Reset();
+        app.h_NotifyGetJPEGImageThreadResetEvent.Set();
+        app.h_FeedBackForNotifyResetEvent.Wait(kStreamResetAnswerMs);
+        app.h_Process_Reply_TerminateEvent.Reset();
+        app.h_Process_Notify_TerminateEvent.Set();
+        app.h_Process_Reply_TerminateEvent.Wait(kTakeDownAnswerMs);
+    }
+    app.f_Connected = 0;
+    {
+        std::lock_guard lock(m_textLock);
+        m_strInfoText.clear();
+        m_strAlarmText.clear();
+    }
+    RepaintStatus();
+}
+
+void CQuorrelDlg::OnSnapshoot() {
+    if (!VideoServerConnected()) return;
+    // The next drawn frame is saved.
+    g_lpApp->f_SnapshotRequest = 1;
+}
+
+void CQuorrelDlg::OnSystemConfig() {
+    if (!VideoServerConnected()) return;
+    if (!ReadConfigSections()) {
+        ormidon::ShowMessage(kMsgConfigReadFailed);
+        return;
+    }
+    SetStatusText("System setting is not available in this version");
+}
+
+void CQuorrelDlg::OnResol() {
+    StepStreamSetting(kResolution, m_FunctionBar.ButtonById(kIdResolution));
+}
+
+void CQuorrelDlg::OnQuility() { StepStreamSetting(kQuality, m_FunctionBar.ButtonById(kIdQuality)); }
+
+void CQuorrelDlg::OnColor() {
+    if (!VideoServerConnected()) return;
+    std::array<char, kColourReplySize> reply{};
+    uint32_t length = 0;
+    CCgiRequest request = WindowCommandRequest(CGI_GETCOLOR);
+    if (!SendWindowCommand(CGI_GETCOLOR, request, reply, &length)) {
+        ormidon::ShowMessage(kMsgSendCommandTimeout);
+        return;
+    }
+    m_colourValues = ReadColourReply(std::string_view(reply.data(), length));
+    SetStatusText("Colour adjustment is not available in this version");
+}
+
+void CQuorrelDlg::SelectChannel(uint8_t channel) { m_ChannelBar.SelectChannel(channel); }
+
+void CQuorrelDlg::RequestChannel(uint8_t channel) { m_ChannelBar.SetChannel(channel); }
