@@ -14,6 +14,11 @@ JpegCodec::~JpegCodec() {
     if (compressor_ != nullptr) tjDestroy(compressor_);
 }
 
+void JpegCodec::ResetDecompressor() {
+    tjDestroy(decompressor_);
+    decompressor_ = nullptr;
+}
+
 bool JpegCodec::ReadSize(std::span<const uint8_t> jpeg, int& width, int& height) {
     if (jpeg.empty()) return false;
     if (decompressor_ == nullptr) decompressor_ = tjInitDecompress();
@@ -24,6 +29,7 @@ bool JpegCodec::ReadSize(std::span<const uint8_t> jpeg, int& width, int& height)
     int h = 0;
     if (tjDecompressHeader3(decompressor_, jpeg.data(), jpeg.size(), &w, &h, &subsampling,
                             &colourspace) != 0) {
+        ResetDecompressor();
         return false;
     }
     if (w <= 0 || h <= 0) return false;
@@ -44,6 +50,7 @@ JpegDecodeStatus JpegCodec::Decode(std::span<const uint8_t> jpeg, std::span<uint
     if (tjDecompress2(decompressor_, jpeg.data(), jpeg.size(), picture.data(), w, w * 3, h,
                       TJPF_BGR, TJFLAG_BOTTOMUP) != 0 &&
         tjGetErrorCode(decompressor_) != TJERR_WARNING) {
+        ResetDecompressor();
         return JpegDecodeStatus::Unreadable;
     }
     return JpegDecodeStatus::Decoded;

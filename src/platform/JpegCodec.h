@@ -44,6 +44,10 @@ class JpegCodec {
     static constexpr int kDefaultQuality = 75;
 
   private:
+    // A failed read leaves the library's handle half-way through the JPEG it refused, and
+    // the next JPEG would fail on it too: the handle is made anew instead.
+    void ResetDecompressor();
+
     void* decompressor_ = nullptr;
     void* compressor_ = nullptr;
 };

@@ -124,6 +124,30 @@ TEST(JpegCodec, RefusesWhatDoesNotFitOrCannotBeRead) {
     EXPECT_FALSE(codec.Encode(picture, 0, height, 75, jpeg));
 }
 
+TEST(JpegCodec, AnUnreadableFrameDoesNotSpoilTheNext) {
+    const int width = 32;
+    const int height = 16;
+    JpegCodec codec;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(codec.Encode(Bands(width, height), width, height, 75, jpeg));
+    std::vector<uint8_t> corruptScan = jpeg;
+    corruptScan.resize(jpeg.size() - 2);
+    corruptScan.insert(corruptScan.end() - 40, {0xFF, 0xC0, 0x00});  // a marker inside the scan
+    const std::vector<std::vector<uint8_t>> unreadable = {
+        std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 40),  // cut before the frame header
+        {0xFF, 0xD8, 0xFF, 0xDB, 1, 2, 3, 4, 5},
+        corruptScan,
+    };
+    std::vector<uint8_t> picture(BgrPictureBytes(width, height));
+    for (const auto& bad : unreadable) {
+        int w = 0;
+        int h = 0;
+        codec.Decode(bad, picture, w, h);
+        EXPECT_EQ(codec.Decode(jpeg, picture, w, h), JpegDecodeStatus::Decoded);
+        EXPECT_EQ(w, width);
+    }
+}
+
 TEST(JpegCodec, TruncatedFrameThatStillDecodesIsAccepted) {
     const int width = 160;
     const int height = 120;
