@@ -1,11 +1,12 @@
-// JPEG decoding into a picture slot of any size, from arbitrary and cut-short bytes: nothing
-// is written past the slot nor past the picture the header announces, and the status agrees
-// with the announced size and the slot.
+// JPEG decoding into a picture slot of any size, from arbitrary and cut-short bytes, by the
+// codec and by the frame pipeline's decode: nothing is written past the slot nor past the
+// picture the header announces, and the status agrees with the announced size and the slot.
 #include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "FuzzTarget.h"
+#include "net/FrameCompose.h"
 #include "platform/JpegCodec.h"
 
 namespace {
@@ -68,6 +69,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (status == JpegDecodeStatus::Decoded) FUZZ_CHECK(picture > 0 && picture <= room);
     // Nothing written behind the picture, nor anywhere when it did not fit.
     const std::size_t written = status == JpegDecodeStatus::TooLarge ? 0 : std::min(picture, room);
+    FUZZ_CHECK(
+        std::all_of(slot.get() + written, slot.get() + room, [](uint8_t b) { return b == kMark; }));
+
+    // The pipeline's decode into its slot: a frame is kept only when it was decoded, and the
+    // size it reports is the header's.
+    std::fill_n(slot.get(), room, kMark);
+    uint16_t slotWidth = 1;
+    uint16_t slotHeight = 1;
+    const int kept =
+        DecodeJpegImage(codec, jpeg, std::span<uint8_t>(slot.get(), room), &slotWidth, &slotHeight);
+    FUZZ_CHECK(kept == (status == JpegDecodeStatus::Decoded ? 1 : 0));
+    if (hasSize && width <= 0xFFFF && height <= 0xFFFF) {
+        FUZZ_CHECK(slotWidth == width && slotHeight == height);
+    }
     FUZZ_CHECK(
         std::all_of(slot.get() + written, slot.get() + room, [](uint8_t b) { return b == kMark; }));
     return 0;
