@@ -21,9 +21,11 @@ void PutText(uint8_t* field, size_t size, const std::string& text) {
     std::memcpy(field, text.data(), std::min(text.size(), size - 1));
 }
 
+// Reads at most `size` - 1 characters, as PutText writes them: a field filled to its end by
+// someone else reads as what it would be written back as.
 std::string GetText(const uint8_t* field, size_t size) {
     const char* text = reinterpret_cast<const char*>(field);
-    return std::string(text, strnlen(text, size));
+    return std::string(text, strnlen(text, size - 1));
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ struct AlarmDBItem_Struct {
     std::string source;  // the device address; at most kAlarmDBMaxSourceLength characters
 
     std::array<uint8_t, kAlarmDBItemSize> ToBytes() const;
-    // Reads kAlarmDBItemSize bytes; texts end at their first zero or at their field's end.
+    // Reads kAlarmDBItemSize bytes; texts end at their first zero or before their field's
+    // last byte, so they keep within the lengths above.
     static AlarmDBItem_Struct FromBytes(const uint8_t* bytes);
 };

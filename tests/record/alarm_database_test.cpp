@@ -136,6 +136,16 @@ TEST_F(AlarmDatabaseTest, TextsAreBounded) {
     EXPECT_EQ(image.items[0].path, longest);
     EXPECT_EQ(image.items[0].source, std::string(31, 'a'));
     EXPECT_EQ(ReadFile(File())[4 + 284 + 31], '\0');
+
+    // Fields filled to their last byte read as what they are written back as.
+    std::string unterminated = ReadFile(File());
+    unterminated.replace(4 + 20, 260, std::string(260, 'q'));
+    unterminated.replace(4 + 284, 32, std::string(32, 's'));
+    const AlarmDBItem_Struct item =
+        AlarmDBItem_Struct::FromBytes(reinterpret_cast<const uint8_t*>(unterminated.data()) + 4);
+    EXPECT_EQ(item.path, std::string(kAlarmDBMaxPathLength, 'q'));
+    EXPECT_EQ(item.source, std::string(kAlarmDBMaxSourceLength, 's'));
+    EXPECT_EQ(AlarmDBItem_Struct::FromBytes(item.ToBytes().data()).path, item.path);
 }
 
 TEST_F(AlarmDatabaseTest, LoadFlagsMissingRecordFilesAndRemovalDropsEveryMarkedPath) {
