@@ -63,8 +63,9 @@ bool WriteAlarmDB(const std::filesystem::path& path, const std::vector<AlarmDBIt
     return ormidon::ReplaceFileAtomically(path, bytes);
 }
 
+// Without waiting: a path from the file may name a pipe, whose opening would wait for a writer.
 bool CanOpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     ::close(fd);
     return true;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -179,6 +180,15 @@ TEST_F(AlarmDatabaseTest, LoadFlagsMissingRecordFilesAndRemovalDropsEveryMarkedP
     EXPECT_EQ(image.items[0].path, "/rec/gone.vse");
     EXPECT_EQ(image.items[1].path, "/rec/other.vse");
     EXPECT_EQ(image.items[2].path, "/rec/late.vse");
+}
+
+TEST_F(AlarmDatabaseTest, AnEntryNamingAPipeLoadsWithoutWaiting) {
+    const std::string pipe = (folder_ / "pipe.vse").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Append(pipe);
+    ASSERT_EQ(db_.AlarmDB_LoadItems(), 1);
+    ASSERT_EQ(db_.m_wAlarmDBCount, 1);
+    EXPECT_EQ(db_.m_lpAlarmDBItem_Struct[0].path, pipe);
 }
 
 TEST_F(AlarmDatabaseTest, RemovalWithoutAFileWritesTheUnmarkedLoadedEntries) {
