@@ -32,10 +32,14 @@ struct AlarmDBFile {
 // Reads the file; an entry cut short at the end of the file is not taken.
 AlarmDBFile ReadAlarmDB(const std::filesystem::path& path) {
     AlarmDBFile file;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return file;
     file.exists = true;
-    std::vector<uint8_t> bytes(kMostBytesRead);
+    // Room for what the file holds, not for the most it could name.
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    std::vector<uint8_t> bytes(
+        std::min<size_t>(size > 0 ? static_cast<size_t>(size) : 0, kMostBytesRead));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(in.gcount()));
     if (bytes.size() < kAlarmDBHeaderSize) return file;
