@@ -27,6 +27,12 @@
 #include "platform/Event.h"
 #include "platform/Semaphore.h"
 #include "platform/WindowMessage.h"
+#include "record/AlarmRecord.h"
+#include "record/AlarmWave.h"
+#include "record/PreRecordBuffer.h"
+#include "record/SchRecord.h"
+#include "record/SystemConfig.h"
+#include "record/UserRecord.h"
 
 class LiveView;
 
@@ -234,6 +240,15 @@ class CAppObject {
     // device-kind table points into them. ExitProcessResource frees them.
     uint32_t dw_ControlDeviceCount = 0;
     std::unique_ptr<ControlDevice_Struct[]> lp_ControlDevices;
+
+    // Local recording: the pre-record ring that the compose thread feeds, the recorders
+    // that take frames from it, and the alarm sound. Declared after the events their
+    // threads wait for, so they go first.
+    CPreRecordBuffer m_PreRecordBuffer;
+    CAlarmRecord m_AlarmRecord{m_PreRecordBuffer, g_SystemConfig};
+    CUserRecord m_UserRecord{m_PreRecordBuffer};
+    CSchRecord m_SchRecord;
+    CAlarmWave m_AlarmWave;
 
     // Serialises the routine pairs, which the main thread and the two rebuild threads
     // may run at the same time.

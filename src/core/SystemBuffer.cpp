@@ -34,6 +34,8 @@ bool AllocateSystemBuffer() {
     app.lp_FrameHeaderBuffer.reset(new (std::nothrow) FrameInfo_Struct[kSocketBufferCount]);
     app.lp_ResizeBuffer = AllocateBlock(kImageBufferSize);
     app.lp_CopyImageBuffer = AllocateBlock(kImageBufferSize);
+    // Start-up goes on without the pre-record ring: then nothing is recorded.
+    app.m_PreRecordBuffer.AllocateBuffer();
     app.w_SocketBufferCount = kSocketBufferCount;
     app.w_JPEGImageBufferCount = kJPEGImageBufferCount;
     ResetSlotIndexes(app);
@@ -52,6 +54,8 @@ bool FreeSystemBuffer() {
     app->lp_FrameHeaderBuffer.reset();
     app->lp_CopyImageBuffer.reset();
     app->lp_ResizeBuffer.reset();
+    app->m_PreRecordBuffer.FreeBuffer();
+    g_SystemConfig.AlarmDB_FreeBuffer();
     return true;
 }
 

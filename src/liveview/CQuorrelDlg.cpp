@@ -15,6 +15,7 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/UiThread.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "record/AlarmSound.h"
 
 namespace {
 
@@ -136,6 +137,9 @@ void CQuorrelDlg::OnWindowMessage(uint32_t message, ormidon::WParam wParam,
             break;
         case WM_SHOWSTATUS:
             OnShowStatus(wParam, lParam);
+            break;
+        case WM_POSTALARMAUDIO:
+            OnPlayAlarmSound(lParam);
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #pragma once
-// The live stream as the login resources run it: the fetch, compose and show threads.
+// The live stream as the login resources run it: the fetch, compose and show threads, and
+// the recorders that take their frames.
 // Start-up installs it with SetLivePipeline(&LiveStreamPipelineInstance()).
 #include "core/LivePipeline.h"
 
@@ -8,6 +9,12 @@ class LiveStreamPipeline : public LivePipeline {
     void Jpeg_TCP_Get_Image_Data_Thread(std::stop_token stop) override;
     void Jpeg_Compose_Image_Data_Thread(std::stop_token stop) override;
     void Jpeg_Show_Image_Data_Thread(std::stop_token stop) override;
+
+    // The recorders of the application record.
+    void StartRecorderThreads() override;
+    void StopRecorderThreads() override;
+    void StopAlarmAndScheduleRecording() override;
+    bool RestartUserRecord() override;
 };
 
 LiveStreamPipeline& LiveStreamPipelineInstance();

@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
+#include "core/AppObject.h"
 #include "platform/AudioOut.h"
 #include "platform/Paths.h"
 #include "platform/RecordingAudioOut.h"
 #include "platform/Thread.h"
+#include "record/AlarmSound.h"
 #include "record/AlarmSoundThread.h"
 #include "record/AlarmWave.h"
 #include "record/LittleEndian.h"
@@ -269,6 +272,72 @@ TEST(AlarmWaveFile, TheProgramFolderHoldsAPlayableAlarmSound) {
     EXPECT_GE(wave.m_lpWaveBlock->samples.size(), format.averageBytesPerSecond / 2);
     ormidon::Event done;
     EXPECT_TRUE(ormidon::CreateAlsaAudioOut("null")->Open(format, done));
+}
+
+}  // namespace
+
+namespace {
+
+// WM_POSTALARMAUDIO as the main window answers it: start, a start while playing, a click,
+// stop, and a wave file that cannot be loaded.
+class AlarmSoundMessageTest : public AlarmWaveTest {
+  protected:
+    AlarmSoundMessageTest() {
+        ormidon::SetAudioOutFactory(sink_.Factory());
+        WriteFile(folder_ / "alarm.wav",
+                  Wave(FormatChunk(1, 8000, 8) + Chunk("data", Samples(3000))));
+        app_.App().CSettingINI.m_strTriggerWavPath = (folder_ / "alarm.wav").string();
+    }
+    ~AlarmSoundMessageTest() override { ormidon::SetAudioOutFactory({}); }
+
+    CAppObject& App() { return app_.App(); }
+
+    ormidon::RecordingAudioSink sink_;
+    ormidon::test::RecordingMessageBoxes boxes_;
+    ormidon::test::AppRecordScope app_;
+};
+
+TEST_F(AlarmSoundMessageTest, StartPlaysUntilStopAndAStartWhilePlayingIsIgnored) {
+    ASSERT_EQ(OnPlayAlarmSound(0), 0);
+    ASSERT_TRUE(sink_.WaitForBlocks(8, 5s));
+    EXPECT_EQ(App().f_AlarmWavPlaying, 1);
+    EXPECT_EQ(App().f_AlarmWavStarted, 1);
+    EXPECT_EQ(OnPlayAlarmSound(0), 0);
+    EXPECT_EQ(sink_.OpenCount(), 1);
+
+    EXPECT_EQ(OnPlayAlarmSound(kAlarmSoundStop), 0);
+    EXPECT_FALSE(App().h_PlayAudioWavThread.IsOccupied());
+    EXPECT_EQ(App().f_AlarmWavPlaying, 0);
+    EXPECT_EQ(App().f_AlarmWavStarted, 0);
+    EXPECT_EQ(sink_.Pending(), 0u);
+
+    // After a stop a start plays the sound again from its first byte.
+    ASSERT_EQ(OnPlayAlarmSound(0), 0);
+    ASSERT_TRUE(sink_.WaitForBlocks(16, 5s));
+    EXPECT_EQ(sink_.OpenCount(), 2);
+    EXPECT_EQ(sink_.Blocks()[8], sink_.Blocks()[0]);
+}
+
+TEST_F(AlarmSoundMessageTest, AClickSilencesUntilTheEventIsOver) {
+    ASSERT_EQ(OnPlayAlarmSound(0), 0);
+    ASSERT_TRUE(sink_.WaitForBlocks(8, 5s));
+    // The main window's click.
+    if (App().f_AlarmWavPlaying.exchange(0) != 0) App().h_StopAlarmWavEvent.Set();
+    ASSERT_TRUE(ormidon::test::WaitUntil([&] { return sink_.Pending() == 0; }));
+    EXPECT_EQ(OnPlayAlarmSound(0), 0);
+    EXPECT_EQ(sink_.OpenCount(), 1);
+    EXPECT_EQ(OnPlayAlarmSound(kAlarmSoundStop), 0);
+    EXPECT_EQ(OnPlayAlarmSound(0), 0);
+    ASSERT_TRUE(sink_.WaitForBlocks(16, 5s));
+    EXPECT_EQ(sink_.OpenCount(), 2);
+}
+
+TEST_F(AlarmSoundMessageTest, AWaveThatCannotBeLoadedIsReported) {
+    App().CSettingINI.m_strTriggerWavPath = (folder_ / "missing.wav").string();
+    EXPECT_EQ(OnPlayAlarmSound(0), -1);
+    EXPECT_EQ(boxes_.Ids(), std::vector<uint32_t>{4096});
+    EXPECT_EQ(App().f_AlarmWavStarted, 0);
+    EXPECT_EQ(sink_.OpenCount(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// Local recording against the simulated recorder: the live pipeline feeds the pre-record
+// ring, the frame headers' alarm words open and end alarm recordings, and a user recording
+// goes on across a re-login; every file is checked whole.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../sim/RawHttp.h"
+#include "../support/EngineHarness.h"
+#include "../support/SimulatedLogin.h"
+#include "../support/TempFolder.h"
+#include "core/AppMessages.h"
+#include "core/AppObject.h"
+#include "core/AppResources.h"
+#include "core/LivePipeline.h"
+#include "core/SessionCookie.h"
+#include "net/LiveRecording.h"
+#include "net/LiveStreamPipeline.h"
+#include "platform/Paths.h"
+#include "platform/RecordingAudioOut.h"
+#include "record/AlarmSound.h"
+#include "record/AppRecording.h"
+#include "record/RecordFileValidator.h"
+#include "sim/SimulatedRecorder.h"
+
+namespace {
+
+using namespace ormidon;
+using namespace ormidon::test;
+using namespace std::chrono_literals;
+
+class RecordingLiveTest : public SimulatedLoginTest {
+  protected:
+    void SetUp() override {
+        SimulatedLoginTest::SetUp();
+        SetProgramFolderForTesting(program.path());
+        device.Video().SetSetup({.framesPerSecond = 100, .width = 160, .height = 120});
+        device.SetIdentity({"P62K", "1010", "00A0B1C2D3E4", "sim", 0});
+        app.str_ProductID.Set("P62K");
+        app.CSettingINI.m_byAlarmTriggerRecord = 1;
+        app.CSettingINI.m_strRecordPath = records.path().string();
+        SetLivePipeline(&LiveStreamPipelineInstance());
+        SetLiveRecording(&AppLiveRecordingInstance());
+        ASSERT_TRUE(AllocateSystemBuffer());
+        ASSERT_TRUE(InitialSemaphore());
+        ASSERT_TRUE(InitProcessResource());
+    }
+    void TearDown() override {
+        EXPECT_TRUE(ExitLoginResource());
+        EXPECT_TRUE(ExitProcessResource());
+        SetLiveRecording(nullptr);
+        SetLivePipeline(nullptr);
+        SetProgramFolderForTesting({});
+        SimulatedLoginTest::TearDown();
+    }
+
+    void LogIn(int newHeader) {
+        const std::string body = simtest::BodyOf(
+            simtest::Get(device.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
+        const size_t start = body.find("Session-ID=") + 11;
+        ASSERT_TRUE(SetSessionCookie(body.substr(start, body.find(';', start) - start)));
+        simtest::Get(device.Port(), "/Getdeviceinfo.cgi?Cookie=" + GetSessionCookie() +
+                                        "&NEWHR=" + std::to_string(newHeader));
+        app.m_RTPH_Struct.fNewHeader = 1;
+    }
+    void StartStream() {
+        ASSERT_TRUE(InitLoginResource());
+        app.h_StartToGetJpegImageEvent.Set();
+    }
+    bool ShowMore(uint32_t count) {
+        const uint32_t target = app.dw_ShownFrames + count;
+        return WaitUntil([&] { return app.dw_ShownFrames >= target; });
+    }
+    std::vector<std::filesystem::path> Files() const {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(records.path()))
+            files.push_back(entry.path());
+        return files;
+    }
+    size_t StreamRequests() {
+        size_t count = 0;
+        for (const sim::HttpRequest& request : device.Server().Log()) {
+            if (request.path == "/Getvideo.cgi") ++count;
+        }
+        return count;
+    }
+
+    TempFolder records;
+    TempFolder program;
+};
+
+// The alarm bits open an alarm recording that begins with the twenty frames before the
+// alarm; their end finishes it with its database entry. The alarm sound plays meanwhile.
+TEST_F(RecordingLiveTest, AlarmBitsRecordWithThePreRecordFrames) {
+    RecordingAudioSink sound;
+    SetAudioOutFactory(sound.Factory());
+    LogIn(1);
+    StartStream();
+    ASSERT_TRUE(ShowMore(30));
+    EXPECT_EQ(app.m_AlarmRecord.m_fAlarmRecordActive, 0u);
+
+    device.Video().SetEvents(0x0001, 0, false);
+    ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.m_fAlarmRecordActive != 0; }));
+    ASSERT_TRUE(ShowMore(15));
+    device.Video().SetEvents(0, 0, false);
+    ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.m_fAlarmRecordActive == 0; }));
+    ASSERT_TRUE(ShowMore(5));
+
+    const auto files = Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].filename().string().rfind("ALARM_MJPEG_", 0), 0u);
+    const RecordFileCheck check = ValidateRecordFile(files[0]);
+    ASSERT_TRUE(check.valid) << check.error;
+    EXPECT_EQ(check.recordType, kAlarmRecording);
+    EXPECT_EQ(check.userName, "admin");
+    EXPECT_EQ(check.deviceAddress[0], 127);
+    // The twenty frames before the alarm, then most of those shown while it lasted.
+    ASSERT_GE(check.frames.size(), 20u + 10u);
+    for (size_t k = 1; k < check.frames.size(); ++k)
+        EXPECT_GE(check.frames[k].timeStamp, check.frames[k - 1].timeStamp) << k;
+    EXPECT_EQ(check.frames[0].width, 160);
+
+    SystemConfig& db = g_SystemConfig;
+    ASSERT_EQ(db.AlarmDB_LoadItems(), 1);
+    ASSERT_EQ(db.m_wAlarmDBCount, 1);
+    EXPECT_EQ(db.m_lpAlarmDBItem_Struct[0].path, files[0].string());
+    EXPECT_EQ(db.m_lpAlarmDBItem_Struct[0].frames, check.frames.size());
+    EXPECT_EQ(db.m_lpAlarmDBItem_Struct[0].source, "127.0.0.1");
+    db.AlarmDB_FreeBuffer();
+
+    // The headers asked the main window for the sound; its handler plays it.
+    ASSERT_GE(router.Count(WM_POSTALARMAUDIO, 0), 1u);
+    app.CSettingINI.m_strTriggerWavPath = (program / "missing.wav").string();
+    std::filesystem::copy_file(
+        std::filesystem::path(std::getenv("ORMIDON_PROGRAM_DIR")) / "alarm.wav",
+        program / "alarm.wav");
+    EXPECT_EQ(OnPlayAlarmSound(0), 0);
+    EXPECT_TRUE(sound.WaitForBlocks(8, 5s));
+    EXPECT_EQ(OnPlayAlarmSound(kAlarmSoundStop), 0);
+    SetAudioOutFactory({});
+}
+
+// A user recording survives a dropped stream: the re-login's new threads go on with the
+// same file, and the stop finishes one valid file.
+TEST_F(RecordingLiveTest, UserRecordingGoesOnAcrossAReLogin) {
+    LogIn(2);
+    StartStream();
+    ASSERT_TRUE(ShowMore(3));
+    ASSERT_EQ(app.m_UserRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath), 1);
+    ASSERT_TRUE(ShowMore(10));
+
+    const size_t requests = StreamRequests();
+    device.Video().AddFault({sim::StreamFault::Kind::kClose, 0});
+    const uint32_t shown = app.dw_ShownFrames;
+    ASSERT_TRUE(AdvanceUntil(
+        clock, [&] { return StreamRequests() == requests + 1 && app.dw_ShownFrames >= shown + 10; },
+        250, 120000));
+    ASSERT_TRUE(ShowMore(5));
+    EXPECT_TRUE(app.m_UserRecord.IsRecording());
+    app.m_UserRecord.StopRecord();
+
+    const auto files = Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].filename().string().rfind("USER_MJPEG_", 0), 0u);
+    const RecordFileCheck check = ValidateRecordFile(files[0]);
+    ASSERT_TRUE(check.valid) << check.error;
+    EXPECT_EQ(check.recordType, kUserRecording);
+    EXPECT_GE(check.frames.size(), 10u + 15u);
+}
+
+}  // namespace
