@@ -7,10 +7,14 @@
 //                          sending as fast as it can over loopback
 //   cpu_ms_per_frame: C    processor time of this process (the engine; the recorder runs
 //                          as its own process) per frame shown
+//   recording_cost: R      time per frame of the engine's path feeding the pre-record ring
+//                          with an alarm and a user recording writing every frame, divided
+//                          by the same with nothing recording (goal: R <= 1.05)
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -22,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -40,7 +45,9 @@
 #include "net/LiveStreamReader.h"
 #include "net/RTPH_Struct.h"
 #include "platform/JpegCodec.h"
+#include "platform/Paths.h"
 #include "platform/Semaphore.h"
+#include "record/AppRecording.h"
 
 extern char** environ;
 
@@ -97,6 +104,68 @@ double FramesPerSecond(const std::function<void(int)>& step, SteadyClock::durati
         elapsed = SteadyClock::now() - start;
     } while (elapsed < minimum);
     return frames / Seconds(elapsed);
+}
+
+// The same path with every frame fed to the pre-record ring as the compose thread feeds it,
+// once with nothing recording and once with an alarm and a user recording writing every
+// frame to files in a temporary folder (their threads run beside, in lock-step).
+void RecordingCost(const std::function<void(int)>& pipeline,
+                   const std::vector<std::vector<uint8_t>>& jpegs, int width, int height) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "ormidon-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::printf("recording: no temporary folder\n");
+        return;
+    }
+    const std::filesystem::path folder = pattern;
+    ormidon::SetProgramFolderForTesting(folder);  // the alarm database goes there too
+    g_lpApp = new CAppObject();
+    CAppObject& app = *g_lpApp;
+    app.CSettingINI.m_strRecordPath = folder.string();
+    app.w_ImageWidth = static_cast<uint16_t>(width);
+    app.w_ImageHeight = static_cast<uint16_t>(height);
+    app.m_PreRecordBuffer.AllocateBuffer();
+    StartRecorderThreads();
+
+    uint32_t timeStamp = 0;
+    auto fed = [&](int i) {
+        pipeline(i);
+        timeStamp += 40;
+        AppLiveRecordingInstance().FeedRecordFrame(jpegs[i], timeStamp, 0);
+    };
+    auto recording = [&](bool on) {
+        if (on) {
+            app.m_AlarmRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath);
+            app.m_UserRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath);
+        } else {
+            app.m_AlarmRecord.RequestStop();
+            app.m_UserRecord.StopRecord();
+            // Only the latest files are kept, so the disk does not fill up.
+            for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+                if (entry.path().extension() == ".vse") std::filesystem::remove(entry.path());
+            }
+        }
+    };
+    // Many short rounds in turn, the best of each side kept, as above.
+    const auto minimum = std::chrono::milliseconds(200);
+    double offFps = 0;
+    double onFps = 0;
+    for (int round = 0; round < 15; ++round) {
+        recording(false);
+        offFps = std::max(offFps, FramesPerSecond(fed, minimum));
+        recording(true);
+        onFps = std::max(onFps, FramesPerSecond(fed, minimum));
+    }
+    recording(false);
+    StopRecorderThreads();
+    delete g_lpApp;
+    g_lpApp = nullptr;
+    ormidon::SetProgramFolderForTesting({});
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    std::printf("recording_off_fps: %.0f\n", offFps);
+    std::printf("recording_on_fps: %.0f\n", onFps);
+    std::printf("recording_cost: %.3f\n", offFps / onFps);
 }
 
 void PipelineVersusDecode(int width, int height) {
@@ -176,6 +245,8 @@ void PipelineVersusDecode(int width, int height) {
     std::printf("decode_fps: %.0f\n", bareFps);
     std::printf("pipeline_fps: %.0f\n", pipelineFps);
     std::printf("pipeline_vs_decode: %.3f\n", pipelineFps / bareFps);
+
+    RecordingCost(pipeline, jpegs, width, height);
 }
 
 // The main window as a drawing stub: every picture is done at once.
