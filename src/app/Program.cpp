@@ -3,10 +3,12 @@
 #include "app/QtAppShell.h"
 #include "core/LivePipeline.h"
 #include "core/QuorrelApp.h"
+#include "net/LiveRecording.h"
 #include "net/LiveStreamPipeline.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "record/AppRecording.h"
 
 int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()>& beforeShutDown) {
     // What the engine's threads reach the windows through.
@@ -14,6 +16,7 @@ int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()
     ormidon::SetWindowMessageRouter(&router);
     ormidon::SetMessageBoxSink(&messageBoxes);
     SetLivePipeline(&LiveStreamPipelineInstance());
+    SetLiveRecording(&AppLiveRecordingInstance());
 
     QtAppShell shell;
     CQuorrelApp app(shell);
@@ -21,6 +24,7 @@ int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()
     if (beforeShutDown) beforeShutDown();
     const int exitCode = app.ExitInstance();
 
+    SetLiveRecording(nullptr);
     SetLivePipeline(nullptr);
     ormidon::SetMessageBoxSink(nullptr);
     ormidon::SetWindowMessageRouter(nullptr);
