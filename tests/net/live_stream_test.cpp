@@ -148,18 +148,6 @@ class LiveStreamTest : public SimulatedLoginTest {
         SimulatedLoginTest::TearDown();
     }
 
-    // Logs in as the login does, asking for the header layout of "NEWHR" `newHeader`
-    // (0: none).
-    void LogIn(int newHeader) {
-        const std::string body = simtest::BodyOf(
-            simtest::Get(device.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
-        const size_t start = body.find("Session-ID=") + 11;
-        const std::string cookie = body.substr(start, body.find(';', start) - start);
-        ASSERT_TRUE(SetSessionCookie(cookie));
-        simtest::Get(device.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie +
-                                        (newHeader ? "&NEWHR=" + std::to_string(newHeader) : ""));
-        app.m_RTPH_Struct.fNewHeader = newHeader != 0 ? 1 : 0;
-    }
     void StartStream() {
         ASSERT_TRUE(InitLoginResource());
         app.h_StartToGetJpegImageEvent.Set();
@@ -169,13 +157,6 @@ class LiveStreamTest : public SimulatedLoginTest {
         const size_t target = pictures.Count() + count;
         return WaitUntil([&] { return pictures.Count() >= target; });
     }
-    size_t StreamRequests() {
-        size_t count = 0;
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == "/Getvideo.cgi") ++count;
-        }
-        return count;
-    }
 
     PictureView pictures;
     RecordingSizes recording;
@@ -184,7 +165,7 @@ class LiveStreamTest : public SimulatedLoginTest {
 TEST_F(LiveStreamTest, EveryHeaderLayoutStreamsAndAResetEndsTheConnectionQuietly) {
     for (int newHeader : {0, 1, 2}) {
         SCOPED_TRACE(newHeader);
-        LogIn(newHeader);
+        LogInForStream(newHeader);
         StartStream();
         ASSERT_TRUE(DrawMore(10));
         EXPECT_EQ(pictures.Last().width, 160);
@@ -220,7 +201,7 @@ TEST_F(LiveStreamTest, EveryHeaderLayoutStreamsAndAResetEndsTheConnectionQuietly
 TEST_F(LiveStreamTest, FaultsInsideTheStreamAreDroppedWithoutEndingIt) {
     device.Video().SetSetup(
         {.framesPerSecond = 0, .width = 160, .height = 120, .httpHeader = true});
-    LogIn(2);
+    LogInForStream(2);
     StartStream();
     ASSERT_TRUE(DrawMore(3));
     using Kind = sim::StreamFault::Kind;
@@ -239,7 +220,7 @@ TEST_F(LiveStreamTest, VideoLossShowsBlackAndRecordsTheFramesOwnBytes) {
     device.Video().SetSetup({.framesPerSecond = 200, .width = 160, .height = 120});
     device.SetDeviceInfo("VIDEOMODE", "1");
     app.by_VideoMode = 1;
-    LogIn(1);
+    LogInForStream(1);
     StartStream();
     ASSERT_TRUE(DrawMore(2));
     device.Video().SetEvents(0, 0, true);
@@ -262,7 +243,7 @@ TEST_F(LiveStreamTest, AlarmWordsReachTheMainWindowAndMotionAsksForAChannel) {
     device.SetIdentity({"P62K", "1010", "00A0B1C2D3E4", "sim", 0});
     app.str_ProductID.Set("P62K");
     app.CSettingINI.m_byAlarmTriggerRecord = 1;
-    LogIn(1);
+    LogInForStream(1);
     StartStream();
     ASSERT_TRUE(DrawMore(2));
     // Every header carries its event words, so the sound is asked for while none plays.
@@ -278,7 +259,7 @@ TEST_F(LiveStreamTest, AlarmWordsReachTheMainWindowAndMotionAsksForAChannel) {
 }
 
 TEST_F(LiveStreamTest, AStalledDrawingEndsTheConnectionAfterTenSeconds) {
-    LogIn(1);
+    LogInForStream(1);
     pictures.hold = true;
     StartStream();
     ASSERT_TRUE(DrawMore(1));
@@ -297,7 +278,7 @@ TEST_F(LiveStreamTest, AStalledDrawingEndsTheConnectionAfterTenSeconds) {
 }
 
 TEST_F(LiveStreamTest, AClosedOrStalledStreamRecoversThroughTheReLogin) {
-    LogIn(2);
+    LogInForStream(2);
     StartStream();
     ASSERT_TRUE(DrawMore(3));
     using Kind = sim::StreamFault::Kind;
@@ -310,16 +291,15 @@ TEST_F(LiveStreamTest, AClosedOrStalledStreamRecoversThroughTheReLogin) {
         device.Video().AddFault({kind, 0});
         const size_t drawn = pictures.Count();
         ASSERT_TRUE(AdvanceUntil(
-            clock,
-            [&] { return StreamRequests() > requests && pictures.Count() >= drawn + 3; }, 250,
-            120000));
+            clock, [&] { return StreamRequests() > requests && pictures.Count() >= drawn + 3; },
+            250, 120000));
     }
     EXPECT_NE(TraceText().find("if (RtpRecvLength == SOCKET_ERROR)"), std::string::npos);
     EXPECT_NE(TraceText().find("Send start event"), std::string::npos);
 }
 
 TEST_F(LiveStreamTest, AnErrorStatusForTheStreamIsAFailure) {
-    LogIn(1);
+    LogInForStream(1);
     device.Server().AddFault(sim::Fault::Status(404, "/Getvideo.cgi"));
     StartStream();
     ASSERT_TRUE(WaitUntil([&] { return TraceText().find("HTTP status") != std::string::npos; }));

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "../sim/RawHttp.h"
 #include "../support/EngineHarness.h"
 #include "../support/SimulatedLogin.h"
 #include "../support/TempFolder.h"
@@ -56,15 +55,6 @@ class RecordingLiveTest : public SimulatedLoginTest {
         SimulatedLoginTest::TearDown();
     }
 
-    void LogIn(int newHeader) {
-        const std::string body = simtest::BodyOf(
-            simtest::Get(device.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
-        const size_t start = body.find("Session-ID=") + 11;
-        ASSERT_TRUE(SetSessionCookie(body.substr(start, body.find(';', start) - start)));
-        simtest::Get(device.Port(), "/Getdeviceinfo.cgi?Cookie=" + GetSessionCookie() +
-                                        "&NEWHR=" + std::to_string(newHeader));
-        app.m_RTPH_Struct.fNewHeader = 1;
-    }
     void StartStream() {
         ASSERT_TRUE(InitLoginResource());
         app.h_StartToGetJpegImageEvent.Set();
@@ -79,13 +69,6 @@ class RecordingLiveTest : public SimulatedLoginTest {
             files.push_back(entry.path());
         return files;
     }
-    size_t StreamRequests() {
-        size_t count = 0;
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == "/Getvideo.cgi") ++count;
-        }
-        return count;
-    }
 
     TempFolder records;
     TempFolder program;
@@ -96,7 +79,7 @@ class RecordingLiveTest : public SimulatedLoginTest {
 TEST_F(RecordingLiveTest, AlarmBitsRecordWithThePreRecordFrames) {
     RecordingAudioSink sound;
     SetAudioOutFactory(sound.Factory());
-    LogIn(1);
+    LogInForStream(1);
     StartStream();
     ASSERT_TRUE(ShowMore(30));
     EXPECT_EQ(app.m_AlarmRecord.m_fAlarmRecordActive, 0u);
@@ -145,7 +128,7 @@ TEST_F(RecordingLiveTest, AlarmBitsRecordWithThePreRecordFrames) {
 // A user recording survives a dropped stream: the re-login's new threads go on with the
 // same file, and the stop finishes one valid file.
 TEST_F(RecordingLiveTest, UserRecordingGoesOnAcrossAReLogin) {
-    LogIn(2);
+    LogInForStream(2);
     StartStream();
     ASSERT_TRUE(ShowMore(3));
     ASSERT_EQ(app.m_UserRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath), 1);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "../sim/RawHttp.h"
 #include "EngineHarness.h"
 #include "TempFolder.h"
 #include "core/AppObject.h"
@@ -35,6 +36,26 @@ class SimulatedLoginTest : public ::testing::Test {
     }
 
     std::string TraceText() const { return ReadFile(traceFolder / "trace.log"); }
+    // Logs in as the login does, asking for the header layout of "NEWHR" `newHeader`
+    // (0: none), so the live stream can start.
+    void LogInForStream(int newHeader) {
+        const std::string body = simtest::BodyOf(
+            simtest::Get(device.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
+        const size_t start = body.find("Session-ID=") + 11;
+        const std::string cookie = body.substr(start, body.find(';', start) - start);
+        ASSERT_TRUE(SetSessionCookie(cookie));
+        simtest::Get(device.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie +
+                                        (newHeader ? "&NEWHR=" + std::to_string(newHeader) : ""));
+        app.m_RTPH_Struct.fNewHeader = newHeader != 0 ? 1 : 0;
+    }
+    // The live-stream requests the recorder received so far.
+    size_t StreamRequests() {
+        size_t count = 0;
+        for (const sim::HttpRequest& request : device.Server().Log()) {
+            if (request.path == "/Getvideo.cgi") ++count;
+        }
+        return count;
+    }
     // The login requests the recorder received so far.
     size_t LoginRequests() {
         size_t count = 0;
