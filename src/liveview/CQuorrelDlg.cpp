@@ -8,7 +8,6 @@
 #include "core/AppObject.h"
 #include "core/AppResources.h"
 #include "core/DeviceIdentity.h"
-#include "core/LivePipeline.h"
 #include "core/TextHelpers.h"
 #include "liveview/CVtxButton.h"
 #include "platform/MessageBox.h"
@@ -62,11 +61,13 @@ int CQuorrelDlg::DoModal() {
 }
 
 int CQuorrelDlg::DestroyWindow() {
-    if (m_bClosing) return 1;
-    // Recorders first, so an open recording is finished, not cut.
-    if (LivePipeline* pipeline = GetLivePipeline()) pipeline->StopAlarmAndScheduleRecording();
-    if (!ExitLoginResource() || !ExitProcessResource()) return 0;
+    if (m_bClosing || !g_lpApp) return 1;
     CAppObject& app = *g_lpApp;
+    // Recorders first, so an open recording is finished, not cut.
+    app.m_AlarmRecord.StopRecord();
+    app.m_UserRecord.StopRecord();
+    app.m_SchRecord.StopRecord();
+    if (!ExitLoginResource() || !ExitProcessResource()) return 0;
     app.CSettingINI.SaveSetting();
     // Every worker thread has ended and been joined, so no pause is needed before the
     // window goes: nothing reaches it from now on.

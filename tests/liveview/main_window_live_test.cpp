@@ -6,6 +6,8 @@
 #include "MainWindowFixture.h"
 #include "liveview/CVtxButton.h"
 #include "net/LiveStreamPipeline.h"
+#include "record/AppRecording.h"
+#include "record/RecordFileValidator.h"
 
 namespace {
 
@@ -17,15 +19,18 @@ class MainWindowLiveTest : public MainWindowTest {
     void SetUp() override {
         MainWindowTest::SetUp();
         SetLivePipeline(&LiveStreamPipelineInstance());
+        SetLiveRecording(&AppLiveRecordingInstance());
     }
     void TearDown() override {
         // Every thread stops while the test clock they wait on still exists.
         ExitLoginResource();
         ExitProcessResource();
+        SetLiveRecording(nullptr);
         SetLivePipeline(nullptr);
         MainWindowTest::TearDown();
     }
 
+    TempFolder recordFolder;
     ormidon::TestClock clock{1000};
     ormidon::ScopedClockOverride useClock{clock};
 };
@@ -72,12 +77,32 @@ TEST_F(MainWindowLiveTest, EachFamilyShowsTheMovingPictureAndClosesInOrder) {
             ormidon::testing::SaveScreenshot(window.get(), std::string("main-window-") + c.name)
                 .empty());
 
+        // A recording by hand runs when the window closes.
+        const bool recording = c.mode == 0;
+        if (recording) {
+            ASSERT_EQ(app.m_UserRecord.OpenRecordFile(recordFolder.path().string()), 1);
+            const uint64_t sent = device.Video().FramesSent();
+            EXPECT_TRUE(device.Video().WaitForFrames(sent + 3, std::chrono::seconds(5)));
+            ormidon::testing::ProcessEventsFor(50);
+        }
+
         window->TitleButton(2)->click();
         EXPECT_FALSE(window->isVisible());
         EXPECT_FALSE(app.h_GetJpegImageThread.IsOccupied());
         EXPECT_FALSE(app.h_ShowImageDataThread.IsOccupied());
         EXPECT_FALSE(app.h_Process_KernelMessageThread.IsOccupied());
         EXPECT_TRUE(std::filesystem::exists(programFolder / "Setting.ini"));
+        if (recording) {
+            // The close finished the file: it reads back whole.
+            size_t files = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(recordFolder.path())) {
+                ++files;
+                const RecordFileCheck check = ValidateRecordFile(entry.path());
+                EXPECT_TRUE(check.valid) << check.error;
+                EXPECT_FALSE(check.frames.empty());
+            }
+            EXPECT_EQ(files, 1u);
+        }
         window.reset();
     }
 }
