@@ -77,6 +77,9 @@ void SimulatedRecorder::InstallRoutes() {
             if (!RefuseWithoutSession(r, w)) w.Reply(200);
         });
     }
+    m_controls.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/ConfigStore.h"
+#include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
@@ -42,6 +43,8 @@ class SimulatedRecorder {
     HttpServer& Server() { return m_server; }
     // The live stream: frame rate, picture size, event bits and stream faults.
     LiveVideo& Video() { return m_video; }
+    // PTZ cameras, RS-485 bodies, R.E.T.R., camera sensor and picture colour.
+    DeviceControls& Controls() { return m_controls; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -115,6 +118,7 @@ class SimulatedRecorder {
 
     HttpServer m_server;
     LiveVideo m_video;
+    DeviceControls m_controls;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;
