@@ -46,6 +46,13 @@ enum RemoteKeyFlag : uint16_t {
 
 enum RemoteKeyStyle : uint16_t { kKeyStylePush = 2, kKeyStyleTwoState = 64 };
 
+// Kinds that the panel, the PTZ control and the RS-485 sender tell apart.
+constexpr uint8_t kDeviceKindCamera = 0;
+constexpr uint8_t kDeviceKindPtz = 8;
+constexpr uint8_t kDeviceKindPtzSlave = 11;
+constexpr uint8_t kDeviceKindPtzPelco = 18;
+constexpr uint8_t kDeviceKindPtzPelcoD = 25;
+
 // Class flag of a kind: the camera, which has no panel.
 constexpr uint32_t kKindClassCamera = 0x2;
 

@@ -12,10 +12,6 @@
 
 namespace {
 
-// Kinds whose cameras the device is told to address in Pelco framing.
-constexpr uint8_t kKindPtzPelco = 18;
-constexpr uint8_t kKindPtzPelcoD = 25;
-
 // What the variables of a command stand for now.
 Rs485Variables CurrentVariables(const CAppObject& app) {
     const C_ControlD& devices = app.C_ControlD;
@@ -35,10 +31,9 @@ void AddPelcoParams(CCgiRequest& request) {
     request.AddParam("PROTOCOL", "PELCO");
 }
 
-// "/RS485Cmd.cgi" with the parameters that tell the device which of its RS-485 devices
-// the body is for.
-CCgiRequest BuildRequest(const C_ControlD& devices, uint16_t buttonFlags) {
-    const bool pelcoAllowed = (buttonFlags & kKeyNoPelcoParams) == 0;
+}  // namespace
+
+CCgiRequest BuildRs485Request(const C_ControlD& devices, bool pelcoAllowed, bool masterPelcoD) {
     const uint8_t rank = devices.GetCurrentIndexInKind();
     CCgiRequest request(CGI_RS485CMD);
     request.AddParam("Control", "P51K");
@@ -49,17 +44,20 @@ CCgiRequest BuildRequest(const C_ControlD& devices, uint16_t buttonFlags) {
         } else {
             request.AddIntParam("CH", rank - 1);
             request.AddParam("MASTER", "0");
-            if (devices.GetCurrentKind() == kKindPtzPelco && pelcoAllowed) AddPelcoParams(request);
+            if (devices.GetCurrentKind() == kDeviceKindPtzPelco && pelcoAllowed)
+                AddPelcoParams(request);
         }
     } else if (!devices.IsCurrentMaster()) {
         request.AddIntParam("CH", rank);
         request.AddParam("MASTER", "0");
-        if (devices.GetSlaveKind(rank) == kKindPtzPelco && pelcoAllowed) AddPelcoParams(request);
+        if (devices.GetSlaveKind(rank) == kDeviceKindPtzPelco && pelcoAllowed)
+            AddPelcoParams(request);
     } else {
         if (IsP62KModel() || IsN2xVModel() || IsT18DModel()) {
             request.AddIntParam("CH", rank);
             const uint8_t kind = devices.GetCurrentMasterKind();
-            if ((kind == kKindPtzPelco || kind == kKindPtzPelcoD) && pelcoAllowed)
+            if ((kind == kDeviceKindPtzPelco || (masterPelcoD && kind == kDeviceKindPtzPelcoD)) &&
+                pelcoAllowed)
                 AddPelcoParams(request);
         }
         request.AddParam("MASTER", "1");
@@ -68,8 +66,6 @@ CCgiRequest BuildRequest(const C_ControlD& devices, uint16_t buttonFlags) {
     if (!cookie.empty()) request.AddParam("Cookie", cookie);
     return request;
 }
-
-}  // namespace
 
 void SendRemoteKey(uint32_t turbo, uint16_t keyCode) {
     if (!g_lpApp || keyCode >= kRemoteKeyCount) return;
@@ -90,7 +86,8 @@ int SendControlCommand(const ControlCommand_Struct* command, uint8_t repeat, uin
         ormidon::ShowMessage(kStrUnsupportedCommand);
         return 0;
     }
-    CCgiRequest request = BuildRequest(g_lpApp->C_ControlD, buttonFlags);
+    const bool pelcoAllowed = (buttonFlags & kKeyNoPelcoParams) == 0;
+    CCgiRequest request = BuildRs485Request(g_lpApp->C_ControlD, pelcoAllowed, true);
     const bool sent =
         request.IsValid() &&
         HalvoSendCommand(CGI_RS485CMD, request.GetBuffer(), request.GetLength(), body.bytes,

@@ -6,6 +6,9 @@
 #include <cstdint>
 
 #include "core/ControlFile.h"
+#include "net/CgiCommand.h"
+
+class C_ControlD;
 
 // Seconds each wait of the request may take.
 constexpr uint16_t kRs485TimeoutSeconds = 20;
@@ -18,3 +21,10 @@ void SendRemoteKey(uint32_t turbo, uint16_t keyCode);
 // Power). 1 when the device accepted it. An empty command, or one that does not fit a
 // request, shows 4084 and sends nothing; a failed request shows 4065.
 int SendControlCommand(const ControlCommand_Struct* command, uint8_t repeat, uint16_t buttonFlags);
+
+// "/RS485Cmd.cgi" with the parameters that tell the device which of its RS-485 devices the
+// body is for: "Control", then the channel and role of the current control device, the
+// Pelco parameters for a Pelco camera (not with `pelcoAllowed` false; for a master only
+// when its kind is one of the Pelco kinds, "PTZ PELCO D" only with `masterPelcoD`), and
+// "Cookie" last.
+CCgiRequest BuildRs485Request(const C_ControlD& devices, bool pelcoAllowed, bool masterPelcoD);
