@@ -72,19 +72,21 @@ void DeviceControls::ClearRs485Bodies() {
     m_rs485Bodies.clear();
 }
 
-uint8_t DeviceControls::RetrState() const {
+std::optional<uint8_t> DeviceControls::RetrState() const {
     std::lock_guard lock(m_mutex);
     return m_retr;
 }
 
-uint8_t DeviceControls::SensorStatus() const {
+std::optional<uint8_t> DeviceControls::SensorStatus() const {
     std::lock_guard lock(m_mutex);
+    if (!m_sensorChanged) return std::nullopt;
     return static_cast<uint8_t>(m_sensorMode | (m_mirrorHorizontal ? kSensorMirrorHorizontal : 0) |
                                 (m_mirrorVertical ? kSensorMirrorVertical : 0));
 }
 
 void DeviceControls::SetSensorStatus(uint8_t status) {
     std::lock_guard lock(m_mutex);
+    m_sensorChanged = true;
     m_sensorMode = status & 0x0F;
     m_mirrorHorizontal = (status & kSensorMirrorHorizontal) != 0;
     m_mirrorVertical = (status & kSensorMirrorVertical) != 0;
@@ -142,6 +144,7 @@ void DeviceControls::Zoom(const HttpRequest& request, Responder& responder) {
     }
     {
         std::lock_guard lock(m_mutex);
+        m_sensorChanged = true;
         m_sensorMode = static_cast<uint8_t>(*mode);
     }
     responder.Reply(200);
@@ -156,6 +159,7 @@ void DeviceControls::Rotate(const HttpRequest& request, Responder& responder) {
     }
     {
         std::lock_guard lock(m_mutex);
+        m_sensorChanged = true;
         m_mirrorHorizontal = *horizontal == 1;
         m_mirrorVertical = *vertical == 1;
     }

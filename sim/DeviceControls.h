@@ -48,11 +48,13 @@ class DeviceControls {
     std::vector<std::string> Rs485Bodies() const;
     void ClearRs485Bodies();
 
-    // The R.E.T.R. switch: 0 off, 1 on.
-    uint8_t RetrState() const;
+    // The R.E.T.R. switch: 0 off, 1 on; nothing until "/SetRetr.cgi" first set it (the
+    // frame headers carry it from then on).
+    std::optional<uint8_t> RetrState() const;
     // The sensor's state as a frame header reports it: the frame mode (0-5) in the low
-    // four bits, 0x80 mirrored horizontally, 0x40 vertically.
-    uint8_t SensorStatus() const;
+    // four bits, 0x80 mirrored horizontally, 0x40 vertically; nothing until a sensor
+    // command first changed it.
+    std::optional<uint8_t> SensorStatus() const;
     void SetSensorStatus(uint8_t status);
 
     PictureColour Colour() const;
@@ -73,7 +75,8 @@ class DeviceControls {
     std::vector<PtzSlaveEntry> m_slaves;
     std::optional<std::string> m_ptzReportOverride;
     std::vector<std::string> m_rs485Bodies;
-    uint8_t m_retr = 0;
+    std::optional<uint8_t> m_retr;
+    bool m_sensorChanged = false;
     uint8_t m_sensorMode = 0;
     bool m_mirrorHorizontal = false;
     bool m_mirrorVertical = false;

@@ -196,6 +196,8 @@ void LiveVideo::Serve(Responder& responder, HeaderLayout layout,
         FrameHeaderState state;
         state.payloadLength = static_cast<uint32_t>(jpeg.size());
         state.channel = look.channel;
+        state.retrState = look.retrState;
+        state.sensorStatus = look.sensorStatus;
         state.eventBits1 = events.alarm;
         state.motion = events.motion;
         state.videoLoss = events.videoLoss;

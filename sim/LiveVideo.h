@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,9 @@ struct StreamShape {
     int height = 0;
     int quality = 0;
     uint8_t channel = 0;  // in the frame header and on the picture
+    // What the frame header reports besides; nothing leaves it out.
+    std::optional<uint8_t> retrState;
+    std::optional<uint8_t> sensorStatus;
 };
 
 class LiveVideo {

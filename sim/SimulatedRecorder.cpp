@@ -12,14 +12,12 @@ namespace {
 
 // Commands that the recorder accepts and, for now, answers with an empty 200.
 constexpr const char* kPlainCommands[] = {
-    "/Setbrcssa.cgi",  "/Periodcommand.cgi",    "/UpgradeFW.cgi",        "/GetOnlineUser.cgi",
-    "/RS485Cmd.cgi",   "/SetHalvo.cgi",         "/Reboot.cgi",           "/Getlog.cgi",
-    "/SetRetr.cgi",    "/GetDvrHDD.cgi",        "/NetworkBk.cgi",        "/PTZReset.cgi",
-    "/SetColor.cgi",   "/SyncTime.cgi",         "/GetSearchList.cgi",    "/GetVersion.cgi",
-    "/CancelNB.cgi",   "/GetDvrName.cgi",       "/getDefaultLang.cgi",   "/getIndexLang.cgi",
-    "/OV9653Zoom.cgi", "/OV9653Rotate.cgi",     "/ClearLog.cgi",         "/GetDvrDate.cgi",
-    "/SetDvrDate.cgi", "/GetRecordSetting.cgi", "/SetRecordSetting.cgi", "/CancelUPFW.cgi",
-    "/SetBuzzer.cgi",  "/SearchPlayBack.cgi",
+    "/Setbrcssa.cgi",        "/Periodcommand.cgi", "/UpgradeFW.cgi",      "/GetOnlineUser.cgi",
+    "/SetHalvo.cgi",         "/Reboot.cgi",        "/Getlog.cgi",         "/GetDvrHDD.cgi",
+    "/NetworkBk.cgi",        "/SyncTime.cgi",      "/GetSearchList.cgi",  "/GetVersion.cgi",
+    "/CancelNB.cgi",         "/GetDvrName.cgi",    "/getDefaultLang.cgi", "/getIndexLang.cgi",
+    "/ClearLog.cgi",         "/GetDvrDate.cgi",    "/SetDvrDate.cgi",     "/GetRecordSetting.cgi",
+    "/SetRecordSetting.cgi", "/CancelUPFW.cgi",    "/SetBuzzer.cgi",      "/SearchPlayBack.cgi",
 };
 
 constexpr std::size_t kOnlineEntryBytes = 24;
@@ -70,8 +68,6 @@ void SimulatedRecorder::InstallRoutes() {
     m_server.SetRoute("/Setquality.cgi", [this](const HttpRequest& r, Responder& w) {
         SetSessionNumber(r, w, "QUA", &Session::quality, 2);
     });
-    m_server.SetRoute("/GetColor.cgi",
-                      [this](const HttpRequest& r, Responder& w) { GetColour(r, w); });
     for (const char* path : kPlainCommands) {
         m_server.SetRoute(path, [this](const HttpRequest& r, Responder& w) {
             if (!RefuseWithoutSession(r, w)) w.Reply(200);
@@ -146,8 +142,7 @@ void SimulatedRecorder::SetOnlineOverride(std::optional<std::string> online) {
 }
 
 void SimulatedRecorder::SetColourReply(std::string reply) {
-    std::lock_guard lock(m_mutex);
-    m_colourReply = std::move(reply);
+    m_controls.SetColourReplyOverride(std::move(reply));
 }
 
 std::optional<SimulatedRecorder::SessionView> SimulatedRecorder::SessionState(
@@ -357,6 +352,9 @@ StreamShape SimulatedRecorder::ShapeOf(const std::string& sessionId,
                       session != nullptr ? session->resolution : 0, shape.width, shape.height);
     shape.quality = StreamQuality(session != nullptr ? session->quality : 0);
     shape.channel = static_cast<uint8_t>(session != nullptr ? session->channel : 0);
+    shape.retrState = m_controls.RetrState();
+    // Only the T18D has the camera sensor that reports its frame mode and mirroring.
+    if (m_setup.identity.productId == "T18D") shape.sensorStatus = m_controls.SensorStatus();
     return shape;
 }
 
@@ -375,16 +373,6 @@ void SimulatedRecorder::SetSessionNumber(const HttpRequest& request, Responder& 
         if (Session* session = FindSession(request)) session->*field = static_cast<int>(value);
     }
     responder.Reply(200);
-}
-
-void SimulatedRecorder::GetColour(const HttpRequest& request, Responder& responder) {
-    if (RefuseWithoutSession(request, responder)) return;
-    std::string reply;
-    {
-        std::lock_guard lock(m_mutex);
-        reply = m_colourReply;
-    }
-    responder.Reply(200, reply);
 }
 
 }  // namespace ormidon::sim

@@ -64,7 +64,7 @@ class SimulatedRecorder {
     // Replaces the "ONLINE" bytes built from the sessions (any length, for tests).
     void SetOnlineOverride(std::optional<std::string> online);
 
-    // The "/GetColor.cgi" answer ("BRI=0;CON=128;HUE=0;" unless set).
+    // Replaces the "/GetColor.cgi" answer, which otherwise reports the colour last set.
     void SetColourReply(std::string reply);
 
     // What a session asked for: resolution and quality ("/Getdeviceinfo.cgi",
@@ -105,7 +105,6 @@ class SimulatedRecorder {
     // "/SetChannel.cgi", "/Setresolution.cgi", "/Setquality.cgi": one number of the session.
     void SetSessionNumber(const HttpRequest& request, Responder& responder, const char* key,
                           int Session::*field, int largest);
-    void GetColour(const HttpRequest& request, Responder& responder);
     // What the stream of `sessionId` shows now; `last` when the session has gone.
     StreamShape ShapeOf(const std::string& sessionId, const StreamShape& last) const;
     // The session named by the request's "Cookie"; nullptr when none matches. Locked.
@@ -124,7 +123,6 @@ class SimulatedRecorder {
     ConfigStore m_config;
     std::vector<std::pair<std::string, std::string>> m_deviceInfo;
     std::optional<std::string> m_onlineOverride;
-    std::string m_colourReply = "BRI=0;CON=128;HUE=0;";
     std::vector<Session> m_sessions;
     uint64_t m_sessionCounter = 0;
 };

@@ -89,7 +89,7 @@ TEST_F(CmosToolBarTest, ModeClickAsksAndWaitsForTheReport) {
     EXPECT_EQ(DownModes(), std::vector<int>{0});  // back to the mode the device reports
     EXPECT_EQ(Requests("/OV9653Zoom.cgi"),
               std::vector<std::string>{"/OV9653Zoom.cgi?Cookie=" + GetSessionCookie() + "&MODE=2"});
-    Report(device.Controls().SensorStatus());
+    Report(device.Controls().SensorStatus().value_or(0));
     EXPECT_EQ(DownModes(), std::vector<int>{2});
 }
 

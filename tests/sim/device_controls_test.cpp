@@ -56,11 +56,13 @@ TEST_F(DeviceControlsTest, RecordsRs485Bodies) {
 }
 
 TEST_F(DeviceControlsTest, RetrAndSensorFollowTheirCommands) {
+    EXPECT_EQ(Controls().RetrState(), std::nullopt);
     EXPECT_EQ(Get("/SetRetr.cgi", "&SET=1").first, "200");
     EXPECT_EQ(Controls().RetrState(), 1);
     EXPECT_EQ(Get("/SetRetr.cgi", "&SET=2").first, "400");
     EXPECT_EQ(Controls().RetrState(), 1);
 
+    EXPECT_EQ(Controls().SensorStatus(), std::nullopt);
     EXPECT_EQ(Get("/OV9653Zoom.cgi", "&MODE=3").first, "200");
     EXPECT_EQ(Get("/OV9653Rotate.cgi", "&HR=1&VR=0").first, "200");
     EXPECT_EQ(Controls().SensorStatus(), 0x83);

@@ -196,3 +196,27 @@ TEST_F(LiveVideoTest, ColourValuesAnswerAsKeyList) {
     recorder.SetColourReply("BRI=7;HUE=3;");
     EXPECT_EQ(colour(), "BRI=7;HUE=3;");
 }
+
+TEST_F(LiveVideoTest, HeadersReportRetrAndTheCameraSensorOnceSet) {
+    recorder.SetIdentity({"T18D", "0003", "00A0B1C2D3E4", "sim", 0});
+    const auto header = [&] {
+        const int fd = OpenStream("&NEWHR=1");
+        const std::string bytes = Read(fd, 40);
+        close(fd);
+        return bytes;
+    };
+    // Extension at offset 22: 50, 0, its flag word, then the resolution byte.
+    std::string bytes = header();
+    ASSERT_GE(bytes.size(), 27u);
+    EXPECT_EQ(Le(bytes, 24, 2), 0x0001u);
+
+    const std::string session = "?Cookie=" + cookie;
+    simtest::Get(recorder.Port(), "/SetRetr.cgi" + session + "&SET=1");
+    simtest::Get(recorder.Port(), "/OV9653Zoom.cgi" + session + "&MODE=4");
+    simtest::Get(recorder.Port(), "/OV9653Rotate.cgi" + session + "&HR=0&VR=1");
+    bytes = header();
+    ASSERT_GE(bytes.size(), 29u);
+    EXPECT_EQ(Le(bytes, 24, 2), 0x0013u);
+    EXPECT_EQ(Le(bytes, 27, 1), 1u);     // R.E.T.R. on
+    EXPECT_EQ(Le(bytes, 28, 1), 0x44u);  // quarter frame 4, mirrored vertically
+}
