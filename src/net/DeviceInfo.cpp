@@ -7,16 +7,15 @@
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
+#include "core/DeviceKindTable.h"
 #include "core/SessionCookie.h"
 #include "core/TextHelpers.h"
 #include "net/LoginReply.h"
+#include "net/PtzSlaveReport.h"
 #include "net/SysConfig.h"
 
 namespace {
 
-// Kinds of the device-kind table that the peripheral answers name.
-constexpr uint8_t kKindPtzCamera = 11;
-constexpr uint8_t kKindPtzPelco = 18;
 constexpr uint32_t kBaudPeripheral = 2400;
 
 // Repeated peripheral entries ("MID"/"MTYPE", "SID"/"STYPE"/"SPROTOCOL"): each key is
@@ -96,7 +95,8 @@ uint8_t ReadMasterDevices(C_ControlD& controls, std::string_view reply, bool typ
         for (int32_t i = PeripheralCount(*count); i > 0; --i) {
             if (auto id = NextNumber(reply, "MID", position)) address = static_cast<uint8_t>(*id);
             if (auto type = NextNumber(reply, "MTYPE", position)) {
-                kind = typeOneIsPtz && *type == 1 ? kKindPtzCamera : static_cast<uint8_t>(*type);
+                kind =
+                    typeOneIsPtz && *type == 1 ? kDeviceKindPtzSlave : static_cast<uint8_t>(*type);
             }
             controls.AddDevice(kBaudPeripheral, address, kind, kRoleMaster);
         }
@@ -105,21 +105,9 @@ uint8_t ReadMasterDevices(C_ControlD& controls, std::string_view reply, bool typ
 }
 
 void ReadSlaveDevices(C_ControlD& controls, std::string_view reply) {
-    std::optional<ReplyValue> count = FindDeviceInfoValue(reply, "SLAVENUM");
-    if (!count) return;
     const uint16_t role = IsMultiChannel() ? kRoleMaster : kRoleSlave;
-    size_t position = 0;
-    uint8_t address = 0;
-    uint8_t kind = 0;
-    for (int32_t i = PeripheralCount(*count); i > 0; --i) {
-        if (auto id = NextNumber(reply, "SID", position)) address = static_cast<uint8_t>(*id);
-        if (auto type = NextNumber(reply, "STYPE", position)) {
-            kind = *type == 1 ? kKindPtzCamera : static_cast<uint8_t>(*type);
-        }
-        if (auto protocol = NextNumber(reply, "SPROTOCOL", position)) {
-            if (kind == kKindPtzCamera && *protocol == 1) kind = kKindPtzPelco;
-        }
-        controls.AddDevice(kBaudPeripheral, address, kind, role);
+    for (const PtzSlave& camera : ParsePtzSlaveReport(reply).slaves) {
+        controls.AddDevice(kBaudPeripheral, camera.address, camera.kind, role);
     }
 }
 
