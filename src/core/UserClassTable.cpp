@@ -16,3 +16,12 @@ const UserClass_Struct UserClassTable[kUserClassCount] = {
 uint8_t GetUserClassRank(uint8_t userClass) {
     return UserClassTable[userClass < kUserClassCount ? userClass : kNormalUserRow].byRank;
 }
+
+bool IsControlEnabledForUserClass(uint8_t userClass, uint32_t controlId) {
+    const UserClass_Struct& row =
+        UserClassTable[userClass < kUserClassCount ? userClass : kNormalUserRow];
+    for (int i = 0; i < kUserClassControls; ++i) {
+        if (row.dwControlIds[i] == controlId) return row.dwEnabled[i] != 0;
+    }
+    return true;
+}

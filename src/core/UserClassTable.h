@@ -21,3 +21,7 @@ extern const UserClass_Struct UserClassTable[kUserClassCount];
 
 // The rank of row `userClass`; a row outside the table counts as NORMAL USER.
 uint8_t GetUserClassRank(uint8_t userClass);
+
+// Whether row `userClass` lets its user have control `controlId`; a control that the
+// class does not list is always allowed. A row outside the table counts as NORMAL USER.
+bool IsControlEnabledForUserClass(uint8_t userClass, uint32_t controlId);
