@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "core/AppMessages.h"
+#include "core/AppObject.h"
 #include "core/StringTable.h"
 #include "liveview/CVtxButton.h"
 #include "liveview/WindowCommand.h"
@@ -56,7 +57,13 @@ CCmosToolBarDlg::CCmosToolBarDlg(QWidget* parent) : SkinnedDialog(parent) {
     resize(kWindowSize);
 }
 
-CCmosToolBarDlg::~CCmosToolBarDlg() = default;
+CCmosToolBarDlg::~CCmosToolBarDlg() {
+    // Reports that arrive from now on find no window.
+    if (g_lpApp) {
+        ormidon::WindowHandle handle = Handle();
+        g_lpApp->h_CmosToolBarHandle.compare_exchange_strong(handle, 0);
+    }
+}
 
 ormidon::WindowHandle CCmosToolBarDlg::Handle() const { return m_messageTarget->Handle(); }
 

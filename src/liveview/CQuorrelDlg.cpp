@@ -142,6 +142,9 @@ void CQuorrelDlg::OnWindowMessage(uint32_t message, ormidon::WParam wParam,
         case WM_POSTALARMAUDIO:
             OnPlayAlarmSound(lParam);
             break;
+        case WM_PTZHOTPOINT:
+            OnHotPointClick();
+            break;
         default:
             break;
     }
@@ -164,7 +167,7 @@ void CQuorrelDlg::OnCommand(int id) {
             OnTurbo();
             break;
         default:
-            OnBarCommand(id);
+            if (!OnBarCommand(id)) OnPanelCommand(id);
             break;
     }
 }
@@ -316,6 +319,12 @@ void CQuorrelDlg::OnLeftButtonDown() {
     if (g_lpApp && g_lpApp->by_HotPointMode == 2 && g_lpApp->f_VideoServerConnected) {
         ormidon::PostWindowMessage(Handle(), WM_PTZHOTPOINT, 0, 0);
     }
+}
+
+void CQuorrelDlg::moveEvent(QMoveEvent* event) {
+    // The camera-sensor tool bar goes along.
+    PlaceCmosToolBar();
+    SkinnedDialog::moveEvent(event);
 }
 
 bool CQuorrelDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -30,6 +30,7 @@
 #include "platform/window/SkinnedDialog.h"
 
 class CAppObject;
+class CCmosToolBarDlg;
 class CVtxButton;
 class QPainter;
 
@@ -50,6 +51,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     static constexpr int kIdTurbo = 8310;
     static constexpr int kIdPower = 8311;
     static constexpr int kIdPtzControl = 8312;
+    static constexpr int kIdPlaybackSearch = 8319;
+    static constexpr int kIdRetr = 8331;
+    static constexpr int kIdActionPreset = 8356;
     static constexpr int kTitleButtonCount = 3;
     // The function bar's buttons.
     static constexpr int kIdColour = 999;
@@ -107,6 +111,23 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
 
     // ---- Commands and messages (UI thread)
     void OnCommand(int id);
+
+    // ---- Remote-control panel and PTZ (UI thread)
+    void OnCameraToolButton();      // 8192: open the panel
+    void OnCameraToolButtonDown();  // 8193: close it
+    void OnTitleInfo() {}           // 8203
+    // The remote key of key code `key` (its button was clicked).
+    void OnRemoteKey(int key);
+    void OnRetr();
+    void OnPower();
+    void OnActionPreset();
+    void OnPlaybackSearch();
+    // On a multi-channel DVR: the cameras on its bus become the masters behind it, so the
+    // channel commands run this before they ask for a channel. 1, or 0 after a failure.
+    int QueryPtzSlaves();
+    void OnPtzControl();
+    // WM_PTZHOTPOINT: the click at w_HotPointMouseX/Y aims the steered camera. 0.
+    int OnHotPointClick();
     void OnWindowMessage(uint32_t message, ormidon::WParam wParam, ormidon::LParam lParam);
     int OnShowStatus(ormidon::WParam wParam, ormidon::LParam lParam);
     // Reads the device's configuration sections into the record: 1 when all arrived.
@@ -137,6 +158,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CFunctionBar& FunctionBar() { return m_FunctionBar; }
     // The colour values the device answered last.
     ColourValues LastColourValues() const { return m_colourValues; }
+    // The camera-sensor tool bar of a T18D device; null for other devices.
+    CCmosToolBarDlg* CmosToolBar() const { return m_pCmosToolBar; }
     // The last frame handed to the window, as the window paints it.
     QImage ShownFrame() const;
 
@@ -145,6 +168,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The camera-sensor tool bar goes along.
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter does nothing; Esc only leaves full screen.
@@ -163,7 +188,17 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void EnterFullScreenLayout();
     void CreateButtons();
     void PlaceWindow(const LayoutRect& rect, bool centre);
-    void PlaceRemoteKeys(bool multiChannelRule);
+    // `keepPtzKey`: the PTZ control key (60) is moved, but keeps its visibility and state.
+    void PlaceRemoteKeys(bool multiChannelRule, bool keepPtzKey = false);
+    // Below the picture: where the panel's keys lie.
+    QRect PanelRect() const;
+    // Handles the commands of the panel, its keys and the Power button; false for others.
+    bool OnPanelCommand(int id);
+    void SetPanelTooltips(const DeviceKind_Struct& kind);
+    void HideRemoteKey(int controlId);
+    void CreateCmosToolBar();
+    void PlaceCmosToolBar();
+    static QString RemoteKeyTooltip(const RemoteButton_Struct& key);
     void HideRemoteKeys();
     void ApplyUserClassToPanelButtons();
     void RepaintStatus();
@@ -229,6 +264,7 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CChannelBar m_ChannelBar;
     CFunctionBar m_FunctionBar;
     ColourValues m_colourValues;
+    CCmosToolBarDlg* m_pCmosToolBar = nullptr;
 
     // Held by the family switches while they load the panel images.
     std::mutex m_csLayout;

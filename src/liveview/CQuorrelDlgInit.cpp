@@ -198,19 +198,10 @@ void CQuorrelDlg::CreateButtons() {
     const BitmapFamily family = BitmapFamilyOfMode(app.w_DisplayMode);
     for (int key = 0; key < kRemoteKeyCount; ++key) {
         const RemoteButton_Struct& key_row = kind.Buttons[key];
-        char first[kSplitStringSize];
-        char second[kSplitStringSize];
-        QString tip;
-        if (key_row.wFlags & (kKeyTooltipFirstHalf | kKeyTooltipSecondHalf)) {
-            LoadSplitString(key_row.wControlId, first, second);
-            tip = QString::fromUtf8(key_row.wFlags & kKeyTooltipFirstHalf ? first : second);
-        } else {
-            tip = Text(key_row.wTooltipId);
-        }
         const KeyRect& rc = key_row.rcFamily[family];
-        CVtxButton* button =
-            makeButton(key_row.wControlId,
-                       QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top), tip);
+        CVtxButton* button = makeButton(
+            key_row.wControlId, QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top),
+            RemoteKeyTooltip(key_row));
         button->hide();
         m_btnRemote[static_cast<size_t>(key)] = button;
     }
@@ -291,6 +282,7 @@ int CQuorrelDlg::OnInitDialog() {
         if (!enabled) button->hide();
     }
 
+    CreateCmosToolBar();
     RefreshRemotePanel();
     ArrangeControls();
     SetFunctionButtonState(kActionResolution, app.CSettingINI.m_dwImageResolution);

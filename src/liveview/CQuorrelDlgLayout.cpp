@@ -15,6 +15,9 @@ namespace {
 // Corner ellipses of the window's region.
 constexpr int kCornerEllipse = 15;
 
+// The PTZ control key, which the PTZ commands show and hide themselves.
+constexpr int kKeyPtzControl = 60;
+
 // Entries of a user-class row: the eight controls that the class enables or disables.
 constexpr int kUserClassPanelOpenEntry = 6;
 constexpr int kUserClassPanelCloseEntry = 7;
@@ -58,7 +61,7 @@ void CQuorrelDlg::HideRemoteKeys() {
 // Places, shows and enables the remote keys of the current kind for the open panel:
 // a key the kind has sits at its rectangle of the display mode's bitmap family, is shown
 // to the users its flags allow and is enabled by its flag.
-void CQuorrelDlg::PlaceRemoteKeys(bool multiChannelRule) {
+void CQuorrelDlg::PlaceRemoteKeys(bool multiChannelRule, bool keepPtzKey) {
     if (!g_lpApp) return;
     const DeviceKind_Struct& kind = CurrentKind();
     const BitmapFamily family = BitmapFamilyOfMode(g_lpApp->w_DisplayMode);
@@ -74,6 +77,7 @@ void CQuorrelDlg::PlaceRemoteKeys(bool multiChannelRule) {
         }
         const KeyRect& rc = row.rcFamily[family];
         button->setGeometry(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        if (keepPtzKey && key == kKeyPtzControl) continue;
         bool visible = true;
         if (row.wFlags & kKeyAdminOnly) {
             visible = userLevel == 30;
@@ -83,11 +87,7 @@ void CQuorrelDlg::PlaceRemoteKeys(bool multiChannelRule) {
         button->setVisible(visible);
         button->setEnabled((row.wFlags & kKeyEnabled) != 0);
     }
-    if (multiChannelRule && IsMultiChannel()) {
-        for (CVtxButton* button : m_btnRemote) {
-            if (button != nullptr && ormidon::ControlIdOf(button) == kIdPtzControl) button->hide();
-        }
-    }
+    if (multiChannelRule && IsMultiChannel()) HideRemoteKey(kIdPtzControl);
 }
 
 void CQuorrelDlg::ArrangeControls() {

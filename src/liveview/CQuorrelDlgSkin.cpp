@@ -167,26 +167,5 @@ void CQuorrelDlg::OnTurbo() {
         turboKey->SetState(0);
         turboKey->setToolTip(turboOff);
     }
-    // The panel lies below the picture.
-    const LayoutMode_Struct& row = Layout();
-    const int panelTop = row.rcWindowPanel.top + row.rcVideo.bottom;
-    update(QRect(row.rcWindowPanel.left, panelTop, row.rcWindowPanel.Width(),
-                 row.rcWindowPanel.bottom - panelTop));
-}
-
-// Loads the panel pictures of the bitmap family that the video standard and the
-// resolution setting give.
-void CQuorrelDlg::RefreshRemotePanel() {
-    if (!ormidon::IsUiThread()) {
-        RunOnWindowThread([this] { RefreshRemotePanel(); });
-        return;
-    }
-    if (!g_lpApp || !m_bInitialised) return;
-    const bool pal = g_lpApp->by_VideoMode != 0;
-    const int32_t resolution = g_lpApp->CSettingINI.m_dwImageResolution;
-    if (resolution == 0) {
-        LoadFamilyPanelBitmaps(pal ? kFamilyPVga : kFamilyNVga);
-    } else if (resolution == 1 || resolution == 2) {
-        LoadFamilyPanelBitmaps(pal ? kFamilyPQvga : kFamilyNQvga);
-    }
+    update(PanelRect());
 }

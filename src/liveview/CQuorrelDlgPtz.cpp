@@ -1,0 +1,79 @@
+// The main window's PTZ commands: the camera list of a multi-channel DVR, the PTZ control
+// key with its device picker, the hot-point click; and the camera-sensor tool bar that a
+// T18D device gets beside the window.
+#include "core/AppObject.h"
+#include "core/DeviceIdentity.h"
+#include "core/HotPoint.h"
+#include "liveview/CCmosToolBarDlg.h"
+#include "liveview/CQuorrelDlg.h"
+#include "liveview/CSelectPTZDeviceDlg.h"
+#include "liveview/CVtxButton.h"
+#include "liveview/PtzControl.h"
+
+namespace {
+
+constexpr int kKeyPtzControl = 60;
+
+// PTZ control as the main window shows it: the picker, and key 60.
+class MainWindowPtzView final : public PtzControlView {
+  public:
+    explicit MainWindowPtzView(CQuorrelDlg& window) : m_window(window) {}
+
+    int RunDevicePicker(int& number) override {
+        CSelectPTZDeviceDlg picker;
+        const int result = picker.DoModal();
+        number = picker.m_nNumber;
+        return result;
+    }
+    int PtzKeyState() const override { return Key() ? Key()->GetState() : 0; }
+    void SetPtzKeyState(int state) override { m_window.SetPtzControlButtonState(state); }
+    std::string PtzKeyTooltip() const override {
+        return Key() ? Key()->toolTip().toStdString() : std::string();
+    }
+    void SetPtzKeyTooltip(std::string_view text) override {
+        if (CVtxButton* key = Key()) {
+            key->setToolTip(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        }
+    }
+    void RefreshRemotePanel() override { m_window.RefreshRemotePanel(); }
+
+  private:
+    CVtxButton* Key() const { return m_window.RemoteButton(kKeyPtzControl); }
+
+    CQuorrelDlg& m_window;
+};
+
+}  // namespace
+
+int CQuorrelDlg::QueryPtzSlaves() { return QueryPtzSlaveList(); }
+
+void CQuorrelDlg::OnPtzControl() {
+    MainWindowPtzView view(*this);
+    RunPtzControl(view);
+}
+
+int CQuorrelDlg::OnHotPointClick() {
+    // Windowed, the grid lies over the picture; in full screen over the whole window,
+    // which then covers the work area.
+    const LayoutRect& video = Layout().rcVideo;
+    const HotPointRect videoRect{video.left, video.top, video.right, video.bottom};
+    const bool fullScreen = m_bFullScreen != 0;
+    const HotPointRect reference =
+        fullScreen ? HotPointRect{0, 0, m_rcWork.width(), m_rcWork.height()} : videoRect;
+    return SendHotPointClick(reference, videoRect, fullScreen);
+}
+
+void CQuorrelDlg::CreateCmosToolBar() {
+    if (!g_lpApp || !IsT18DModel() || m_pCmosToolBar != nullptr) return;
+    m_pCmosToolBar = new CCmosToolBarDlg(this);
+    m_pCmosToolBar->OnInitDialog();
+    PlaceCmosToolBar();
+    m_pCmosToolBar->show();
+    g_lpApp->h_CmosToolBarHandle = m_pCmosToolBar->Handle();
+}
+
+void CQuorrelDlg::PlaceCmosToolBar() {
+    if (m_pCmosToolBar == nullptr) return;
+    const QRect frame = frameGeometry();
+    m_pCmosToolBar->move(frame.right() + 1, frame.top());
+}
