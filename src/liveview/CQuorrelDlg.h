@@ -190,6 +190,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void PlaceWindow(const LayoutRect& rect, bool centre);
     // `keepPtzKey`: the PTZ control key (60) is moved, but keeps its visibility and state.
     void PlaceRemoteKeys(bool multiChannelRule, bool keepPtzKey = false);
+    // Opens (true) or closes the panel: the window's size and corners, the two panel
+    // buttons and the keys.
+    void ShowPanel(bool open);
     // Below the picture: where the panel's keys lie.
     QRect PanelRect() const;
     // Handles the commands of the panel, its keys and the Power button; false for others.

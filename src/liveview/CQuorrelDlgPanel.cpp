@@ -8,12 +8,12 @@
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "core/DeviceKindTable.h"
-#include "core/HotPoint.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CVtxButton.h"
+#include "liveview/HotPoint.h"
 #include "liveview/WindowCommand.h"
 #include "net/Rs485Sender.h"
 #include "platform/MessageBox.h"
@@ -134,30 +134,27 @@ void CQuorrelDlg::RefreshRemotePanel() {
     update(PanelRect());
 }
 
-void CQuorrelDlg::OnCameraToolButton() {
-    // Opening sets the state (a second open leaves the panel open).
-    m_bPanelOpen = 1;
-    const LayoutRect& rect = Layout().rcWindowPanel;
+// Opening and closing set the state, so a second open leaves the panel open.
+void CQuorrelDlg::ShowPanel(bool open) {
+    m_bPanelOpen = open ? 1 : 0;
+    const LayoutMode_Struct& row = Layout();
+    const LayoutRect& rect = open ? row.rcWindowPanel : row.rcWindow;
     PlaceWindow(rect, false);
     ormidon::SetRoundRectRegion(this, QRect(0, 0, rect.Width(), rect.Height()), kPanelCornerEllipse,
                                 kPanelCornerEllipse);
-    m_btnCameraTool2->show();
-    m_btnCameraTool1->hide();
-    PlaceRemoteKeys(true);
+    m_btnCameraTool2->setVisible(open);
+    m_btnCameraTool1->setVisible(!open);
+    if (open) {
+        PlaceRemoteKeys(true);
+    } else {
+        HideRemoteKeys();
+    }
     update(PanelRect());
 }
 
-void CQuorrelDlg::OnCameraToolButtonDown() {
-    m_bPanelOpen = 0;
-    const LayoutRect& rect = Layout().rcWindow;
-    PlaceWindow(rect, false);
-    ormidon::SetRoundRectRegion(this, QRect(0, 0, rect.Width(), rect.Height()), kPanelCornerEllipse,
-                                kPanelCornerEllipse);
-    m_btnCameraTool2->hide();
-    m_btnCameraTool1->show();
-    HideRemoteKeys();
-    update(PanelRect());
-}
+void CQuorrelDlg::OnCameraToolButton() { ShowPanel(true); }
+
+void CQuorrelDlg::OnCameraToolButtonDown() { ShowPanel(false); }
 
 void CQuorrelDlg::OnRemoteKey(int key) {
     if (!g_lpApp || key < 0 || key >= kRemoteKeyCount) return;

@@ -3,11 +3,11 @@
 // T18D device gets beside the window.
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
-#include "core/HotPoint.h"
 #include "liveview/CCmosToolBarDlg.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CSelectPTZDeviceDlg.h"
 #include "liveview/CVtxButton.h"
+#include "liveview/HotPoint.h"
 #include "liveview/PtzControl.h"
 
 namespace {
@@ -56,11 +56,10 @@ int CQuorrelDlg::OnHotPointClick() {
     // Windowed, the grid lies over the picture; in full screen over the whole window,
     // which then covers the work area.
     const LayoutRect& video = Layout().rcVideo;
-    const HotPointRect videoRect{video.left, video.top, video.right, video.bottom};
     const bool fullScreen = m_bFullScreen != 0;
-    const HotPointRect reference =
-        fullScreen ? HotPointRect{0, 0, m_rcWork.width(), m_rcWork.height()} : videoRect;
-    return SendHotPointClick(reference, videoRect, fullScreen);
+    const LayoutRect reference =
+        fullScreen ? LayoutRect{0, 0, m_rcWork.width(), m_rcWork.height()} : video;
+    return SendHotPointClick(reference, video, fullScreen);
 }
 
 void CQuorrelDlg::CreateCmosToolBar() {

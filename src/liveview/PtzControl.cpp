@@ -176,7 +176,7 @@ void RunPtzControl(PtzControlView& view) {
     view.RefreshRemotePanel();
 }
 
-int SendHotPointClick(const HotPointRect& reference, const HotPointRect& video, bool fullScreen) {
+int SendHotPointClick(const LayoutRect& reference, const LayoutRect& video, bool fullScreen) {
     if (!g_lpApp) return 0;
     CAppObject& app = *g_lpApp;
     const std::optional<HotPointTarget> target =

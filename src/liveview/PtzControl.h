@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/HotPoint.h"
+#include "liveview/HotPoint.h"
 #include "net/Rs485Body.h"
 
 // Seconds of each wait of the PTZ requests.
@@ -46,4 +46,4 @@ void RunPtzControl(PtzControlView& view);
 // rectangle (windowed) or the work area (full screen) in window pixels, `video` the video
 // rectangle. Sends the hot-point command of the steered camera; on success the next four
 // frames show the marker. 0.
-int SendHotPointClick(const HotPointRect& reference, const HotPointRect& video, bool fullScreen);
+int SendHotPointClick(const LayoutRect& reference, const LayoutRect& video, bool fullScreen);

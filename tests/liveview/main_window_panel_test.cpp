@@ -14,10 +14,10 @@
 #include "MainWindowFixture.h"
 #include "core/AppMessages.h"
 #include "core/DisplayMode.h"
-#include "core/HotPoint.h"
 #include "liveview/CCmosToolBarDlg.h"
 #include "liveview/CSelectPTZDeviceDlg.h"
 #include "liveview/CVtxButton.h"
+#include "liveview/HotPoint.h"
 #include "platform/window/ControlId.h"
 #include "sim/Fault.h"
 

@@ -195,7 +195,7 @@ TEST_F(PtzControlTest, RefusedSwitchIsTakenBack) {
 class HotPointClickTest : public PtzControlTest {
   protected:
     // The video rectangle of the windowed view: 640 x 456 from (42, 96).
-    static constexpr HotPointRect kVideo{42, 96, 682, 552};
+    static constexpr LayoutRect kVideo{42, 96, 682, 552};
 
     int Click(int x, int y) {
         app.w_HotPointMouseX = static_cast<uint16_t>(x);

@@ -5,23 +5,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "liveview/LayoutTable.h"
+
 // by_HotPointMode of the application record.
 constexpr uint8_t kHotPointOff = 1;
 constexpr uint8_t kHotPointOn = 2;
 
 constexpr int kHotPointColumns = 16;
 constexpr int kHotPointRows = 12;
-
-// A rectangle in window pixels; right and bottom lie just outside it.
-struct HotPointRect {
-    int left;
-    int top;
-    int right;
-    int bottom;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-};
 
 struct HotPointTarget {
     uint8_t cell;    // column in the low four bits, row in the high four
@@ -34,7 +25,7 @@ struct HotPointTarget {
 // marker's place in `video`. Nothing when the click lies outside, or the reference is too
 // small to hold a grid. A click in the strip that is left over at the right or bottom
 // edge counts to the last column or row.
-std::optional<HotPointTarget> HotPointAt(const HotPointRect& reference, const HotPointRect& video,
+std::optional<HotPointTarget> HotPointAt(const LayoutRect& reference, const LayoutRect& video,
                                          bool fullScreen, int x, int y);
 
 // The hot-point mode while a control device of `kind` is steered: on for the PTZ slave

@@ -1,4 +1,4 @@
-#include "core/HotPoint.h"
+#include "liveview/HotPoint.h"
 
 #include <algorithm>
 #include <string>
@@ -20,7 +20,7 @@ int CellIndex(int offset, int size, int last) { return std::min((offset - 1) / s
 
 }  // namespace
 
-std::optional<HotPointTarget> HotPointAt(const HotPointRect& reference, const HotPointRect& video,
+std::optional<HotPointTarget> HotPointAt(const LayoutRect& reference, const LayoutRect& video,
                                          bool fullScreen, int x, int y) {
     const int cellWidth = reference.Width() / kHotPointColumns;
     const int cellHeight = reference.Height() / kHotPointRows;

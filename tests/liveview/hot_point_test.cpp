@@ -6,14 +6,14 @@
 
 #include "core/AppObject.h"
 #include "core/DeviceKindTable.h"
-#include "core/HotPoint.h"
+#include "liveview/HotPoint.h"
 
 namespace {
 
 // The video rectangle of the examples: 640 x 456 from (42, 96), so cells are 40 x 38.
-constexpr HotPointRect kVideo{42, 96, 682, 552};
+constexpr LayoutRect kVideo{42, 96, 682, 552};
 
-std::optional<int> CellAt(const HotPointRect& reference, bool fullScreen, int x, int y) {
+std::optional<int> CellAt(const LayoutRect& reference, bool fullScreen, int x, int y) {
     const auto target = HotPointAt(reference, kVideo, fullScreen, x, y);
     if (!target) return std::nullopt;
     return target->cell;
@@ -42,7 +42,7 @@ TEST(HotPoint, ClickNamesTheCellOfTheSixteenByTwelveGrid) {
 
 TEST(HotPoint, LeftoverEdgeStripCountsToTheLastColumnAndRow) {
     // 655 x 467: cells of 40 x 38 leave a strip of 15 x 11 pixels at the right and bottom.
-    const HotPointRect reference{0, 0, 655, 467};
+    const LayoutRect reference{0, 0, 655, 467};
     EXPECT_EQ(CellAt(reference, false, 650, 10), 0x0F);
     EXPECT_EQ(CellAt(reference, false, 10, 465), 0xB0);
     EXPECT_EQ(CellAt(reference, false, 654, 466), 0xBF);
@@ -60,7 +60,7 @@ TEST(HotPoint, MarkerLiesInVideoPixels) {
     EXPECT_EQ(windowed->markY, 100);
 
     // Full screen over a 1280 x 912 work area: twice the video size.
-    const HotPointRect work{0, 0, 1280, 912};
+    const LayoutRect work{0, 0, 1280, 912};
     const auto full = HotPointAt(work, kVideo, true, 200, 400);
     ASSERT_TRUE(full);
     EXPECT_EQ(full->markX, 100);
