@@ -10,6 +10,7 @@
 #include "core/DeviceIdentity.h"
 #include "core/TextHelpers.h"
 #include "liveview/CVtxButton.h"
+#include "liveview/RetrKeyButton.h"
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/UiThread.h"
@@ -42,6 +43,7 @@ CQuorrelDlg::CQuorrelDlg(QWidget* parent) : SkinnedDialog(parent) {
 CQuorrelDlg::~CQuorrelDlg() {
     qApp->removeEventFilter(this);
     if (g_lpApp) {
+        if (m_retrKey) g_lpApp->C_ControlD.SetRetrKeyView(nullptr);
         LiveView* self = this;
         g_lpApp->lp_MainDialog.compare_exchange_strong(self, nullptr);
         ormidon::WindowHandle handle = Handle();

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -31,6 +32,7 @@
 
 class CAppObject;
 class CCmosToolBarDlg;
+class RetrKeyButton;
 class CVtxButton;
 class QPainter;
 
@@ -268,6 +270,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CFunctionBar m_FunctionBar;
     ColourValues m_colourValues;
     CCmosToolBarDlg* m_pCmosToolBar = nullptr;
+    // The R.E.T.R. key as the control-device list reports to it.
+    std::unique_ptr<RetrKeyButton> m_retrKey;
 
     // Held by the family switches while they load the panel images.
     std::mutex m_csLayout;

@@ -19,6 +19,7 @@
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CVtxButton.h"
+#include "liveview/RetrKeyButton.h"
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
 #include "net/LoginReply.h"
@@ -44,6 +45,7 @@ constexpr uint8_t kKindRetrP55K = 23;
 // Remote keys whose flags older or multi-channel DVRs clear for the life of the process.
 constexpr int kKeyPlaybackSearch = 25;
 constexpr int kKeyPtzControl = 60;
+constexpr int kKeyRetr = 61;
 
 // "INF": the model text, which level-30 users get written back.
 constexpr size_t kInfModelOffset = 24;
@@ -263,6 +265,8 @@ int CQuorrelDlg::OnInitDialog() {
     m_bInitialised = true;
     LoadSkinBitmaps(app.w_DisplayMode, 1);
     m_btnPower->hide();
+    m_retrKey = std::make_unique<RetrKeyButton>(m_btnRemote[kKeyRetr]);
+    app.C_ControlD.SetRetrKeyView(m_retrKey.get());
     if (app.C_ControlD.HasRetrDvr()) app.C_ControlD.SetRetrState(retrState);
 
     const bool camera = IsCameraKind(CurrentKind());

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MainWindowFixture.h"
@@ -219,6 +220,22 @@ TEST_F(MainWindowPanelTest, RetrAsksForTheOtherStateAndWaitsForTheReport) {
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetRetr.cgi"));
     window->OnCommand(CQuorrelDlg::kIdRetr);
     EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{kStrSendCommandFailed});
+}
+
+TEST_F(MainWindowPanelTest, RetrKeyShowsTheReportedState) {
+    Open("P62K", 19);
+    // The frame headers report on the fetch thread.
+    std::thread([&] { app.C_ControlD.SetRetrState(1); }).join();
+    Settle();
+    EXPECT_EQ(Key(kKeyRetr)->GetState(), 1);
+    EXPECT_EQ(Key(kKeyRetr)->toolTip(), "R.E.T.R.(Enable)");
+    std::thread([&] { app.C_ControlD.SetRetrState(0); }).join();
+    Settle();
+    EXPECT_EQ(Key(kKeyRetr)->GetState(), 0);
+    EXPECT_EQ(Key(kKeyRetr)->toolTip(), "R.E.T.R.(Disable)");
+    // A report after the window went reaches nothing.
+    window.reset();
+    app.C_ControlD.SetRetrState(1);
 }
 
 TEST_F(MainWindowPanelTest, ActionPresetTogglesLocally) {
