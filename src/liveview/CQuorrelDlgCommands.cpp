@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/AppObject.h"
+#include "liveview/CColorAdjustDlg.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CVtxButton.h"
 #include "liveview/ColourReply.h"
@@ -76,6 +77,9 @@ bool VideoServerConnected() {
 bool CQuorrelDlg::OnBarCommand(int id) {
     if (!g_lpApp) return false;
     if (id >= CChannelBar::kIdChannelDvr && id < CChannelBar::kIdPageLeft) {
+        // A multi-channel DVR's cameras may have changed: the channel hands the panel to
+        // the camera the device reports for it now.
+        QueryPtzSlaves();
         m_ChannelBar.SetChannel(static_cast<uint8_t>(id - CChannelBar::kIdChannelDvr));
         return true;
     }
@@ -170,7 +174,11 @@ void CQuorrelDlg::OnColor() {
         return;
     }
     m_colourValues = ReadColourReply(std::string_view(reply.data(), length));
-    SetStatusText("Colour adjustment is not available in this version");
+    CColorAdjustDlg dialog;
+    dialog.m_nBrightness = m_colourValues.brightness;
+    dialog.m_nContrast = m_colourValues.contrast;
+    dialog.m_nHue = m_colourValues.hue;
+    dialog.DoModal();
 }
 
 void CQuorrelDlg::SelectChannel(uint8_t channel) { m_ChannelBar.SelectChannel(channel); }

@@ -3,6 +3,9 @@
 // stream taken down and brought back by DISCONNECT and CONNECT.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -12,9 +15,11 @@
 #include "MainWindowFixture.h"
 #include "core/AppResources.h"
 #include "core/LivePipeline.h"
+#include "liveview/CColorAdjustDlg.h"
 #include "liveview/CVtxButton.h"
 #include "net/LiveStreamPipeline.h"
 #include "platform/Clock.h"
+#include "platform/window/ControlId.h"
 
 namespace {
 
@@ -182,7 +187,19 @@ TEST_F(MainWindowCommandsTest, ColourValuesComeFromTheDevice) {
     ASSERT_EQ(OpenWindow({.product = "P62K"}), 1);
     app.f_VideoServerConnected = 1;
     device.SetColourReply("BRI=12;HUE=-3;");
+    // The colour window opens with the values as it shows them, and is closed with OK.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* colour = qobject_cast<CColorAdjustDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(colour, nullptr);
+        for (int id : {1040, 1041, 1042}) {
+            shown += ormidon::FindControl<QLineEdit>(colour, id)->text() + " ";
+        }
+        ormidon::FindControl<CVtxButton>(colour, CColorAdjustDlg::kIdOK)->click();
+    });
     Button(999)->click();
+    EXPECT_EQ(shown, "140 128 125 ");  // brightness and hue from the middle of the range
+    EXPECT_TRUE(Requests("/SetColor.cgi").empty());
     EXPECT_EQ(window->LastColourValues().brightness, 12);
     EXPECT_EQ(window->LastColourValues().contrast, 128);
     EXPECT_EQ(window->LastColourValues().hue, -3);
@@ -203,6 +220,8 @@ TEST_F(MainWindowCommandsTest, ChannelButtonsAskTheDevice) {
     ASSERT_TRUE(bar.IsEnabled());
     EXPECT_FALSE(bar.Button(3)->isHidden());
     bar.Button(3)->click();
+    // The DVR's cameras are asked for first, so the channel's camera takes the panel.
+    EXPECT_EQ(Requests("/PTZReset.cgi"), (Targets{"/PTZReset.cgi?" + Cookie()}));
     EXPECT_EQ(Requests("/SetChannel.cgi"), (Targets{"/SetChannel.cgi?" + Cookie() + "&CH=3"}));
     EXPECT_EQ(device.SessionState(GetSessionCookie())->channel, 3);
 
