@@ -137,6 +137,7 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     // The function bar's and the channel bar's commands; false for another id.
     bool OnBarCommand(int id);
     void OnLogin();
+    void OnRecord();
     void OnSnapshoot();
     void OnSystemConfig();
     void OnResol();

@@ -1,12 +1,15 @@
-// The live-view commands of the main window: connect and disconnect, snapshot, the device's
-// configuration, the stream's resolution and quality, the colour values, and the channel
-// bar's buttons. Each runs on the UI thread; a command whose precondition fails stops there.
+// The live-view commands of the main window: connect and disconnect, local recording,
+// snapshot, the device's configuration, the stream's resolution and quality, the colour
+// window and the channel bar's buttons. Each runs on the UI thread; a command whose
+// precondition fails stops there.
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "core/AppObject.h"
+#include "core/TextHelpers.h"
 #include "liveview/CColorAdjustDlg.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CVtxButton.h"
@@ -18,6 +21,8 @@
 namespace {
 
 constexpr uint32_t kMsgConnectFirst = 4085;
+constexpr uint32_t kMsgRecordFileFailed = 4018;
+constexpr uint32_t kStrRecordTooltips = 1005;  // "RECORD$RECORDING"
 constexpr uint32_t kMsgConfigReadFailed = 4029;
 constexpr uint32_t kMsgSendCommandTimeout = 4064;
 constexpr uint32_t kMsgResolutionFailed = 4066;
@@ -96,6 +101,9 @@ bool CQuorrelDlg::OnBarCommand(int id) {
         case kIdConnect:
             OnLogin();
             return true;
+        case kIdRecord:
+            OnRecord();
+            return true;
         case kIdSnapshot:
             OnSnapshoot();
             return true;
@@ -141,6 +149,31 @@ void CQuorrelDlg::OnLogin() {
         m_strAlarmText.clear();
     }
     RepaintStatus();
+}
+
+void CQuorrelDlg::OnRecord() {
+    if (!VideoServerConnected()) return;
+    char record[kSplitStringSize];
+    char recording[kSplitStringSize];
+    LoadSplitString(kStrRecordTooltips, record, recording);
+    CUserRecord& recorder = g_lpApp->m_UserRecord;
+    CVtxButton* button = m_FunctionBar.ButtonById(kIdRecord);
+    if (!recorder.IsRecording()) {
+        if (!recorder.OpenRecordFile(g_lpApp->CSettingINI.m_strRecordPath)) {
+            ormidon::ShowMessage(kMsgRecordFileFailed);
+            return;
+        }
+        if (button != nullptr) {
+            button->setToolTip(QString::fromUtf8(recording));
+            button->SetState(1);
+        }
+        return;
+    }
+    if (button != nullptr) {
+        button->setToolTip(QString::fromUtf8(record));
+        button->SetState(0);
+    }
+    recorder.StopRecord();
 }
 
 void CQuorrelDlg::OnSnapshoot() {

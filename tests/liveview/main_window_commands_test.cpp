@@ -20,6 +20,8 @@
 #include "net/LiveStreamPipeline.h"
 #include "platform/Clock.h"
 #include "platform/window/ControlId.h"
+#include "record/AppRecording.h"
+#include "record/RecordFileValidator.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ class MainWindowCommandsTest : public MainWindowTest {
         // The threads go before the window they draw into.
         ExitLoginResource();
         ExitProcessResource();
+        SetLiveRecording(nullptr);
         SetLivePipeline(nullptr);
         MainWindowTest::TearDown();
     }
@@ -99,8 +102,9 @@ TEST_F(MainWindowCommandsTest, CommandsWaitForTheFirstFrame) {
     ASSERT_EQ(OpenWindow({.product = "P62K"}), 1);
     device.Server().ClearLog();
     const std::string status = window->StatusText();
-    for (int id : {1004, 1006, 999}) Button(id)->click();
-    EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4085, 4085, 4085}));
+    for (int id : {1005, 1004, 1006, 999}) Button(id)->click();
+    EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4085, 4085, 4085, 4085}));
+    EXPECT_FALSE(app.m_UserRecord.IsRecording());
     EXPECT_EQ(app.f_SnapshotRequest, 0);
     EXPECT_TRUE(device.Server().Log().empty());
     EXPECT_EQ(window->StatusText(), status);
@@ -240,6 +244,7 @@ class LiveStreamCommandsTest : public MainWindowCommandsTest {
     void OpenLiveWindow(const DeviceSetup& setup) {
         device.Video().SetSetup({.framesPerSecond = 30});
         SetLivePipeline(&LiveStreamPipelineInstance());
+        SetLiveRecording(&AppLiveRecordingInstance());
         ASSERT_TRUE(InitialSemaphore());
         ASSERT_TRUE(InitProcessResource());
         ASSERT_TRUE(InitLoginResource());
@@ -281,6 +286,41 @@ TEST_F(LiveStreamCommandsTest, DisconnectAndConnectAgainGiveOneLiveStream) {
     EXPECT_EQ(device.Video().ActiveStreams(), 1);
     EXPECT_EQ(Requests("/Getvideo.cgi").size(), 1u);
     EXPECT_EQ(app.f_Connected, 1);
+}
+
+TEST_F(LiveStreamCommandsTest, RecordStartsAndStopsAUserRecording) {
+    TempFolder records;
+    app.CSettingINI.m_strRecordPath = (records / "missing").string();
+    OpenLiveWindow({.product = "P51K"});
+    CVtxButton* record = Button(1005);
+    record->click();
+    EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4018}));
+    EXPECT_EQ(record->GetState(), 0);
+    EXPECT_FALSE(app.m_UserRecord.IsRecording());
+
+    app.CSettingINI.m_strRecordPath = records.path().string();
+    record->click();
+    EXPECT_EQ(record->GetState(), 1);
+    EXPECT_EQ(record->toolTip().toStdString(), "RECORDING");
+    const uint32_t shown = app.dw_ShownFrames;
+    ASSERT_TRUE(ProcessEventsUntil([&] { return app.dw_ShownFrames >= shown + 10; }, 10000));
+    record->click();
+    EXPECT_EQ(record->GetState(), 0);
+    EXPECT_EQ(record->toolTip().toStdString(), "RECORD");
+    EXPECT_FALSE(app.m_UserRecord.IsRecording());
+
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(records.path())) {
+        files.push_back(entry.path());
+    }
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].filename().string().rfind("USER_MJPEG_", 0), 0u);
+    EXPECT_EQ(files[0].extension(), ".vse");
+    const RecordFileCheck check = ValidateRecordFile(files[0]);
+    ASSERT_TRUE(check.valid) << check.error;
+    EXPECT_GE(check.frames.size(), 5u);
+    EXPECT_EQ(check.frames.front().width, 640);
+    EXPECT_EQ(boxes.Ids().size(), 1u);
 }
 
 }  // namespace
