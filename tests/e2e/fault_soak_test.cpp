@@ -18,15 +18,8 @@
 #include <vector>
 
 #include "../support/EngineHarness.h"
-#include "../support/SimulatedLogin.h"
-#include "../support/TempFolder.h"
+#include "../support/LiveRecordingTest.h"
 #include "core/AppObject.h"
-#include "core/AppResources.h"
-#include "core/LivePipeline.h"
-#include "net/LiveRecording.h"
-#include "net/LiveStreamPipeline.h"
-#include "platform/Paths.h"
-#include "record/AppRecording.h"
 #include "record/RecordFileValidator.h"
 #include "sim/SimulatedRecorder.h"
 
@@ -87,31 +80,8 @@ size_t SoakFaultCount(size_t kinds) {
                                                     : 2 * kinds;
 }
 
-class FaultSoakTest : public SimulatedLoginTest {
+class FaultSoakTest : public LiveRecordingTest {
   protected:
-    void SetUp() override {
-        SimulatedLoginTest::SetUp();
-        SetProgramFolderForTesting(program.path());
-        device.Video().SetSetup({.framesPerSecond = 100, .width = 160, .height = 120});
-        device.SetIdentity({"P62K", "1010", "00A0B1C2D3E4", "sim", 0});
-        app.str_ProductID.Set("P62K");
-        app.CSettingINI.m_byAlarmTriggerRecord = 1;
-        app.CSettingINI.m_strRecordPath = records.path().string();
-        SetLivePipeline(&LiveStreamPipelineInstance());
-        SetLiveRecording(&AppLiveRecordingInstance());
-        ASSERT_TRUE(AllocateSystemBuffer());
-        ASSERT_TRUE(InitialSemaphore());
-        ASSERT_TRUE(InitProcessResource());
-    }
-    void TearDown() override {
-        EXPECT_TRUE(ExitLoginResource());
-        EXPECT_TRUE(ExitProcessResource());
-        SetLiveRecording(nullptr);
-        SetLivePipeline(nullptr);
-        SetProgramFolderForTesting({});
-        SimulatedLoginTest::TearDown();
-    }
-
     // Frames shown since the test began; the record's count starts again with every login.
     uint64_t FramesShown() {
         const uint32_t now = app.dw_ShownFrames;
@@ -161,8 +131,6 @@ class FaultSoakTest : public SimulatedLoginTest {
             [&] { return ThreadCount() == threads && OpenDescriptorCount() == descriptors; });
     }
 
-    TempFolder records;
-    TempFolder program;
     uint64_t framesShown_ = 0;
     uint32_t lastShown_ = 0;
 };
@@ -170,10 +138,9 @@ class FaultSoakTest : public SimulatedLoginTest {
 TEST_F(FaultSoakTest, StreamsAgainAfterEveryFaultWithNothingLeakedOrLost) {
     LogInForStream(2);
     app.dw_LifeTime = -1;  // the recorder's "LIFETIME", which every re-login reads again
-    ASSERT_TRUE(InitLoginResource());
-    // What the main window's initialisation starts: the stream and the life-time count.
+    StartStream();
+    // The life-time count, which the main window's initialisation starts with the stream.
     app.h_StartConnectionThreadEvent.Set();
-    app.h_StartToGetJpegImageEvent.Set();
     ASSERT_TRUE(ShowMore(10));
     ASSERT_EQ(app.m_UserRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath), 1);
     ASSERT_TRUE(ShowMore(5));

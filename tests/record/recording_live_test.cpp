@@ -8,15 +8,11 @@
 #include <vector>
 
 #include "../support/EngineHarness.h"
-#include "../support/SimulatedLogin.h"
-#include "../support/TempFolder.h"
+#include "../support/LiveRecordingTest.h"
 #include "core/AppMessages.h"
 #include "core/AppObject.h"
 #include "core/AppResources.h"
-#include "core/LivePipeline.h"
 #include "core/SessionCookie.h"
-#include "net/LiveRecording.h"
-#include "net/LiveStreamPipeline.h"
 #include "platform/Paths.h"
 #include "platform/RecordingAudioOut.h"
 #include "record/AlarmSound.h"
@@ -30,48 +26,12 @@ using namespace ormidon;
 using namespace ormidon::test;
 using namespace std::chrono_literals;
 
-class RecordingLiveTest : public SimulatedLoginTest {
+class RecordingLiveTest : public LiveRecordingTest {
   protected:
-    void SetUp() override {
-        SimulatedLoginTest::SetUp();
-        SetProgramFolderForTesting(program.path());
-        device.Video().SetSetup({.framesPerSecond = 100, .width = 160, .height = 120});
-        device.SetIdentity({"P62K", "1010", "00A0B1C2D3E4", "sim", 0});
-        app.str_ProductID.Set("P62K");
-        app.CSettingINI.m_byAlarmTriggerRecord = 1;
-        app.CSettingINI.m_strRecordPath = records.path().string();
-        SetLivePipeline(&LiveStreamPipelineInstance());
-        SetLiveRecording(&AppLiveRecordingInstance());
-        ASSERT_TRUE(AllocateSystemBuffer());
-        ASSERT_TRUE(InitialSemaphore());
-        ASSERT_TRUE(InitProcessResource());
-    }
-    void TearDown() override {
-        EXPECT_TRUE(ExitLoginResource());
-        EXPECT_TRUE(ExitProcessResource());
-        SetLiveRecording(nullptr);
-        SetLivePipeline(nullptr);
-        SetProgramFolderForTesting({});
-        SimulatedLoginTest::TearDown();
-    }
-
-    void StartStream() {
-        ASSERT_TRUE(InitLoginResource());
-        app.h_StartToGetJpegImageEvent.Set();
-    }
     bool ShowMore(uint32_t count) {
         const uint32_t target = app.dw_ShownFrames + count;
         return WaitUntil([&] { return app.dw_ShownFrames >= target; });
     }
-    std::vector<std::filesystem::path> Files() const {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(records.path()))
-            files.push_back(entry.path());
-        return files;
-    }
-
-    TempFolder records;
-    TempFolder program;
 };
 
 // The alarm bits open an alarm recording that begins with the twenty frames before the
