@@ -95,7 +95,11 @@ void IniFile::SetText(std::string_view text) {
         size_t lf = text.find('\n');
         Line line;
         if (lf == npos) {
-            line.text = text;
+            // A last line may end in a lone CR: it stays its ending, so that a line end
+            // added behind it completes it rather than pulling it into the text.
+            const bool cr = text.back() == '\r';
+            line.text = text.substr(0, text.size() - (cr ? 1 : 0));
+            if (cr) line.ending = "\r";
             text = {};
         } else {
             size_t end = lf;
@@ -163,9 +167,14 @@ int IniFile::GetInt(std::string_view section, std::string_view key, int fallback
 
 std::string IniFile::NewLineEnding() const {
     for (const Line& line : m_lines) {
-        if (!line.ending.empty()) return line.ending;
+        if (!line.ending.empty() && line.ending != "\r") return line.ending;
     }
     return "\r\n";
+}
+
+void IniFile::EndLine(Line& line, const std::string& ending) {
+    if (line.ending.empty()) line.ending = ending;
+    if (line.ending == "\r") line.ending = "\r\n";
 }
 
 bool IniFile::SetString(std::string_view section, std::string_view key, std::string_view value) {
@@ -182,7 +191,7 @@ bool IniFile::SetString(std::string_view section, std::string_view key, std::str
 
     size_t header = FindSection(section);
     if (header == npos) {
-        if (!m_lines.empty() && m_lines.back().ending.empty()) m_lines.back().ending = ending;
+        if (!m_lines.empty()) EndLine(m_lines.back(), ending);
         m_lines.push_back({"[" + std::string(section) + "]", ending});
         m_lines.push_back({std::move(text), ending});
         return true;
@@ -200,7 +209,7 @@ bool IniFile::SetString(std::string_view section, std::string_view key, std::str
         if (SectionName(m_lines[i].text, name)) break;
         if (!Trim(m_lines[i].text).empty()) last = i;
     }
-    if (m_lines[last].ending.empty()) m_lines[last].ending = ending;
+    EndLine(m_lines[last], ending);
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
                    Line{std::move(text), ending});
     return true;

@@ -52,13 +52,15 @@ class IniFile {
   private:
     struct Line {
         std::string text;    // without its line end
-        std::string ending;  // "\r\n", "\n", "\r" or "" for an unterminated last line
+        std::string ending;  // "\r\n", "\n"; "\r" or "" for an unterminated last line
     };
     // Index of the section's header line, or npos.
     size_t FindSection(std::string_view section) const;
     // Index of the key's line inside the section that starts at `header`, or npos.
     size_t FindKey(size_t header, std::string_view key) const;
     std::string NewLineEnding() const;
+    // Gives a line that lines are added behind a whole line end.
+    static void EndLine(Line& line, const std::string& ending);
 
     std::filesystem::path m_path;
     std::string m_bom;  // a UTF-8 byte-order mark found at the start, written back

@@ -89,6 +89,9 @@ TEST(IniFile, WritesInPlaceAppendsToSectionOrFileAndKeepsLineEnds) {
         {"[Other]\nX=1\n", "A", "1", "[Other]\nX=1\n[Ormidon]\nA=1\n"},
         {"[Other]\nX=1", "A", "1", "[Other]\nX=1\n[Ormidon]\nA=1\n"},
         {"", "A", "1", "[Ormidon]\r\nA=1\r\n"},
+        // A last line ending in a lone CR gets the LF that completes it.
+        {"[Other]\nX=1\r", "A", "1", "[Other]\nX=1\r\n[Ormidon]\nA=1\n"},
+        {"[Ormidon\r", "A", "1", "[Ormidon\r\nA=1\r\n"},
         // Comments and unknown lines stay.
         {"; top\n[Ormidon]\n;A=old\nA=1\njunk\n", "A", "2",
          "; top\n[Ormidon]\n;A=old\nA=2\njunk\n"},
