@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "../support/EngineHarness.h"
 #include "../support/ProgramDriver.h"
@@ -21,8 +23,10 @@
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
 #include "core/ThreadSlot.h"
+#include "liveview/CColorAdjustDlg.h"
 #include "platform/Paths.h"
 #include "platform/window/testing/WindowTesting.h"
+#include "record/RecordFileValidator.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace {
@@ -121,6 +125,132 @@ TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
     EXPECT_EQ(device.Server().LogSize(), 0u);
     EXPECT_EQ(g_lpApp, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return ProgramThreadCount() <= threadsBefore; }, 5000));
+}
+
+// An operator's first session: every button of the function bar and a channel button, in
+// the order a newcomer would try them, each done before the next, the live picture going on
+// throughout; then the close.
+TEST_F(ProgramTest, EveryBarButtonWorksInOneSession) {
+    device.SetDeviceInfo("MULTICH", "1");  // a sixteen-channel recorder: the channel bar shows
+    TempFolder records;
+    TempFolder snapshots;
+    WriteFile(programFolder / "Setting.ini",
+              "[Ormidon]\nServer Name=127.0.0.1\nServerPort=" + std::to_string(device.Port()) +
+                  "\nUsername=viewer\nRecord Path=" + records.path().string() +
+                  "\nSnapshot Path=" + snapshots.path().string() + "\n");
+    const auto session = [&] { return device.SessionState(device.Sessions().back()); };
+    const auto files = [](const TempFolder& folder) {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            found.push_back(entry.path());
+        return found;
+    };
+    const auto asked = [&](std::string_view path) {
+        for (const sim::HttpRequest& request : device.Server().Log()) {
+            if (request.path == path) return true;
+        }
+        return false;
+    };
+    bool colourWindowSeen = false;
+
+    // Each step presses one button and is done when its effect shows.
+    struct Step {
+        const char* what;
+        int button;
+        std::function<bool(CQuorrelDlg&)> done;
+    };
+    const std::vector<Step> steps = {
+        {"record", CQuorrelDlg::kIdRecord,
+         [](CQuorrelDlg&) { return g_lpApp->m_UserRecord.IsRecording(); }},
+        {"stop recording", CQuorrelDlg::kIdRecord,
+         [](CQuorrelDlg&) { return !g_lpApp->m_UserRecord.IsRecording(); }},
+        {"snapshot", CQuorrelDlg::kIdSnapshot,
+         [&](CQuorrelDlg&) { return files(snapshots).size() == 1; }},
+        {"quality", CQuorrelDlg::kIdQuality,
+         [&](CQuorrelDlg&) {
+             return asked("/Setquality.cgi") &&
+                    session()->quality == g_lpApp->CSettingINI.m_dwAlarmTriggerQuality;
+         }},
+        {"resolution", CQuorrelDlg::kIdResolution,
+         [&](CQuorrelDlg&) {
+             return asked("/Setresolution.cgi") &&
+                    session()->resolution == g_lpApp->CSettingINI.m_dwImageResolution;
+         }},
+        {"channel 3", CChannelBar::kIdChannelDvr + 2,
+         [](CQuorrelDlg& window) { return window.ChannelBar().CurrentChannel() == 2; }},
+        {"colour", CQuorrelDlg::kIdColour,
+         [&](CQuorrelDlg&) {
+             for (QWidget* widget : QApplication::topLevelWidgets()) {
+                 if (auto* colour = qobject_cast<CColorAdjustDlg*>(widget);
+                     colour && colour->isVisible()) {
+                     colourWindowSeen = true;
+                     colour->reject();
+                     return false;
+                 }
+             }
+             return colourWindowSeen;
+         }},
+        {"system config", CQuorrelDlg::kIdSystemConfig,
+         [](CQuorrelDlg& window) {
+             return window.StatusText() == "System setting is not available in this version";
+         }},
+        {"disconnect", CQuorrelDlg::kIdConnect,
+         [&](CQuorrelDlg&) {
+             return g_lpApp->f_Connected == 0 && device.Video().ActiveStreams() == 0;
+         }},
+        {"connect", CQuorrelDlg::kIdConnect,
+         [&](CQuorrelDlg&) { return device.Video().ActiveStreams() == 1; }},
+    };
+    size_t step = 0;
+    bool pressed = false;
+    int picturesAtPress = 0;
+    RecordingMessageBoxes boxes;
+    ProgramDriver driver(
+        "secret",
+        [&](CQuorrelDlg& window, int picturesSeen) {
+            if (step == steps.size()) return picturesSeen < picturesAtPress + 5;
+            if (!pressed) {
+                // Every step but CONNECT starts on a running picture.
+                if (g_lpApp->f_Connected != 0 && picturesSeen < picturesAtPress + 5) return true;
+                pressed = true;
+                picturesAtPress = picturesSeen;
+                // Pressed from the event loop, as a click comes: the colour window's own
+                // loop then runs inside it, not inside this watcher.
+                QTimer::singleShot(0, &window, [&window, id = steps[step].button] {
+                    if (auto* button = FindControl<CVtxButton>(&window, id)) {
+                        button->click();
+                    } else {
+                        ADD_FAILURE() << "no button " << id;
+                    }
+                });
+                return true;
+            }
+            if (steps[step].done(window)) {
+                ++step;
+                pressed = false;
+                picturesAtPress = picturesSeen;
+            }
+            return true;
+        },
+        60000);
+
+    EXPECT_EQ(RunProgram(boxes), 0);
+
+    EXPECT_EQ(driver.Trouble(), "")
+        << "at step " << (step < steps.size() ? steps[step].what : "close");
+    EXPECT_EQ(step, steps.size());
+    EXPECT_TRUE(driver.ClosedByButton());
+    EXPECT_TRUE(boxes.Ids().empty());
+    const std::vector<fs::path> recorded = files(records);
+    ASSERT_EQ(recorded.size(), 1u);
+    const RecordFileCheck check = ValidateRecordFile(recorded[0]);
+    EXPECT_TRUE(check.valid) << check.error;
+    EXPECT_GE(check.frames.size(), 5u);
+    const std::vector<fs::path> pictures = files(snapshots);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].extension(), ".jpg");
+    EXPECT_EQ(ReadFile(pictures[0]).substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(g_lpApp, nullptr);
 }
 
 }  // namespace
