@@ -94,10 +94,11 @@ std::string_view KeyName(std::string CSettingINI::*member) {
     return {};
 }
 
-// Cuts a text to the bytes the reader's buffer held, without splitting a UTF-8 character.
-std::string Bounded(std::string text) {
-    if (text.size() <= kMaxTextLength) return text;
-    size_t end = kMaxTextLength;
+// Cuts a text to the bytes the reader's buffer held (or `limit`), without splitting a UTF-8
+// character.
+std::string Bounded(std::string text, size_t limit = kMaxTextLength) {
+    if (text.size() <= limit) return text;
+    size_t end = limit;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     text.resize(end);
     return text;
@@ -106,6 +107,13 @@ std::string Bounded(std::string text) {
 std::string WithTrailingSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
+}
+
+// A folder text that ends in "/" and still fits the reader's buffer: a full one gives up its
+// last character for the slash.
+std::string BoundedFolder(std::string folder) {
+    if (!folder.empty() && folder.back() == '/') return folder;
+    return Bounded(std::move(folder), kMaxTextLength - 1) + '/';
 }
 
 }  // namespace
@@ -172,7 +180,7 @@ bool CSettingINI::LoadSetting() {
     readText(&CSettingINI::m_strNetworkFileDirectory,
              WithTrailingSlash(ormidon::HomeFolder().string()));
 
-    m_strUpgradeFWPath = WithTrailingSlash(m_strUpgradeFWPath);
+    m_strUpgradeFWPath = BoundedFolder(std::move(m_strUpgradeFWPath));
     if (!m_strUpgradeDVRFWPath.empty() && m_strUpgradeDVRFWPath.back() == '/') {
         m_strUpgradeDVRFWPath.pop_back();
     }

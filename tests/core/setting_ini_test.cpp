@@ -118,13 +118,15 @@ TEST_F(SettingINITest, AppliesTruncationsAndPathFixUps) {
         EXPECT_EQ(c.loaded(settings, *m_app), c.expected);
     }
 
-    // Texts keep at most 255 bytes, never half a character.
+    // Texts keep at most 255 bytes, never half a character; the firmware folder keeps its
+    // slash within them.
     WriteSettings("Server Name=" + std::string(300, 'x') + "\r\nUsername=" + std::string(254, 'u') +
-                  "\xC3\xA4\r\n");
+                  "\xC3\xA4\r\nUpgrade FW Path=/" + std::string(299, 'f') + "\r\n");
     CSettingINI settings;
     settings.LoadSetting();
     EXPECT_EQ(settings.m_strServerName, std::string(255, 'x'));
     EXPECT_EQ(settings.m_strUsername, std::string(254, 'u'));
+    EXPECT_EQ(settings.m_strUpgradeFWPath, "/" + std::string(253, 'f') + "/");
 }
 
 TEST_F(SettingINITest, CreatesTheRecordAndSnapshotFolders) {
