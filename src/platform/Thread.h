@@ -11,8 +11,8 @@
 namespace ormidon {
 
 // A worker thread that is never killed. Stopping it is: RequestStop (every wait the thread
-// makes with its stop token wakes at once, and whatever else registered a std::stop_callback
-// on the token runs), then Join with a bound. The destructor requests the stop and joins.
+// makes with its stop token wakes at once, and every std::stop_callback still registered on
+// the token runs), then Join with a bound. The destructor requests the stop and joins.
 class Thread {
   public:
     using Function = std::function<void(std::stop_token)>;

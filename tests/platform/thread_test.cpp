@@ -13,11 +13,16 @@ TEST(ThreadTest, RequestStopWakesTheThreadAndItsStopCallbacks) {
     Event started(true, false);
     std::atomic<bool> callbackRan{false};
     Thread thread([&](std::stop_token stop) {
-        // What a blocking socket does: wake itself through a callback on the same token.
-        std::stop_callback wake(stop, [&] { callbackRan = true; });
+        // What a blocking socket does: a callback on the same token wakes what it waits for.
+        // (Waiting with the token itself could end the wait, and the callback with it, before
+        // the stop got round to the callback.)
+        Event woken(true, false);
+        std::stop_callback wake(stop, [&] {
+            callbackRan = true;
+            woken.Set();
+        });
         started.Set();
-        Event never;
-        never.Wait(kInfinite, stop);
+        woken.Wait();
     });
     ASSERT_TRUE(started.Wait(5000));
     EXPECT_FALSE(thread.GetStopToken().stop_requested());
