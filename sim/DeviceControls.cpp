@@ -1,7 +1,6 @@
 #include "sim/DeviceControls.h"
 
 #include <cstddef>
-#include <cstdlib>
 #include <utility>
 
 namespace ormidon::sim {
@@ -12,17 +11,6 @@ constexpr int kSensorModes = 6;  // full frame and five quarter frames
 constexpr uint8_t kSensorMirrorHorizontal = 0x80;
 constexpr uint8_t kSensorMirrorVertical = 0x40;
 constexpr std::size_t kRs485BodyMax = 64;
-
-// The query value `key` as a whole decimal number from `lowest` to `highest`.
-std::optional<int> NumberParam(const HttpRequest& request, const char* key, int lowest,
-                               int highest) {
-    const std::string* text = request.Param(key);
-    if (text == nullptr || text->empty() || text->size() > 9) return std::nullopt;
-    char* end = nullptr;
-    const long value = std::strtol(text->c_str(), &end, 10);
-    if (*end != '\0' || value < lowest || value > highest) return std::nullopt;
-    return static_cast<int>(value);
-}
 
 }  // namespace
 
@@ -124,7 +112,7 @@ void DeviceControls::Rs485Command(const HttpRequest& request, Responder& respond
 }
 
 void DeviceControls::SetRetr(const HttpRequest& request, Responder& responder) {
-    const std::optional<int> set = NumberParam(request, "SET", 0, 1);
+    const std::optional<int> set = request.NumberParam("SET", 0, 1);
     if (!set) {
         responder.Reply(400);
         return;
@@ -137,7 +125,7 @@ void DeviceControls::SetRetr(const HttpRequest& request, Responder& responder) {
 }
 
 void DeviceControls::Zoom(const HttpRequest& request, Responder& responder) {
-    const std::optional<int> mode = NumberParam(request, "MODE", 0, kSensorModes - 1);
+    const std::optional<int> mode = request.NumberParam("MODE", 0, kSensorModes - 1);
     if (!mode) {
         responder.Reply(400);
         return;
@@ -151,8 +139,8 @@ void DeviceControls::Zoom(const HttpRequest& request, Responder& responder) {
 }
 
 void DeviceControls::Rotate(const HttpRequest& request, Responder& responder) {
-    const std::optional<int> horizontal = NumberParam(request, "HR", 0, 1);
-    const std::optional<int> vertical = NumberParam(request, "VR", 0, 1);
+    const std::optional<int> horizontal = request.NumberParam("HR", 0, 1);
+    const std::optional<int> vertical = request.NumberParam("VR", 0, 1);
     if (!horizontal || !vertical) {
         responder.Reply(400);
         return;
@@ -179,9 +167,9 @@ void DeviceControls::GetColour(Responder& responder) {
 }
 
 void DeviceControls::SetColourRequest(const HttpRequest& request, Responder& responder) {
-    const std::optional<int> contrast = NumberParam(request, "CON", 0, 255);
-    const std::optional<int> brightness = NumberParam(request, "BRI", 0, 255);
-    const std::optional<int> hue = NumberParam(request, "HUE", 0, 255);
+    const std::optional<int> contrast = request.NumberParam("CON", 0, 255);
+    const std::optional<int> brightness = request.NumberParam("BRI", 0, 255);
+    const std::optional<int> hue = request.NumberParam("HUE", 0, 255);
     if (!contrast || !brightness || !hue) {
         responder.Reply(400);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 // One HTTP request as the simulated recorder received it.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,9 @@ struct HttpRequest {
 
     // The first query parameter with this exact name, or nullptr.
     const std::string* Param(std::string_view name) const;
+    // That parameter as a whole decimal number from `lowest` to `highest`; nothing when it
+    // is missing, not a number or out of range.
+    std::optional<int> NumberParam(std::string_view name, int lowest, int highest) const;
     // The first header with this name (any letter case), or nullptr.
     const std::string* Header(std::string_view name) const;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 
 namespace ormidon::sim {
 
@@ -48,6 +49,16 @@ const std::string* HttpRequest::Param(std::string_view name) const {
         if (key == name) return &value;
     }
     return nullptr;
+}
+
+std::optional<int> HttpRequest::NumberParam(std::string_view name, int lowest, int highest) const {
+    const std::string* text = Param(name);
+    if (text == nullptr || text->empty()) return std::nullopt;
+    // strtol saturates, so a number too long for a long is out of range too.
+    char* end = nullptr;
+    const long value = std::strtol(text->c_str(), &end, 10);
+    if (*end != '\0' || value < lowest || value > highest) return std::nullopt;
+    return static_cast<int>(value);
 }
 
 const std::string* HttpRequest::Header(std::string_view name) const {

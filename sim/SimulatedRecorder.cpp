@@ -361,16 +361,14 @@ StreamShape SimulatedRecorder::ShapeOf(const std::string& sessionId,
 void SimulatedRecorder::SetSessionNumber(const HttpRequest& request, Responder& responder,
                                          const char* key, int Session::*field, int largest) {
     if (RefuseWithoutSession(request, responder)) return;
-    const std::string* text = request.Param(key);
-    char* end = nullptr;
-    const long value = text != nullptr ? std::strtol(text->c_str(), &end, 10) : -1;
-    if (text == nullptr || text->empty() || *end != '\0' || value < 0 || value > largest) {
+    const std::optional<int> value = request.NumberParam(key, 0, largest);
+    if (!value) {
         responder.Reply(400);
         return;
     }
     {
         std::lock_guard lock(m_mutex);
-        if (Session* session = FindSession(request)) session->*field = static_cast<int>(value);
+        if (Session* session = FindSession(request)) session->*field = *value;
     }
     responder.Reply(200);
 }
