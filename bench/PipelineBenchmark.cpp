@@ -12,12 +12,8 @@
 //                          by the same with nothing recording (goal: R <= 1.05)
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -48,8 +44,6 @@
 #include "platform/Paths.h"
 #include "platform/Semaphore.h"
 #include "record/AppRecording.h"
-
-extern char** environ;
 
 namespace {
 
