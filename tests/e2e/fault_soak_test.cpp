@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -95,12 +96,15 @@ class FaultSoakTest : public LiveRecordingTest {
     }
     // Runs the test clock on until `done` holds, but only while no frames are shown: the
     // pauses of the re-login pass in a moment, and a running stream is never timed out by a
-    // clock racing ahead of it. False after 10 minutes of test time.
+    // clock racing ahead of it. False after 10 minutes of test time, or after 90 s of real
+    // time (frames that go on showing stop the test clock, not this wait).
     bool AdvanceWhileNoFrames(const std::function<bool()>& done) {
         using namespace std::chrono;
         uint64_t frames = FramesShown();
+        const auto end = steady_clock::now() + seconds(90);
         auto lastFrame = steady_clock::now();
         for (uint32_t advanced = 0; !done();) {
+            if (steady_clock::now() > end) return false;
             std::this_thread::sleep_for(milliseconds(1));
             if (FramesShown() != frames) {
                 frames = FramesShown();
@@ -114,16 +118,19 @@ class FaultSoakTest : public LiveRecordingTest {
         return true;
     }
     // Threads and descriptors once they stayed the same for 200 ms: threads that were just
-    // told to end, and the recorder's finished connections, have gone by then.
-    std::pair<size_t, size_t> SettledCounts() {
+    // told to end, and the recorder's finished connections, have gone by then. Nothing when
+    // they did not settle within 10 s.
+    std::optional<std::pair<size_t, size_t>> SettledCounts() {
         std::pair<size_t, size_t> counts{ThreadCount(), OpenDescriptorCount()};
-        for (int same = 0; same < 20; ++same) {
+        int same = 0;
+        for (int step = 0; step < 1000; ++step) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             const std::pair<size_t, size_t> now{ThreadCount(), OpenDescriptorCount()};
-            if (now != counts) same = 0;
+            same = now == counts ? same + 1 : 0;
             counts = now;
+            if (same == 20) return counts;
         }
-        return counts;
+        return std::nullopt;
     }
     // Threads and descriptors settle once the recorder's finished connections are gone.
     bool SameThreadsAndDescriptors(size_t threads, size_t descriptors) {
@@ -145,7 +152,9 @@ TEST_F(FaultSoakTest, StreamsAgainAfterEveryFaultWithNothingLeakedOrLost) {
     ASSERT_EQ(app.m_UserRecord.OpenRecordFile(app.CSettingINI.m_strRecordPath), 1);
     ASSERT_TRUE(ShowMore(5));
     clock.Advance(1000);  // the life-time count ends after its first tick
-    const auto [threadsBefore, descriptorsBefore] = SettledCounts();
+    const auto settled = SettledCounts();
+    ASSERT_TRUE(settled) << "threads or descriptors did not settle";
+    const auto [threadsBefore, descriptorsBefore] = *settled;
 
     const std::vector<SoakFault> faults = Faults();
     const size_t count = SoakFaultCount(faults.size());
