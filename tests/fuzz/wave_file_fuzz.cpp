@@ -5,29 +5,9 @@
 #include "FuzzTarget.h"
 #include "record/AlarmWave.h"
 #include "support/TempFolder.h"
+#include "support/WaveFileBytes.h"
 
-namespace {
-
-// Wave files as the alarm sound tests build them.
-std::string U16(uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-std::string U32(uint32_t v) {
-    return U16(static_cast<uint16_t>(v)) + U16(static_cast<uint16_t>(v >> 16));
-}
-std::string Chunk(std::string_view id, const std::string& body) {
-    std::string chunk = std::string(id) + U32(static_cast<uint32_t>(body.size())) + body;
-    if (body.size() & 1) chunk += '\0';
-    return chunk;
-}
-std::string FormatChunk(uint16_t channels, uint32_t rate, uint16_t bits) {
-    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-    return Chunk("fmt ",
-                 U16(1) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits));
-}
-std::string Wave(const std::string& chunks) {
-    return "RIFF" + U32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
-}
-
-}  // namespace
+using namespace ormidon::test::wave;
 
 std::vector<FuzzBytes> FuzzSeeds() {
     const std::string samples(301, 'a');

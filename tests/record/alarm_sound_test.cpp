@@ -7,6 +7,7 @@
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
+#include "../support/WaveFileBytes.h"
 #include "core/AppObject.h"
 #include "platform/AudioOut.h"
 #include "platform/Paths.h"
@@ -22,30 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using ormidon::test::TempFolder;
 using ormidon::test::WriteFile;
-
-std::string U16(uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-std::string U32(uint32_t v) {
-    return U16(static_cast<uint16_t>(v)) + U16(static_cast<uint16_t>(v >> 16));
-}
-
-std::string Chunk(std::string_view id, const std::string& body, uint32_t statedSize) {
-    std::string chunk = std::string(id) + U32(statedSize) + body;
-    if (statedSize & 1) chunk += '\0';  // pad byte
-    return chunk;
-}
-std::string Chunk(std::string_view id, const std::string& body) {
-    return Chunk(id, body, static_cast<uint32_t>(body.size()));
-}
-
-std::string FormatChunk(uint16_t channels, uint32_t rate, uint16_t bits) {
-    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-    return Chunk("fmt ",
-                 U16(1) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits));
-}
-
-std::string Wave(const std::string& chunks) {
-    return "RIFF" + U32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
-}
+using namespace ormidon::test::wave;
 
 std::string Samples(size_t count) {
     std::string samples(count, '\0');
