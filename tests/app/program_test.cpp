@@ -19,6 +19,7 @@
 
 #include "../support/EngineHarness.h"
 #include "../support/ProgramDriver.h"
+#include "../support/RecorderRequests.h"
 #include "../support/TempFolder.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
@@ -146,10 +147,7 @@ TEST_F(ProgramTest, EveryBarButtonWorksInOneSession) {
         return found;
     };
     const auto asked = [&](std::string_view path) {
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == path) return true;
-        }
-        return false;
+        return !RequestTargets(device.Server(), path).empty();
     };
     bool colourWindowSeen = false;
 

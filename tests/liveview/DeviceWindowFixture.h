@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../support/EngineHarness.h"
+#include "../support/RecorderRequests.h"
 #include "core/AppObject.h"
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
@@ -52,11 +53,7 @@ class DeviceWindowTest : public testing::WindowTest {
 
     // The targets of the requests the recorder received for `path`, in order.
     std::vector<std::string> Requests(const std::string& path) {
-        std::vector<std::string> found;
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == path) found.push_back(request.target);
-        }
-        return found;
+        return RequestTargets(device.Server(), path);
     }
 
     // The skin file whose test colour `widget` shows at (x, y) of the window, "" for none.

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../support/EngineHarness.h"
+#include "../support/RecorderRequests.h"
 #include "../support/TempFolder.h"
 #include "core/AppObject.h"
 #include "core/AppResources.h"
@@ -102,6 +104,11 @@ class MainWindowTest : public ormidon::testing::WindowTest {
 
     // Runs the UI thread's events until the window has taken its posted work.
     void Settle(int milliseconds = 30) { ormidon::testing::ProcessEventsFor(milliseconds); }
+
+    // The targets of the requests for `path` since the last ClearLog.
+    std::vector<std::string> Requests(const std::string& path) {
+        return RequestTargets(device.Server(), path);
+    }
 
     TempFolder programFolder;
     QtWindowMessageRouter router;

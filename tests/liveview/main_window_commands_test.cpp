@@ -43,14 +43,6 @@ class MainWindowCommandsTest : public MainWindowTest {
 
     CVtxButton* Button(int id) { return window->FunctionBar().ButtonById(id); }
 
-    // The targets of the requests for `path` since the last ClearLog.
-    Targets Requests(const std::string& path) {
-        Targets found;
-        for (const ormidon::sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == path) found.push_back(request.target);
-        }
-        return found;
-    }
     std::string Cookie() { return "Cookie=" + GetSessionCookie(); }
 };
 

@@ -72,13 +72,6 @@ class MainWindowPanelTest : public MainWindowTest {
     }
 
     CVtxButton* Key(int key) { return window->RemoteButton(key); }
-    std::vector<std::string> Requests(const std::string& path) {
-        std::vector<std::string> targets;
-        for (const ormidon::sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == path) targets.push_back(request.target);
-        }
-        return targets;
-    }
     std::vector<std::string> Bodies() { return device.Controls().Rs485Bodies(); }
     QRect KeyRectOf(int kind, int key) {
         const KeyRect& rc = DeviceKindTable[static_cast<size_t>(kind)]

@@ -8,6 +8,7 @@
 
 #include "../sim/RawHttp.h"
 #include "EngineHarness.h"
+#include "RecorderRequests.h"
 #include "TempFolder.h"
 #include "core/AppObject.h"
 #include "core/ServerAddress.h"
@@ -49,21 +50,9 @@ class SimulatedLoginTest : public ::testing::Test {
         app.m_RTPH_Struct.fNewHeader = newHeader != 0 ? 1 : 0;
     }
     // The live-stream requests the recorder received so far.
-    size_t StreamRequests() {
-        size_t count = 0;
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == "/Getvideo.cgi") ++count;
-        }
-        return count;
-    }
+    size_t StreamRequests() { return RequestTargets(device.Server(), "/Getvideo.cgi").size(); }
     // The login requests the recorder received so far.
-    size_t LoginRequests() {
-        size_t count = 0;
-        for (const sim::HttpRequest& request : device.Server().Log()) {
-            if (request.path == "/Login.cgi") ++count;
-        }
-        return count;
-    }
+    size_t LoginRequests() { return RequestTargets(device.Server(), "/Login.cgi").size(); }
 
     // Declared in this order so that the record (and every thread of it) goes first, then
     // the recorder it talks to, and the test clock last.
