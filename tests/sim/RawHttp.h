@@ -80,4 +80,14 @@ inline std::string StatusLineOf(const std::string& reply) {
     return reply.substr(0, reply.find("\r\n"));
 }
 
+// Logs in and returns the session id the reply gives, "" when it gives none.
+inline std::string LogIn(uint16_t port, const std::string& user = "admin",
+                         const std::string& password = "admin") {
+    const std::string body =
+        BodyOf(Get(port, "/Login.cgi?Username=" + user + "&Password=" + password).reply);
+    const std::size_t start = body.find("Session-ID=");
+    if (start == std::string::npos) return "";
+    return body.substr(start + 11, body.find(';', start) - start - 11);
+}
+
 }  // namespace simtest

@@ -21,10 +21,7 @@ class LiveVideoTest : public ::testing::Test {
 
     // Logs in, asks for device information with `query` and opens the stream.
     int OpenStream(const std::string& query) {
-        const std::string body = simtest::BodyOf(
-            simtest::Get(recorder.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
-        const std::size_t start = body.find("Session-ID=") + 11;
-        cookie = body.substr(start, body.find(';', start) - start);
+        cookie = simtest::LogIn(recorder.Port());
         simtest::Get(recorder.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie + query);
         const int fd = simtest::ConnectLoopback(recorder.Port());
         const std::string request = "GET /Getvideo.cgi?Cookie=" + cookie + " HTTP/1.1\r\n\r\n";

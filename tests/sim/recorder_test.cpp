@@ -18,11 +18,7 @@ class RecorderTest : public ::testing::Test {
     }
     // Logs in and returns the session id.
     std::string Login(const std::string& user = "admin", const std::string& password = "admin") {
-        const std::string body =
-            simtest::BodyOf(Get("/Login.cgi?Username=" + user + "&Password=" + password).reply);
-        const std::size_t start = body.find("Session-ID=");
-        if (start == std::string::npos) return "";
-        return body.substr(start + 11, body.find(';', start) - start - 11);
+        return simtest::LogIn(recorder.Port(), user, password);
     }
 
     SimulatedRecorder recorder;

@@ -40,10 +40,7 @@ class SimulatedLoginTest : public ::testing::Test {
     // Logs in as the login does, asking for the header layout of "NEWHR" `newHeader`
     // (0: none), so the live stream can start.
     void LogInForStream(int newHeader) {
-        const std::string body = simtest::BodyOf(
-            simtest::Get(device.Port(), "/Login.cgi?Username=admin&Password=admin").reply);
-        const size_t start = body.find("Session-ID=") + 11;
-        const std::string cookie = body.substr(start, body.find(';', start) - start);
+        const std::string cookie = simtest::LogIn(device.Port());
         ASSERT_TRUE(SetSessionCookie(cookie));
         simtest::Get(device.Port(), "/Getdeviceinfo.cgi?Cookie=" + cookie +
                                         (newHeader ? "&NEWHR=" + std::to_string(newHeader) : ""));
