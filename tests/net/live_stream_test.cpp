@@ -10,7 +10,7 @@
 
 #include "../sim/RawHttp.h"
 #include "../support/EngineHarness.h"
-#include "../support/SimulatedLogin.h"
+#include "../support/LivePipelineTest.h"
 #include "core/AppMessages.h"
 #include "core/AppObject.h"
 #include "core/AppResources.h"
@@ -127,30 +127,17 @@ class RecordingSizes final : public LiveRecording {
     std::vector<Fed> fed_;
 };
 
-class LiveStreamTest : public SimulatedLoginTest {
+class LiveStreamTest : public LivePipelineTest {
   protected:
     void SetUp() override {
-        SimulatedLoginTest::SetUp();
+        LivePipelineTest::SetUp();
         device.Video().SetSetup({.framesPerSecond = 0, .width = 160, .height = 120});
         app.lp_MainDialog = &pictures;
-        SetLivePipeline(&LiveStreamPipelineInstance());
-        SetLiveRecording(&recording);
-        ASSERT_TRUE(AllocateSystemBuffer());
-        ASSERT_TRUE(InitialSemaphore());
-        ASSERT_TRUE(InitProcessResource());
+        StartPipeline(recording);
     }
     void TearDown() override {
-        EXPECT_TRUE(ExitLoginResource());
-        EXPECT_TRUE(ExitProcessResource());
+        LivePipelineTest::TearDown();  // the threads that draw into `pictures` stop first
         app.lp_MainDialog = nullptr;
-        SetLiveRecording(nullptr);
-        SetLivePipeline(nullptr);
-        SimulatedLoginTest::TearDown();
-    }
-
-    void StartStream() {
-        ASSERT_TRUE(InitLoginResource());
-        app.h_StartToGetJpegImageEvent.Set();
     }
     // Waits until `count` more frames were drawn.
     bool DrawMore(size_t count) {

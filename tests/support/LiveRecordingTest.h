@@ -8,46 +8,29 @@
 #include <filesystem>
 #include <vector>
 
-#include "SimulatedLogin.h"
+#include "LivePipelineTest.h"
 #include "TempFolder.h"
 #include "core/AppObject.h"
-#include "core/AppResources.h"
-#include "core/LivePipeline.h"
-#include "net/LiveRecording.h"
-#include "net/LiveStreamPipeline.h"
 #include "platform/Paths.h"
 #include "record/AppRecording.h"
 
 namespace ormidon::test {
 
-class LiveRecordingTest : public SimulatedLoginTest {
+class LiveRecordingTest : public LivePipelineTest {
   protected:
     void SetUp() override {
-        SimulatedLoginTest::SetUp();
+        LivePipelineTest::SetUp();
         SetProgramFolderForTesting(program.path());
         device.Video().SetSetup({.framesPerSecond = 100, .width = 160, .height = 120});
         device.SetIdentity({"P62K", "1010", "00A0B1C2D3E4", "sim", 0});
         app.str_ProductID.Set("P62K");
         app.CSettingINI.m_byAlarmTriggerRecord = 1;
         app.CSettingINI.m_strRecordPath = records.path().string();
-        SetLivePipeline(&LiveStreamPipelineInstance());
-        SetLiveRecording(&AppLiveRecordingInstance());
-        ASSERT_TRUE(AllocateSystemBuffer());
-        ASSERT_TRUE(InitialSemaphore());
-        ASSERT_TRUE(InitProcessResource());
+        StartPipeline(AppLiveRecordingInstance());
     }
     void TearDown() override {
-        EXPECT_TRUE(ExitLoginResource());
-        EXPECT_TRUE(ExitProcessResource());
-        SetLiveRecording(nullptr);
-        SetLivePipeline(nullptr);
+        LivePipelineTest::TearDown();
         SetProgramFolderForTesting({});
-        SimulatedLoginTest::TearDown();
-    }
-
-    void StartStream() {
-        ASSERT_TRUE(InitLoginResource());
-        app.h_StartToGetJpegImageEvent.Set();
     }
     // The files of the record folder.
     std::vector<std::filesystem::path> Files() const {
