@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "../support/ProgramDriver.h"
 #include "../support/RecorderRequests.h"
 #include "../support/TempFolder.h"
+#include "../support/TypablePort.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
 #include "core/ThreadSlot.h"
@@ -58,13 +58,7 @@ class ProgramTest : public ormidon::testing::WindowTest {
         fs::create_symlink(fs::path(built) / "CtrlFile.ini", programFolder / "CtrlFile.ini");
         SetProgramFolderForTesting(programFolder.path());
 
-        // The login window takes ports up to 9999.
-        std::random_device random;
-        bool started = false;
-        for (int attempt = 0; attempt < 100 && !started; ++attempt) {
-            started = device.Start(static_cast<uint16_t>(2000 + random() % 8000));
-        }
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(StartOnTypablePort(device));
         device.SetDeviceInfo("LINKDEVICE", "14");
         WriteFile(programFolder / "Setting.ini",
                   "[Ormidon]\nServer Name=127.0.0.1\nServerPort=" + std::to_string(device.Port()) +

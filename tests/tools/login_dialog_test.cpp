@@ -12,11 +12,11 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
+#include "../support/TypablePort.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
 #include "liveview/CVtxButton.h"
@@ -37,15 +37,6 @@ using ormidon::testing::GrabWindow;
 using ormidon::testing::ProcessEventsFor;
 using ormidon::testing::ProcessEventsUntil;
 
-// The port edit takes no port above 9999, so the recorder listens on a free one below.
-bool StartOnTypablePort(sim::SimulatedRecorder& device) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (device.Start(static_cast<uint16_t>(2000 + random() % 8000))) return true;
-    }
-    return false;
-}
-
 class LoginDialogTest : public ormidon::testing::WindowTest {
   protected:
     void SetUp() override {
@@ -53,7 +44,7 @@ class LoginDialogTest : public ormidon::testing::WindowTest {
         previousFolder_ = fs::current_path();
         fs::current_path(ORMIDON_TEST_SKIN_DIR);  // "BMP\LOGIN\..." in test colours
         SetWindowMessageRouter(&router_);
-        ASSERT_TRUE(StartOnTypablePort(device));
+        ASSERT_TRUE(test::StartOnTypablePort(device));
         g_strLocalIPAddress.Set("127.0.0.1");
         dialog = std::make_unique<LoginDialog>();
         dialog->m_strServerAddress = "127.0.0.1";
