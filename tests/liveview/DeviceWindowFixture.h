@@ -11,12 +11,12 @@
 
 #include "../support/EngineHarness.h"
 #include "../support/RecorderRequests.h"
+#include "SkinFileOfColour.h"
 #include "core/AppObject.h"
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "sim/SimulatedRecorder.h"
-#include "skin/SkinTable.h"
 
 namespace ormidon::test {
 
@@ -60,10 +60,7 @@ class DeviceWindowTest : public testing::WindowTest {
     std::string ShownFile(const QWidget* widget, int x = 5, int y = 5) {
         const QPoint at = widget->mapTo(window.get(), QPoint(x, y));
         const QRgb colour = testing::GrabWindow(window.get()).pixel(at) & 0xFFFFFF;
-        for (const auto& bitmap : skin::kSkinBitmaps) {
-            if (skin::TestColourOf(bitmap.file) == colour) return std::string(bitmap.file);
-        }
-        return "";
+        return SkinFileOfColour(colour).value_or("");
     }
 
     std::filesystem::path previousFolder;

@@ -37,11 +37,7 @@ class CmosToolBarTest : public ormidon::test::DeviceWindowTest {
     std::string Shows(int id) {
         const QImage picture = bar->Button(id)->ShownPicture();
         if (picture.isNull()) return "";
-        const uint32_t colour = picture.pixel(5, 5) & 0xFFFFFF;
-        for (const auto& bitmap : ormidon::skin::kSkinBitmaps) {
-            if (ormidon::skin::TestColourOf(bitmap.file) == colour) return std::string(bitmap.file);
-        }
-        return "?";
+        return ormidon::test::SkinFileOfColour(picture.pixel(5, 5) & 0xFFFFFF).value_or("?");
     }
     // Which mode buttons show their "_DOWN" picture.
     std::vector<int> DownModes() {

@@ -9,14 +9,13 @@
 #include <thread>
 #include <vector>
 
+#include "SkinFileOfColour.h"
 #include "liveview/CVtxButton.h"
 #include "platform/window/testing/WindowTesting.h"
-#include "skin/SkinTable.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using ormidon::skin::TestColourOf;
 
 constexpr QRgb kBehind = 0xFF00FF;  // the window behind the button; no skin colour
 
@@ -49,10 +48,7 @@ class VtxButtonTest : public ormidon::testing::WindowTest {
     std::string Shown() {
         const QRgb colour = ormidon::testing::GrabWindow(window_.get()).pixel(15, 15) & 0xFFFFFF;
         if (colour == kBehind) return "";
-        for (const auto& bitmap : ormidon::skin::kSkinBitmaps) {
-            if (TestColourOf(bitmap.file) == colour) return std::string(bitmap.file);
-        }
-        return "?";
+        return ormidon::test::SkinFileOfColour(colour).value_or("?");
     }
 
     void Send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
