@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/Clock.h"
+#include "record/RecordFileName.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ bool RecordFile::Create(std::string_view folder, std::string_view baseName,
         std::string path(folder);
         path += baseName;
         if (suffix > 0) path += "_" + std::to_string(suffix);
-        path += ".vse";
+        path += kRecordFileExtension;
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             fd_ = fd;
