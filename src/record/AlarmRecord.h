@@ -47,8 +47,6 @@ class CAlarmRecord : public RecorderBase {
     std::atomic<uint32_t> m_fAlarmRecordActive{0};
 
   private:
-    enum class Pass { Written, Failed };
-
     void Alarm_Record_Thread(std::stop_token stop, ormidon::Event& pipelineEnd);
     // Takes frames until the recording ends; true when the thread should end too.
     bool Record(std::stop_token stop, ormidon::Event& pipelineEnd);

@@ -39,9 +39,8 @@ class RecordFile {
     // goes into the header.
     bool WriteFrame(PreRecordFrame_Struct frame, std::span<const uint8_t> jpeg);
 
-    // Frames written to this file, and the time stamp of the last of them.
+    // Frames written to this file.
     uint32_t FrameCount() const { return static_cast<uint32_t>(blockOffsets_.size()); }
-    uint32_t LastTimeStamp() const { return lastTimeStamp_; }
 
     // Finishes the file: a header not yet written is written first, the header gets the
     // frame count and the last time stamp, the frame index and the count are appended, and

@@ -38,7 +38,6 @@ class RingHandOver {
     // No frame is handed over after this returns. A frame that was handed over and not
     // taken is taken and given back. Returns at once unless the feeder is storing a frame.
     void StopTaking();
-    bool IsTaking() const { return fRecording.load() != 0; }
 
   private:
     ormidon::Semaphore h_RingGuardSem{1, 1};
