@@ -77,7 +77,7 @@ class IntegerMean {
         shift_ = mantissa == 0.5 && exponent <= 0 && exponent > -31 ? 1 - exponent : -1;
     }
 
-    // Writes pixels destination pixels from the box sums of pixel j at sums + j * pixelStride.
+    // True when a sum turns into its byte by a shift alone.
     bool ByShift() const { return shift_ > 0; }
 
     // Converts count sums in a row, by shift only.
@@ -91,6 +91,7 @@ class IntegerMean {
         }
     }
 
+    // Writes pixels destination pixels from the box sums of pixel j at sums + j * pixelStride.
     template <typename Sum>
     void Convert(const Sum* sums, std::ptrdiff_t pixelStride, int pixels, std::uint8_t* out) const {
         if (shift_ > 0) {
