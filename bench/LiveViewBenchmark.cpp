@@ -29,7 +29,7 @@ constexpr int kWatchSeconds = 20;
 // Counts the message boxes instead of showing them: nobody is there to answer.
 class CountedMessageBoxes final : public ormidon::MessageBoxSink {
   public:
-    int Show(uint32_t, uint32_t) override {
+    int Show(uint32_t, uint32_t, std::stop_token) override {
         ++count;
         return ormidon::kIdOk;
     }

@@ -50,9 +50,9 @@ void HandleDrawFrame(CAppObject& app) {
     }
 }
 
-void HandlePlayBackupFile(CAppObject& app) {
+void HandlePlayBackupFile(CAppObject& app, std::stop_token stop) {
     if (!StartPlaybackProgram({app.str_KernelMessageFilePath, "CONVERT=0"})) {
-        ormidon::ShowMessage(kStringExecutePlayerFailed);
+        ormidon::ShowMessage(kStringExecutePlayerFailed, ormidon::kMbOk, std::move(stop));
     }
     app.str_KernelMessageFilePath.clear();
 }
@@ -96,7 +96,7 @@ void Process_KernelMessageThread(std::stop_token stop) {
                 app.h_KernelMailboxClosedEvent.Set();
                 return;
             case kKernelPlayBackupFile:
-                HandlePlayBackupFile(app);
+                HandlePlayBackupFile(app, stop);
                 break;
             default:
                 break;

@@ -43,7 +43,7 @@ bool SendWithReply(uint8_t index, CCgiRequest& request, std::string& reply, std:
 int Fail(ormidon::WindowHandle dialog, uint32_t stringId, const std::stop_token& stop) {
     if (stop.stop_requested()) return 0;  // shut-down: nobody waits for the answer
     ormidon::PostWindowMessage(dialog, WM_CONNECTRESULT, 0, -1);
-    ormidon::ShowMessage(stringId);
+    ormidon::ShowMessage(stringId, ormidon::kMbOk, stop);
     return 0;
 }
 

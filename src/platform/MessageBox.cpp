@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include <atomic>
+#include <utility>
 
 namespace ormidon {
 namespace {
@@ -11,9 +12,9 @@ void SetMessageBoxSink(MessageBoxSink* sink) { g_sink.store(sink); }
 
 MessageBoxSink* GetMessageBoxSink() { return g_sink.load(); }
 
-int ShowMessage(uint32_t stringId, uint32_t flags) {
+int ShowMessage(uint32_t stringId, uint32_t flags, std::stop_token stop) {
     MessageBoxSink* sink = g_sink.load();
-    return sink ? sink->Show(stringId, flags) : kIdOk;
+    return sink ? sink->Show(stringId, flags, std::move(stop)) : kIdOk;
 }
 
 }  // namespace ormidon

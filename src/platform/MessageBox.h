@@ -3,6 +3,7 @@
 // knows this interface; the window layer installs the implementation that shows
 // the box on the UI thread, and tests install a recorder.
 #include <cstdint>
+#include <stop_token>
 
 namespace ormidon {
 
@@ -11,10 +12,12 @@ enum MessageBoxFlags : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNo = 0x4
 enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 class MessageBoxSink {
-public:
+  public:
     virtual ~MessageBoxSink() = default;
-    // Shows the text of string `stringId`; blocks the caller until it is answered.
-    virtual int Show(uint32_t stringId, uint32_t flags) = 0;
+    // Shows the text of string `stringId`; blocks the caller until it is answered. A worker
+    // thread's wait also ends when `stop` is requested, with the refusing answer (OK for an
+    // OK box, cancel, no).
+    virtual int Show(uint32_t stringId, uint32_t flags, std::stop_token stop) = 0;
 };
 
 // Installs the sink (nullptr removes it). Not thread-safe against concurrent Show:
@@ -23,6 +26,8 @@ void SetMessageBoxSink(MessageBoxSink* sink);
 MessageBoxSink* GetMessageBoxSink();
 
 // Shows string `stringId`. Without a sink the box is skipped and `kIdOk` is the answer.
-int ShowMessage(uint32_t stringId, uint32_t flags = kMbOk);
+// A worker thread passes its stop token: whoever stops it may be the UI thread that
+// would show the box, so the stop ends the wait instead.
+int ShowMessage(uint32_t stringId, uint32_t flags = kMbOk, std::stop_token stop = {});
 
 }  // namespace ormidon

@@ -2,7 +2,7 @@
 
 namespace ormidon {
 
-int RecordingMessageBoxSink::Show(uint32_t stringId, uint32_t flags) {
+int RecordingMessageBoxSink::Show(uint32_t stringId, uint32_t flags, std::stop_token) {
     std::lock_guard lock(mutex_);
     boxes_.push_back({stringId, flags});
     shown_.notify_all();

@@ -17,7 +17,7 @@ class RecordingMessageBoxSink : public MessageBoxSink {
         uint32_t flags;
     };
 
-    int Show(uint32_t stringId, uint32_t flags) override;
+    int Show(uint32_t stringId, uint32_t flags, std::stop_token stop) override;
 
     // The answer of every later box (kIdOk unless set).
     void SetAnswer(int answer);

@@ -30,7 +30,7 @@ TEST(WindowMessage, PostsGoThroughTheRouterAndAreDroppedWithoutOne) {
 
 struct RecordingBoxes : MessageBoxSink {
     std::vector<uint32_t> ids;
-    int Show(uint32_t id, uint32_t) override {
+    int Show(uint32_t id, uint32_t, std::stop_token) override {
         ids.push_back(id);
         return kIdCancel;
     }

@@ -100,7 +100,7 @@ class RecordingMessageBoxes final : public MessageBoxSink {
     RecordingMessageBoxes() { SetMessageBoxSink(this); }
     ~RecordingMessageBoxes() override { SetMessageBoxSink(nullptr); }
 
-    int Show(uint32_t stringId, uint32_t) override {
+    int Show(uint32_t stringId, uint32_t, std::stop_token) override {
         std::lock_guard lock(mutex_);
         ids_.push_back(stringId);
         return kIdOk;

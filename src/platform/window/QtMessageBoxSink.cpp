@@ -12,7 +12,7 @@ struct QtMessageBoxSink::Pending {
     explicit Pending(uint32_t boxFlags) : flags(boxFlags) {}
     const uint32_t flags;
     std::mutex mutex;
-    std::condition_variable answered;
+    std::condition_variable_any answered;
     bool done = false;
     int answer = kIdOk;
 
@@ -41,7 +41,7 @@ int QtMessageBoxSink::RefusingAnswer(uint32_t flags) {
     }
 }
 
-int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags) {
+int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags, std::stop_token stop) {
     if (QThread::currentThread() == thread()) {
         {
             std::lock_guard lock(mutex_);
@@ -69,7 +69,11 @@ int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags) {
         Qt::QueuedConnection);
 
     std::unique_lock wait(pending->mutex);
-    pending->answered.wait(wait, [&] { return pending->done; });
+    if (!pending->answered.wait(wait, stop, [&] { return pending->done; })) {
+        // Stopped first: the queued call finds the box answered and drops it.
+        pending->done = true;
+        pending->answer = RefusingAnswer(flags);
+    }
     const int answer = pending->answer;
     wait.unlock();
 

@@ -26,7 +26,10 @@ class QtMessageBoxSink : public QObject, public MessageBoxSink {
     explicit QtMessageBoxSink(TextLookup text, QObject* parent = nullptr);
     ~QtMessageBoxSink() override;
 
-    int Show(uint32_t stringId, uint32_t flags) override;
+    // A worker whose stop is requested while its box waits gets the refusing answer at
+    // once; a box not yet on screen is then dropped, one already on screen stays until it
+    // is answered and its answer is ignored.
+    int Show(uint32_t stringId, uint32_t flags, std::stop_token stop) override;
 
     // Answers every box still open or waiting with its refusing answer (OK for an OK box,
     // cancel, no) and answers later boxes the same way without showing them. Shut-down

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <stop_token>
 #include <string>
 #include <thread>
 
@@ -101,6 +102,19 @@ TEST_F(MessageBoxTest, CloseAnswersAWaitingWorkerAndRefusesLaterBoxes) {
     EXPECT_EQ(answer.load(), kIdNo);
     EXPECT_EQ(ShowMessage(4064, kMbOkCancel), kIdCancel);
     EXPECT_EQ(ShowMessage(4064, kMbOk), kIdOk);
+    testing::ProcessEventsFor(10);  // the dropped box never appears
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MessageBoxTest, AStopRequestEndsAWorkersWaitWithTheRefusingAnswer) {
+    // The UI thread does not run the queued box: it may be the very thread that stops and
+    // joins the worker.
+    std::stop_source stop;
+    std::atomic<int> answer{-100};
+    std::thread worker([&] { answer = ShowMessage(4117, kMbYesNo, stop.get_token()); });
+    stop.request_stop();
+    worker.join();
+    EXPECT_EQ(answer.load(), kIdNo);
     testing::ProcessEventsFor(10);  // the dropped box never appears
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
