@@ -1,5 +1,6 @@
 #include "net/HalvoSendCommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -86,4 +87,17 @@ int HalvoSendCommand(uint8_t index, const char* query, int queryLength, const vo
     } catch (const CBlockingSocketException&) {
         return 0;
     }
+}
+
+bool SendCommandForText(uint8_t index, CCgiRequest& request, std::string& reply, uint16_t seconds,
+                        int32_t (*statusRecord)[2], std::stop_token stop) {
+    if (!request.IsValid()) return false;
+    char buffer[kCommandReplyTextSize] = {};
+    uint32_t length = 0;
+    const int sent = HalvoSendCommand(index, request.GetBuffer(), request.GetLength(), nullptr, 0,
+                                      statusRecord ? *statusRecord : nullptr,
+                                      statusRecord ? sizeof *statusRecord : 0, buffer,
+                                      sizeof buffer, &length, seconds, seconds, 0, std::move(stop));
+    reply.assign(buffer, std::min<uint32_t>(length, sizeof buffer));
+    return sent == 1;
 }

@@ -4,6 +4,9 @@
 // fixed header lines and an optional body, reads the status and the body, and closes.
 #include <cstdint>
 #include <stop_token>
+#include <string>
+
+#include "net/CgiCommand.h"
 
 // Sends `query` (the request text of a CCgiRequest, `queryLength` characters) and, when
 // `body` is not null, `bodyLength` body bytes behind a "Content-Length" line.
@@ -25,3 +28,14 @@ int HalvoSendCommand(uint8_t index, const char* query, int queryLength, const vo
                      int bodyLength, int32_t* statusRecord, int statusRecordSize, void* reply,
                      uint32_t replyCapacity, uint32_t* replyLength, uint16_t sendSeconds,
                      uint16_t receiveSeconds, int reserved = 0, std::stop_token stop = {});
+
+// Room for a text reply of SendCommandForText: the login's and the device information's.
+constexpr uint32_t kCommandReplyTextSize = 1024;
+
+// Sends `request` of command `index` with `seconds` for every wait and reads the reply body
+// (at most kCommandReplyTextSize bytes) into `reply`. True when HalvoSendCommand succeeded;
+// `reply` then holds the body, after a failure what arrived (usually nothing). An invalid
+// request is not sent and leaves `reply` as it was. `statusRecord`, when given, gets a
+// status other than 200 in its second element.
+bool SendCommandForText(uint8_t index, CCgiRequest& request, std::string& reply, uint16_t seconds,
+                        int32_t (*statusRecord)[2] = nullptr, std::stop_token stop = {});

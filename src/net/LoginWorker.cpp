@@ -18,7 +18,6 @@ namespace {
 constexpr uint32_t kStringLoginError = 4040;     // "Login error !!"
 constexpr uint32_t kStringWrongUserName = 4081;  // "Username or password is not correct"
 constexpr uint16_t kTimeOutSeconds = 15;
-constexpr uint32_t kReplyBufferSize = 1024;
 constexpr uint32_t kWorkerStopMs = 1000;
 
 // The decimal value of a port text; nothing unless it is a usable port, 1 to 65535.
@@ -30,14 +29,8 @@ std::optional<uint16_t> ParsePort(const std::string& text) {
 
 // One command with its reply; false on failure or an empty reply.
 bool SendWithReply(uint8_t index, CCgiRequest& request, std::string& reply, std::stop_token stop) {
-    if (!request.IsValid()) return false;
-    char buffer[kReplyBufferSize] = {};
-    uint32_t length = 0;
-    const int sent = HalvoSendCommand(index, request.GetBuffer(), request.GetLength(), nullptr, 0,
-                                      nullptr, 0, buffer, sizeof buffer, &length, kTimeOutSeconds,
-                                      kTimeOutSeconds, 0, std::move(stop));
-    reply.assign(buffer, std::min<uint32_t>(length, sizeof buffer));
-    return sent == 1 && length > 0;
+    return SendCommandForText(index, request, reply, kTimeOutSeconds, nullptr, std::move(stop)) &&
+           !reply.empty();
 }
 
 int Fail(ormidon::WindowHandle dialog, uint32_t stringId, const std::stop_token& stop) {

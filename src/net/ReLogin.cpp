@@ -23,7 +23,6 @@
 namespace {
 
 constexpr uint16_t kTimeOutSeconds = 20;
-constexpr uint32_t kReplyBufferSize = 1024;
 constexpr int32_t kHttpTooManyUsers = 202;
 // Pauses of one failed attempt.
 constexpr uint32_t kTooManyUsersPauseMs = 20000;
@@ -49,24 +48,11 @@ void PostLoginStart(CAppObject& app) {
 
 C_ControlD& Controls(CAppObject& app) { return app.C_ControlD; }
 
-// One command and its reply; false on failure or with an empty reply.
-bool Send(uint8_t index, CCgiRequest& request, int32_t* statusRecord, std::string& reply,
-          std::stop_token stop) {
-    if (!request.IsValid()) return false;
-    char buffer[kReplyBufferSize] = {};
-    uint32_t length = 0;
-    const int sent =
-        HalvoSendCommand(index, request.GetBuffer(), request.GetLength(), nullptr, 0, statusRecord,
-                         statusRecord ? 8 : 0, buffer, sizeof buffer, &length, kTimeOutSeconds,
-                         kTimeOutSeconds, 0, std::move(stop));
-    reply.assign(buffer, std::min<uint32_t>(length, sizeof buffer));
-    return sent == 1;
-}
-
 bool QueryDeviceInfo(CAppObject& app, std::string& reply, std::stop_token stop) {
     CCgiRequest request = DeviceInfoRequest(app);
     WriteTraceFile("start to send get device info command");
-    if (!Send(CGI_GETDEVICEINFO, request, nullptr, reply, std::move(stop))) {
+    if (!SendCommandForText(CGI_GETDEVICEINFO, request, reply, kTimeOutSeconds, nullptr,
+                            std::move(stop))) {
         WriteTraceFile("Command failed");
         return false;
     }
@@ -88,7 +74,7 @@ bool Attempt(CAppObject& app, std::string& reply, std::stop_token stop) {
         hostName = std::move(server);
     }
     int32_t status[2] = {};
-    if (!Send(CGI_LOGIN, login, status, reply, stop)) {
+    if (!SendCommandForText(CGI_LOGIN, login, reply, kTimeOutSeconds, &status, stop)) {
         app.w_LoginResult = status[1] == kHttpTooManyUsers ? kLoginTooManyUsers : kLoginFailed;
         WriteTraceFile("login failed");
         if (hostName) SetServerName(*hostName);
