@@ -1,11 +1,10 @@
 #include "liveview/HotPoint.h"
 
 #include <algorithm>
-#include <string>
 
-#include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "core/DeviceKindTable.h"
+#include "net/DeviceInfo.h"
 
 namespace {
 
@@ -50,8 +49,7 @@ std::optional<HotPointTarget> HotPointAt(const LayoutRect& reference, const Layo
 uint8_t HotPointModeForKind(uint8_t kind) {
     const bool ptzSlave = kind == kDeviceKindPtzSlave || kind == kDeviceKindPtzPelco;
     if (!ptzSlave) return kHotPointOff;
-    const std::string firmware = g_lpApp ? g_lpApp->str_FWVersion.Get() : std::string();
-    const bool askCapability = IsP5xKModel() && CompareVersion("1035", firmware) != 2;
+    const bool askCapability = IsP5xKModel() && FirmwareAtLeast("1035");
     if (askCapability && !HasDeviceCapability(kHotPointCapability)) return kHotPointOff;
     return kHotPointOn;
 }

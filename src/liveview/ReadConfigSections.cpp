@@ -8,13 +8,10 @@
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "liveview/CQuorrelDlg.h"
+#include "net/DeviceInfo.h"
 #include "net/SysConfig.h"
 
 namespace {
-
-bool FirmwareAtLeast(std::string_view version) {
-    return CompareVersion(version, g_lpApp->str_FWVersion.Get()) != 2;
-}
 
 bool ReadSection(CAppObject& app, ConfigOption option) {
     // The older firmware's "PPPOE" block has its own place in the record.
