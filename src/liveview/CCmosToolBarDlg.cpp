@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kStrSendCommandTimeout = 4064;  // "Send command timeout"
-
 constexpr const char* kBackgroundFile = "BMP\\CMOS\\ToolBarBG.bmp";
 
 // The buttons top to bottom, 30 x 30 each at x 6, 34 pixels apart from y 10.

@@ -28,8 +28,6 @@ const std::array<ColorLabelButton_Struct, 3> ColorLabelButtonTable = {{
 
 namespace {
 
-constexpr uint32_t kStrSendCommandTimeout = 4064;  // "Send command timeout"
-
 constexpr QRect kWindowRect(0, 0, 304, 196);
 constexpr int kRegionCorner = 5;
 constexpr QRect kApplyRect(125, 160, 88, 25);

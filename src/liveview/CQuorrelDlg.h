@@ -57,6 +57,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     static constexpr int kIdRetr = 8331;
     static constexpr int kIdActionPreset = 8356;
     static constexpr int kTitleButtonCount = 3;
+    // Key code of the PTZ control key (control kIdPtzControl), which the PTZ commands show
+    // and hide themselves.
+    static constexpr int kKeyPtzControl = 60;
     // The function bar's buttons.
     static constexpr int kIdColour = 999;
     static constexpr int kIdConnect = 1002;
@@ -225,6 +228,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void ApplyFamilyDecisions();
     void ChooseUserClass();
     void StartAutoRecord();
+
+    // Shown when the device's configuration sections cannot be read.
+    static constexpr uint32_t kMsgConfigReadFailed = 4029;
 
     ormidon::WindowMessageTarget* m_messageTarget = nullptr;
 

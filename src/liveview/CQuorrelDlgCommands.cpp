@@ -23,8 +23,6 @@ namespace {
 constexpr uint32_t kMsgConnectFirst = 4085;
 constexpr uint32_t kMsgRecordFileFailed = 4018;
 constexpr uint32_t kStrRecordTooltips = 1005;  // "RECORD$RECORDING"
-constexpr uint32_t kMsgConfigReadFailed = 4029;
-constexpr uint32_t kMsgSendCommandTimeout = 4064;
 constexpr uint32_t kMsgResolutionFailed = 4066;
 constexpr uint32_t kMsgQualityFailed = 4011;
 
@@ -203,7 +201,7 @@ void CQuorrelDlg::OnColor() {
     uint32_t length = 0;
     CCgiRequest request = WindowCommandRequest(CGI_GETCOLOR);
     if (!SendWindowCommand(CGI_GETCOLOR, request, reply, &length)) {
-        ormidon::ShowMessage(kMsgSendCommandTimeout);
+        ormidon::ShowMessage(kStrSendCommandTimeout);
         return;
     }
     m_colourValues = ReadColourReply(std::string_view(reply.data(), length));

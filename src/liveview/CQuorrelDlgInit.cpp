@@ -34,8 +34,6 @@ namespace {
 constexpr uint16_t kTimeOutSeconds = 15;
 constexpr uint32_t kReplyBufferSize = 1024;
 constexpr int kInitialCornerEllipse = 20;
-constexpr uint32_t kMsgConfigReadFailed = 4029;
-constexpr int kIdRecord = 1005;
 
 // The recorders with R.E.T.R. that stand for the DVRs themselves.
 constexpr uint8_t kKindRetrP51K = 19;
@@ -44,7 +42,6 @@ constexpr uint8_t kKindRetrP55K = 23;
 
 // Remote keys whose flags older or multi-channel DVRs clear for the life of the process.
 constexpr int kKeyPlaybackSearch = 25;
-constexpr int kKeyPtzControl = 60;
 constexpr int kKeyRetr = 61;
 
 // "INF": the model text, which level-30 users get written back.

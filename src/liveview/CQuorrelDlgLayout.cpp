@@ -15,9 +15,6 @@ namespace {
 // Corner ellipses of the window's region.
 constexpr int kCornerEllipse = 15;
 
-// The PTZ control key, which the PTZ commands show and hide themselves.
-constexpr int kKeyPtzControl = 60;
-
 // Entries of a user-class row: the eight controls that the class enables or disables.
 constexpr int kUserClassPanelOpenEntry = 6;
 constexpr int kUserClassPanelCloseEntry = 7;

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kKeyPtzControl = 60;
-
 // PTZ control as the main window shows it: the picker, and key 60.
 class MainWindowPtzView final : public PtzControlView {
   public:
@@ -38,7 +36,7 @@ class MainWindowPtzView final : public PtzControlView {
     void RefreshRemotePanel() override { m_window.RefreshRemotePanel(); }
 
   private:
-    CVtxButton* Key() const { return m_window.RemoteButton(kKeyPtzControl); }
+    CVtxButton* Key() const { return m_window.RemoteButton(CQuorrelDlg::kKeyPtzControl); }
 
     CQuorrelDlg& m_window;
 };

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kStrSendCommandTimeout = 4064;
 constexpr int kButtonTop = 32;
 constexpr int kArrowTop = 37;
 

@@ -7,6 +7,9 @@
 
 #include "net/CgiCommand.h"
 
+// What a failed window command reports: "Send command timeout".
+constexpr uint32_t kStrSendCommandTimeout = 4064;
+
 // A request of command `index` with the session's "Cookie" as its first parameter (none
 // when the cookie is empty).
 CCgiRequest WindowCommandRequest(uint8_t index);
