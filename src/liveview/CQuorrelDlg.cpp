@@ -272,11 +272,15 @@ void CQuorrelDlg::SetFunctionButtonState(uint32_t actionMask, int state) {
 int CQuorrelDlg::ShowFunctionBar(int show) { return m_FunctionBar.Show(show); }
 
 void CQuorrelDlg::SetPtzControlButtonState(int state) {
-    for (CVtxButton* button : m_btnRemote) {
-        if (button != nullptr && ormidon::ControlIdOf(button) == kIdPtzControl) {
-            button->SetState(state);
+    // The re-login thread calls this: finding the key reads the buttons, so the whole
+    // search runs on the window's thread.
+    RunOnWindowThread([this, state] {
+        for (CVtxButton* button : m_btnRemote) {
+            if (button != nullptr && ormidon::ControlIdOf(button) == kIdPtzControl) {
+                button->SetState(state);
+            }
         }
-    }
+    });
 }
 
 CVtxButton* CQuorrelDlg::RemoteButton(int key) const {

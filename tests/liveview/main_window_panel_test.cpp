@@ -231,6 +231,18 @@ TEST_F(MainWindowPanelTest, RetrKeyShowsTheReportedState) {
     app.C_ControlD.SetRetrState(1);
 }
 
+TEST_F(MainWindowPanelTest, PtzKeyStateFromTheReLoginThreadIsSetOnTheWindowThread) {
+    Open("P62K", kDeviceKindPtzPelco);
+    window->SetPtzControlButtonState(1);
+    ASSERT_EQ(Key(kKeyPtz)->GetState(), 1);
+    // The re-login thread leaves the key to the window's thread: nothing changes until
+    // that thread runs.
+    std::thread([&] { static_cast<LiveView*>(window.get())->SetPtzControlButtonState(0); }).join();
+    EXPECT_EQ(Key(kKeyPtz)->GetState(), 1);
+    Settle();
+    EXPECT_EQ(Key(kKeyPtz)->GetState(), 0);
+}
+
 TEST_F(MainWindowPanelTest, ActionPresetTogglesLocally) {
     Open("P62K", kDeviceKindPtzPelco);
     window->OnCommand(CQuorrelDlg::kIdActionPreset);
