@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <system_error>
 
 #include "platform/AsciiCase.h"
 #include "platform/Paths.h"
@@ -19,13 +20,23 @@ bool SameId(const uint8_t* id, std::string_view name) {
     return ormidon::EqualsNoCase(std::string_view(reinterpret_cast<const char*>(id), 4), name);
 }
 
+// Only a regular file is opened: a pipe or device named as the sound would block the open or
+// give no size to bound the chunks by.
+bool IsRegularFile(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(file, error);
+}
+
 }  // namespace
 
 bool ReadWaveFile(const std::filesystem::path& file, AlarmWaveBlock& block) {
+    if (!IsRegularFile(file)) return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);
-    const uint64_t fileSize = static_cast<uint64_t>(in.tellg());
+    const std::streamoff end = in.tellg();
+    if (end < 0) return false;
+    const uint64_t fileSize = static_cast<uint64_t>(end);
     in.seekg(0);
     uint8_t riff[12];
     if (!in.read(reinterpret_cast<char*>(riff), sizeof riff)) return false;
@@ -69,7 +80,9 @@ bool ReadWaveFile(const std::filesystem::path& file, AlarmWaveBlock& block) {
 int CAlarmWave::LoadWaveFile(std::string_view path) {
     m_strWavePath.assign(path);
     std::filesystem::path file(m_strWavePath);
-    if (!std::ifstream(file, std::ios::binary)) file = ormidon::ProgramFolder() / "alarm.wav";
+    if (!IsRegularFile(file) || !std::ifstream(file, std::ios::binary)) {
+        file = ormidon::ProgramFolder() / "alarm.wav";
+    }
     auto block = std::make_shared<AlarmWaveBlock>();
     if (!ReadWaveFile(file, *block)) return 0;
     m_lpWaveBlock = std::move(block);

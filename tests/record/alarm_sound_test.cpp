@@ -117,6 +117,14 @@ TEST_F(AlarmWaveTest, ReadOnlyFileAndFallback) {
     EXPECT_EQ(other.LoadWaveFile(missing), 1);
     EXPECT_EQ(other.m_strWavePath, missing);
     EXPECT_EQ(other.m_lpWaveBlock->format.samplesPerSecond, 11025u);
+
+    // A pipe named as the sound is not opened (that would wait for a writer): the program
+    // folder's sound plays instead.
+    const auto pipe = folder_ / "sound.wav";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    CAlarmWave fromPipe;
+    EXPECT_EQ(fromPipe.LoadWaveFile(pipe.string()), 1);
+    EXPECT_EQ(fromPipe.m_lpWaveBlock->format.samplesPerSecond, 11025u);
 }
 
 std::string BufferText(const AlarmWaveBlock& block, int index) {
