@@ -9,13 +9,12 @@
 
 #include "core/AppObject.h"
 #include "platform/AsciiCase.h"
+#include "record/RecordFileName.h"
 #include "tools/LoginDialog.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kRecordFileExtension = ".vse";
 
 bool IsRecordFileName(std::string_view name) {
     return name.size() > kRecordFileExtension.size() &&
