@@ -35,6 +35,8 @@ CQuorrelDlg::CQuorrelDlg(QWidget* parent) : SkinnedDialog(parent) {
         this);
     setWindowTitle("Ormidon");
     setMouseTracking(true);
+    // The paint fills the background itself, and not under a new frame, which covers it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     if (g_lpApp) g_lpApp->w_DisplayMode = 0;
     // Every click in the window, on its buttons too, silences the alarm sound.
     qApp->installEventFilter(this);

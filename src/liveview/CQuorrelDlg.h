@@ -27,6 +27,7 @@
 #include "liveview/ColourReply.h"
 #include "liveview/FunctionBar.h"
 #include "liveview/LayoutTable.h"
+#include "liveview/ScreenFrames.h"
 #include "platform/WindowMessage.h"
 #include "platform/window/SkinnedDialog.h"
 
@@ -168,6 +169,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CCmosToolBarDlg* CmosToolBar() const { return m_pCmosToolBar; }
     // The last frame handed to the window, as the window paints it.
     QImage ShownFrame() const;
+    // Frames handed to the window so far.
+    uint64_t ShownFrameCount() const { return m_screenFrames.Count(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -211,13 +214,15 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void HideRemoteKeys();
     void ApplyUserClassToPanelButtons();
     void RepaintStatus();
-    void HandOverFrame(QImage image, bool fullScreen);
+    void HandOverFrame(bool fullScreen);
     void UpdateStatusTexts(CAppObject& app);
     void StoreMousePosition(const QPoint& position, bool move);
     void OnLeftButtonDown();
     int LoadFamilyPanelBitmaps(BitmapFamily family);
     void LoadRemoteKeyImages(BitmapFamily family, int key);
 
+    // The part of the window that the shown frame paints.
+    QRect ShownFrameArea() const;
     void PaintFrame(QPainter& painter);
     void PaintStatusBar(QPainter& painter, const LayoutMode_Struct& row);
     void PaintOverlay(QPainter& painter, const LayoutMode_Struct& row);
@@ -250,10 +255,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     std::string m_strFrameRate;
     std::string m_strDataRate;
 
-    // The last composed frame and where it is painted.
-    mutable std::mutex m_frameLock;
-    QImage m_frameImage;
-    bool m_frameFullScreen = false;
+    // The composed frames and where the shown one is painted.
+    ScreenFrames m_screenFrames;
     // Bytes of lp_DisplayBuffer, the work area's picture in full screen.
     size_t m_displayBufferSize = 0;
     std::atomic<bool> m_frameRepaintPosted{false};

@@ -1,7 +1,7 @@
 // The frame drawing: runs on the kernel message thread for every paced frame. It
-// composes the picture (lines doubled, or fitted to the screen in full screen) into an
-// image that it hands to the window, serves the snapshot and frame-copy requests, and
-// keeps the alarm, information and rate texts of the status bar.
+// composes the picture (lines doubled, or fitted to the screen in full screen) into the
+// window's screen image that is not shown and then shows that one, serves the snapshot and
+// frame-copy requests, and keeps the alarm, information and rate texts of the status bar.
 #include <cstdlib>
 #include <cstring>
 #include <span>
@@ -42,14 +42,16 @@ void CQuorrelDlg::DrawFrame() {
         picture = DoubleLines(picture, app.lp_ResizeBuffer.get());
     }
 
-    QImage screen;
     const bool fullScreen = m_bFullScreen != 0;
+    QImage& screen = m_screenFrames.Back();
+    bool drawn = false;
     if (fullScreen) {
         if (m_bFullScreenPending.exchange(0) != 0) {
             RunOnWindowThread([this] { EnterFullScreenLayout(); });
         }
-        screen = ToScreenImage(
-            FitToArea(picture, m_rcWork.size(), app.lp_DisplayBuffer.get(), m_displayBufferSize));
+        drawn = ToScreenImage(
+            FitToArea(picture, m_rcWork.size(), app.lp_DisplayBuffer.get(), m_displayBufferSize),
+            screen);
     } else {
         if (app.by_HotPointMode == 2 && app.w_HotPointMarkFrames > 0 && !picture.IsEmpty()) {
             DrawCrossMarker(picture.pixels, static_cast<uint16_t>(picture.width),
@@ -57,9 +59,11 @@ void CQuorrelDlg::DrawFrame() {
                             app.w_HotPointMarkX, app.w_HotPointMarkY, 0, 0);
             --app.w_HotPointMarkFrames;
         }
-        screen = ToScreenImage(picture);
+        drawn = ToScreenImage(picture, screen);
     }
-    HandOverFrame(std::move(screen), fullScreen);
+    // A frame that gives no picture shows none.
+    if (!drawn) screen = QImage();
+    HandOverFrame(fullScreen);
 
     // The motion preview of the settings asked for a copy of the frame as drawn.
     if (app.f_CopyImageRequest && app.lp_CopyImageBuffer && !picture.IsEmpty() &&
@@ -81,12 +85,8 @@ void CQuorrelDlg::DrawFrame() {
     app.h_FinishShowImageJobEvent.Set();
 }
 
-void CQuorrelDlg::HandOverFrame(QImage image, bool fullScreen) {
-    {
-        std::lock_guard lock(m_frameLock);
-        m_frameImage = std::move(image);
-        m_frameFullScreen = fullScreen;
-    }
+void CQuorrelDlg::HandOverFrame(bool fullScreen) {
+    m_screenFrames.Show(fullScreen);
     // One repaint request at a time: a slow UI thread paints the newest frame once.
     if (m_frameRepaintPosted.exchange(true)) return;
     RunOnWindowThread([this] {
@@ -99,10 +99,7 @@ void CQuorrelDlg::HandOverFrame(QImage image, bool fullScreen) {
     });
 }
 
-QImage CQuorrelDlg::ShownFrame() const {
-    std::lock_guard lock(m_frameLock);
-    return m_frameImage;
-}
+QImage CQuorrelDlg::ShownFrame() const { return m_screenFrames.Current().image; }
 
 void CQuorrelDlg::UpdateStatusTexts(CAppObject& app) {
     const uint32_t now = ormidon::TickCount();

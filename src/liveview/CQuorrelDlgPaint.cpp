@@ -2,7 +2,9 @@
 // status, information and alarm texts with their icons, the overlay on the title bar
 // and the sunken frame around the picture. In full screen only the frame is painted.
 #include <QFont>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <string>
 
 #include "core/AppObject.h"
@@ -39,8 +41,17 @@ QFont StatusFont() {
 
 }  // namespace
 
-void CQuorrelDlg::paintEvent(QPaintEvent*) {
+void CQuorrelDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // A new frame repaints only the picture's place. Where the picture covers all that is to
+    // be painted, nothing else shows there (the texts, icons and the sunken frame lie outside
+    // the video rectangle), so only the picture is painted. Elsewhere the window's background
+    // goes first, as the window paints opaquely (Qt does not fill it beforehand).
+    if (event->region().subtracted(QRegion(ShownFrameArea())).isEmpty()) {
+        PaintFrame(painter);
+        return;
+    }
+    painter.fillRect(event->rect(), palette().brush(backgroundRole()));
     if (m_bFullScreen) {
         PaintFrame(painter);
         return;
@@ -62,14 +73,20 @@ void CQuorrelDlg::paintEvent(QPaintEvent*) {
     PaintSunkenFrame(painter, row.rcVideo);
 }
 
+QRect CQuorrelDlg::ShownFrameArea() const {
+    const ScreenFrames::Shown shown = m_screenFrames.Current();
+    const bool fullScreen = m_bFullScreen != 0;
+    if (shown.image.isNull() || shown.fullScreen != fullScreen) return {};
+    if (fullScreen) return shown.image.rect();
+    if (!g_lpApp || !m_bInitialised) return {};
+    const QRect video = Layout().rcVideo.ToQRect();
+    return video.intersected(QRect(video.topLeft(), shown.image.size()));
+}
+
 void CQuorrelDlg::PaintFrame(QPainter& painter) {
-    QImage frame;
-    bool frameFullScreen = false;
-    {
-        std::lock_guard lock(m_frameLock);
-        frame = m_frameImage;
-        frameFullScreen = m_frameFullScreen;
-    }
+    const ScreenFrames::Shown shown = m_screenFrames.Current();
+    const QImage& frame = shown.image;
+    const bool frameFullScreen = shown.fullScreen;
     // A frame composed for the other presentation waits for the next one.
     if (frame.isNull() || frameFullScreen != (m_bFullScreen != 0)) return;
     if (frameFullScreen) {
@@ -78,10 +95,7 @@ void CQuorrelDlg::PaintFrame(QPainter& painter) {
     }
     // Shown 1:1 at the picture's place; a picture larger than the place is cut to it.
     const QRect video = Layout().rcVideo.ToQRect();
-    painter.save();
-    painter.setClipRect(video);
-    painter.drawImage(video.topLeft(), frame);
-    painter.restore();
+    painter.drawImage(video.topLeft(), frame, QRect(QPoint(0, 0), video.size()));
 }
 
 void CQuorrelDlg::PaintStatusBar(QPainter& painter, const LayoutMode_Struct& row) {

@@ -1,5 +1,7 @@
 #include "liveview/FramePicture.h"
 
+#include <libyuv/convert_argb.h>
+
 #include "resample/ResizeImage.h"
 
 bool ShouldDoubleLines(int width, int height, bool t18d, size_t bufferSize) {
@@ -28,18 +30,23 @@ BgrPicture FitToArea(const BgrPicture& picture, QSize area, uint8_t* buffer, siz
     return fitted;
 }
 
-QImage ToScreenImage(const BgrPicture& picture) {
-    if (picture.IsEmpty()) return {};
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    if (image.isNull()) return {};
-    const size_t step = size_t(picture.width) * 3;
-    for (int y = 0; y < picture.height; ++y) {
-        // Row y from the top is row (height - 1 - y) of the bottom-up source.
-        const uint8_t* source = picture.pixels + size_t(picture.height - 1 - y) * step;
-        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.width; ++x, source += 3) {
-            target[x] = qRgb(source[2], source[1], source[0]);
-        }
+bool ToScreenImage(const BgrPicture& picture, QImage& image) {
+    if (picture.IsEmpty()) return false;
+    if (image.width() != picture.width || image.height() != picture.height ||
+        image.format() != QImage::Format_RGB32) {
+        image = QImage(picture.width, picture.height, QImage::Format_RGB32);
+        if (image.isNull()) return false;
     }
+    // The decoder's blue-green-red bytes are libyuv's RGB24, and 0xffRRGGBB words are its
+    // ARGB; a negative height reads the bottom-up rows from the last, so the image is upright.
+    const int step = picture.width * 3;
+    libyuv::RGB24ToARGB(picture.pixels, step, image.bits(), static_cast<int>(image.bytesPerLine()),
+                        picture.width, -picture.height);
+    return true;
+}
+
+QImage ToScreenImage(const BgrPicture& picture) {
+    QImage image;
+    ToScreenImage(picture, image);
     return image;
 }

@@ -38,5 +38,11 @@ BgrPicture DoubleLines(const BgrPicture& picture, uint8_t* buffer);
 // picture when the buffer is missing or too small.
 BgrPicture FitToArea(const BgrPicture& picture, QSize area, uint8_t* buffer, size_t bufferSize);
 
-// The picture upright, in the format the window paints fastest.
+// Writes `picture` upright into `image` in the format the window paints without
+// converting (32-bit, 0xffRRGGBB), with a vectorised row conversion. `image` is made anew
+// only when its size or format differs, so a stream of one size reuses it. False, with
+// `image` left as it was, for an empty picture.
+bool ToScreenImage(const BgrPicture& picture, QImage& image);
+
+// The same into a new image; a null image for an empty picture.
 QImage ToScreenImage(const BgrPicture& picture);

@@ -25,10 +25,10 @@ class MainWindowFrameTest : public MainWindowTest {
   protected:
     // A width x height picture in the decoded slot: its upper half kTop, its lower half
     // kBottom (rows are stored bottom up), as the compose thread leaves it.
-    void DecodedPicture(int width, int height) {
+    void DecodedPicture(int width, int height, QRgb top = kTop, QRgb bottom = kBottom) {
         uint8_t* pixels = app.lp_RGBBuffer.get();
         for (int y = 0; y < height; ++y) {
-            const QRgb colour = y < height / 2 ? kTop : kBottom;
+            const QRgb colour = y < height / 2 ? top : bottom;
             uint8_t* row = pixels + size_t(height - 1 - y) * size_t(width) * 3;
             for (int x = 0; x < width; ++x) {
                 row[3 * x] = uint8_t(qBlue(colour));
@@ -53,6 +53,14 @@ class MainWindowFrameTest : public MainWindowTest {
 
     static QRgb Pixel(const QImage& image, const QPoint& at) {
         return image.pixel(at) | 0xFF000000;
+    }
+
+    // What the window painted last, as the screen shows it (a grab would paint anew).
+    QImage Painted() const {
+        return window->screen()
+            ->grabWindow(window->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     }
 };
 
@@ -84,6 +92,49 @@ TEST_F(MainWindowFrameTest, SmallAndWholeFramesAreShownOneToOne) {
     const QImage shown = GrabWindow(window.get());
     EXPECT_EQ(Pixel(shown, QPoint(40, 86)), kTop);
     EXPECT_EQ(Pixel(shown, QPoint(40 + 639, 86 + 479)), kBottom);
+}
+
+// Frames of two sizes in turn, each read back from what the window painted for it: the
+// screen images follow the size, a smaller frame leaves no trace of the larger one before
+// it, and frames of one size are drawn into the images already made.
+TEST_F(MainWindowFrameTest, FramesOfTwoSizesInTurnAreEachShownRight) {
+    ASSERT_EQ(OpenWindow({.product = "P51K"}), 1);
+    const QPoint video(42, 96);
+    constexpr QRgb kGreen = qRgb(30, 180, 60);
+    constexpr QRgb kGrey = qRgb(120, 120, 120);
+    const struct {
+        int width, height;
+        QSize shown;
+        QRgb top, bottom;
+    } frames[] = {
+        {640, 228, {640, 456}, kTop, kBottom}, {320, 240, {320, 240}, kGreen, kGrey},
+        {320, 240, {320, 240}, kBottom, kTop}, {640, 228, {640, 456}, kGrey, kGreen},
+        {640, 228, {640, 456}, kGreen, kTop},  {320, 240, {320, 240}, kTop, kGreen},
+    };
+    for (const auto& f : frames) {
+        SCOPED_TRACE(testing::Message() << f.width << "x" << f.height);
+        DecodedPicture(f.width, f.height, f.top, f.bottom);
+        DrawOnWorker();
+        ASSERT_EQ(window->ShownFrame().size(), f.shown);
+        const QImage painted = Painted();
+        const QSize last = f.shown - QSize(1, 1);
+        EXPECT_EQ(Pixel(painted, video), f.top);
+        EXPECT_EQ(Pixel(painted, video + QPoint(last.width(), last.height() / 4)), f.top);
+        EXPECT_EQ(Pixel(painted, video + QPoint(0, last.height())), f.bottom);
+        EXPECT_EQ(Pixel(painted, video + QPoint(last.width(), last.height())), f.bottom);
+        if (f.shown.width() < 640) {
+            // Beside the small picture the window's background shows.
+            for (QRgb colour : {kTop, kBottom, kGreen, kGrey}) {
+                EXPECT_NE(Pixel(painted, video + QPoint(500, 400)), colour);
+            }
+        }
+    }
+
+    // Two more frames of the size shown now land in the same image again.
+    const uchar* image = window->ShownFrame().constBits();
+    DrawOnWorker();
+    DrawOnWorker();
+    EXPECT_EQ(window->ShownFrame().constBits(), image);
 }
 
 // 640 x 480 and 720 x 576 frames of the other families would overrun the doubling
