@@ -17,4 +17,9 @@ int ShowMessage(uint32_t stringId, uint32_t flags, std::stop_token stop) {
     return sink ? sink->Show(stringId, flags, std::move(stop)) : kIdOk;
 }
 
+int ShowMessageText(const std::string& text, uint32_t flags, std::stop_token stop) {
+    MessageBoxSink* sink = g_sink.load();
+    return sink ? sink->ShowText(text, flags, std::move(stop)) : kIdOk;
+}
+
 }  // namespace ormidon

@@ -4,6 +4,7 @@
 // the box on the UI thread, and tests install a recorder.
 #include <cstdint>
 #include <stop_token>
+#include <string>
 
 namespace ormidon {
 
@@ -18,6 +19,12 @@ class MessageBoxSink {
     // thread's wait also ends when `stop` is requested, with the refusing answer (OK for an
     // OK box, cancel, no).
     virtual int Show(uint32_t stringId, uint32_t flags, std::stop_token stop) = 0;
+    // Shows a text of its own (a file name, a count, a reason) the same way. A sink that
+    // does not show texts answers as for string id 0.
+    virtual int ShowText(const std::string& text, uint32_t flags, std::stop_token stop) {
+        (void)text;
+        return Show(0, flags, std::move(stop));
+    }
 };
 
 // Installs the sink (nullptr removes it). Not thread-safe against concurrent Show:
@@ -29,5 +36,8 @@ MessageBoxSink* GetMessageBoxSink();
 // A worker thread passes its stop token: whoever stops it may be the UI thread that
 // would show the box, so the stop ends the wait instead.
 int ShowMessage(uint32_t stringId, uint32_t flags = kMbOk, std::stop_token stop = {});
+
+// Shows `text` itself, for messages that name what went wrong; otherwise as ShowMessage.
+int ShowMessageText(const std::string& text, uint32_t flags = kMbOk, std::stop_token stop = {});
 
 }  // namespace ormidon

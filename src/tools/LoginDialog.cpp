@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AppObject.h"
+#include "core/DeviceIdentity.h"
 #include "core/PlaybackProgram.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
@@ -20,6 +21,8 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "tools/CAddressBookDialog.h"
+#include "tools/CConnectDialog.h"
 #include "tools/LoginMessages.h"
 
 namespace {
@@ -29,6 +32,9 @@ using ormidon::WParam;
 
 constexpr uint32_t kStringWrongAccount = 4081;  // "Username or password is not correct"
 constexpr uint32_t kStringPlayerFailed = 4098;  // "Execuate player program is failed"
+constexpr uint16_t kAdministratorLevel = 30;
+// The oldest firmware of the P5xK family that takes a network upgrade.
+constexpr std::string_view kP5xKUpgradeFirmware = "1031";
 
 // A worker that does not end within this after its stop request is a defect.
 constexpr uint32_t kWorkerStopMs = 30;
@@ -396,7 +402,15 @@ void LoginDialog::OnPlayerButton() {
     if (!StartPlaybackProgram(arguments)) ormidon::ShowMessage(kStringPlayerFailed);
 }
 
-void LoginDialog::OnAddressBookButton() { ShowNotAvailable(kIdAddressBook); }
+void LoginDialog::OnAddressBookButton() {
+    CAddressBookDialog book;
+    if (book.DoModal() != CAddressBookDialog::kResultSelected) return;
+    UpdateData(true);  // what was typed meanwhile stays
+    m_strUserName = book.m_strUser;
+    m_strServerAddress = book.m_strAddress;
+    m_strPortText = std::to_string(book.m_iMajorPort);
+    UpdateData(false);
+}
 
 void LoginDialog::OnSearchButton() { ShowNotAvailable(kIdSearch); }
 
@@ -408,8 +422,27 @@ void LoginDialog::OnUpgradeFirmwareButton() {
         ormidon::ShowMessage(kStringWrongAccount);
         return;
     }
-    ShowNotAvailable(kIdUpgradeFirmware);
+    // Logs in and reads the device information; the worker reports its own failures.
+    CConnectDialog connectDialog(nullptr, this);
+    connectDialog.m_strConnectText = "Connect " + m_strServerAddress;
+    if (connectDialog.DoModal() != 1) return;
+
+    if (g_lpApp->w_UserLevel != kAdministratorLevel) {
+        ormidon::ShowMessageText("Only administrator could use upgrade firmware function");
+        return;
+    }
+    const bool p5xk = IsP5xKModel() != 0;
+    const bool upgradable = p5xk || IsP62KModel() || IsN2xVModel() || IsT18DModel();
+    // A version text that is not four characters long passes.
+    if (!upgradable ||
+        (p5xk && CompareVersion(kP5xKUpgradeFirmware, g_lpApp->str_FWVersion.Get()) == 2)) {
+        ormidon::ShowMessageText("Device doesn't support network upgrade FW");
+        return;
+    }
+    RunFirmwareUpgrade();
 }
+
+void LoginDialog::RunFirmwareUpgrade() { ShowNotAvailable(kIdUpgradeFirmware); }
 
 void LoginDialog::ShowNotAvailable(int buttonId) {
     QMessageBox box(

@@ -121,6 +121,8 @@ class LoginDialog : public ormidon::SkinnedDialog, public LoginDialogThreads {
     void OnPlayerButton();
     void OnCopyProgramButton();
     void OnUpgradeFirmwareButton();
+    // The firmware upgrade window, once the device passed the checks.
+    void RunFirmwareUpgrade();
     void OnChangePort();
     void OnLoginAnimate();
     void OnLoginFailed(ormidon::WParam code);

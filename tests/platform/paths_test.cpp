@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../support/TempFolder.h"
+#include "platform/Volumes.h"
 
 namespace ormidon {
 namespace {
@@ -117,3 +118,20 @@ TEST(Paths, DesktopFromUserDirsThenDesktopThenHome) {
 
 }  // namespace
 }  // namespace ormidon
+
+TEST(Volumes, RemovableMountsComeFromTheMountTable) {
+    const char* table =
+        "/dev/sda1 / ext4 rw 0 0\n"
+        "/dev/sdb1 /media/user/MY\\040STICK vfat rw 0 0\n"
+        "/dev/sr0 /run/media/user/DISC iso9660 ro 0 0\n"
+        "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+        "/dev/sdc1 /mediaX/other ext4 rw 0 0\n"
+        "/dev/sdd1 /media ext4 rw 0 0\n"
+        "/dev/sdb1 /media/user/MY\\040STICK vfat rw 0 0\n"
+        "broken-line\n";
+    EXPECT_EQ(ormidon::RemovableMountPoints(table),
+              (std::vector<std::filesystem::path>{"/media/user/MY STICK", "/run/media/user/DISC"}));
+    const std::vector<ormidon::Volume> volumes = ormidon::ListVolumes();
+    ASSERT_FALSE(volumes.empty());
+    EXPECT_EQ(volumes[0].path, "/");
+}

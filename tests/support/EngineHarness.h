@@ -105,14 +105,26 @@ class RecordingMessageBoxes final : public MessageBoxSink {
         ids_.push_back(stringId);
         return kIdOk;
     }
+    // A text box counts as id 0 in Ids().
+    int ShowText(const std::string& text, uint32_t, std::stop_token) override {
+        std::lock_guard lock(mutex_);
+        ids_.push_back(0);
+        texts_.push_back(text);
+        return kIdOk;
+    }
     std::vector<uint32_t> Ids() const {
         std::lock_guard lock(mutex_);
         return ids_;
+    }
+    std::vector<std::string> Texts() const {
+        std::lock_guard lock(mutex_);
+        return texts_;
     }
 
   private:
     mutable std::mutex mutex_;
     std::vector<uint32_t> ids_;
+    std::vector<std::string> texts_;
 };
 
 // The main window as the engine sees it; records every call by name.

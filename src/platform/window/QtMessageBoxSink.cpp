@@ -42,12 +42,18 @@ int QtMessageBoxSink::RefusingAnswer(uint32_t flags) {
 }
 
 int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags, std::stop_token stop) {
+    std::string text = text_ ? text_(stringId) : std::string();
+    if (text.empty()) text = "Message " + std::to_string(stringId);
+    return ShowText(text, flags, std::move(stop));
+}
+
+int QtMessageBoxSink::ShowText(const std::string& text, uint32_t flags, std::stop_token stop) {
     if (QThread::currentThread() == thread()) {
         {
             std::lock_guard lock(mutex_);
             if (closed_) return RefusingAnswer(flags);
         }
-        return ShowOnUiThread(stringId, flags);
+        return ShowOnUiThread(text, flags);
     }
 
     auto pending = std::make_shared<Pending>(flags);
@@ -59,12 +65,12 @@ int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags, std::stop_token st
     // The queued call dies with this sink; Close answers the waiting worker in that case.
     QMetaObject::invokeMethod(
         this,
-        [this, pending, stringId, flags] {
+        [this, pending, text, flags] {
             {
                 std::lock_guard lock(pending->mutex);
                 if (pending->done) return;  // closed while it waited in the queue
             }
-            pending->Answer(ShowOnUiThread(stringId, flags));
+            pending->Answer(ShowOnUiThread(text, flags));
         },
         Qt::QueuedConnection);
 
@@ -82,10 +88,7 @@ int QtMessageBoxSink::Show(uint32_t stringId, uint32_t flags, std::stop_token st
     return answer;
 }
 
-int QtMessageBoxSink::ShowOnUiThread(uint32_t stringId, uint32_t flags) {
-    std::string text = text_ ? text_(stringId) : std::string();
-    if (text.empty()) text = "Message " + std::to_string(stringId);
-
+int QtMessageBoxSink::ShowOnUiThread(const std::string& text, uint32_t flags) {
     QMessageBox box;
     box.setWindowTitle(QGuiApplication::applicationDisplayName());
     box.setText(QString::fromStdString(text));

@@ -30,6 +30,7 @@ class QtMessageBoxSink : public QObject, public MessageBoxSink {
     // once; a box not yet on screen is then dropped, one already on screen stays until it
     // is answered and its answer is ignored.
     int Show(uint32_t stringId, uint32_t flags, std::stop_token stop) override;
+    int ShowText(const std::string& text, uint32_t flags, std::stop_token stop) override;
 
     // Answers every box still open or waiting with its refusing answer (OK for an OK box,
     // cancel, no) and answers later boxes the same way without showing them. Shut-down
@@ -39,7 +40,7 @@ class QtMessageBoxSink : public QObject, public MessageBoxSink {
   private:
     struct Pending;
 
-    int ShowOnUiThread(uint32_t stringId, uint32_t flags);
+    int ShowOnUiThread(const std::string& text, uint32_t flags);
     static int RefusingAnswer(uint32_t flags);
 
     TextLookup text_;

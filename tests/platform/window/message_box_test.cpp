@@ -90,6 +90,16 @@ TEST_F(MessageBoxTest, ABoxOnTheUiThreadRunsItsOwnModalLoop) {
     EXPECT_EQ(answerer.texts[0], "Clear server log ?");
 }
 
+TEST_F(MessageBoxTest, ATextOfItsOwnIsShownAsItStands) {
+    BoxAnswerer answerer(QMessageBox::Ok);
+    std::atomic<int> answer{-100};
+    std::thread worker([&] { answer = ShowMessageText("IPRecord.dat: record 2 is damaged"); });
+    EXPECT_TRUE(testing::ProcessEventsUntil([&] { return answer.load() != -100; }));
+    worker.join();
+    EXPECT_EQ(answer.load(), kIdOk);
+    EXPECT_EQ(answerer.texts, std::vector<std::string>{"IPRecord.dat: record 2 is damaged"});
+}
+
 TEST_F(MessageBoxTest, CloseAnswersAWaitingWorkerAndRefusesLaterBoxes) {
     std::atomic<int> answer{-100};
     std::thread worker([&] { answer = ShowMessage(4117, kMbYesNo); });
