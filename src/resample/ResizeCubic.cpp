@@ -9,12 +9,18 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "AlignedAlloc32.h"
 #include "ResizeImage.h"
 #include "ResizeJob.h"
 #include "ResizeKernels.h"
 #include "RowWindow.h"
+#include "WideVectors.h"
+
+#if ORMIDON_RESIZE_HAS_AVX2
+#include <immintrin.h>
+#endif
 
 namespace ormidon::resize {
 
@@ -99,6 +105,8 @@ struct CubicTables {
     int lastBase = 0;
 };
 
+// Horizontal pass, baseline copy: the differences of the row's samples are made once and
+// shared by the destination columns that use them.
 void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
     RowDifferences(row, tables.firstBase, tables.lastBase, tables.rowDifferences.get());
     for (int j = 0; j < dstWidth; ++j) {
@@ -112,9 +120,8 @@ void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row,
     }
 }
 
-// One destination row from the window of four resampled rows; d is rounded to single precision
-// in this pass.
-ORMIDON_RESIZE_WIDE_VECTORS
+// Vertical pass, baseline copy: one destination row from the window of four resampled rows; d
+// is rounded to single precision in this pass.
 void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
                const float* p1, const float* p2) {
     const double t = fraction;
@@ -130,6 +137,109 @@ void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, c
         // Clamping before the conversion gives the same byte as truncating and then clamping.
         dst[k] = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
     }
+}
+
+#if ORMIDON_RESIZE_HAS_AVX2
+
+// Horizontal pass, AVX2 copy: the three channels of a destination pixel in the lanes of one
+// vector (the fourth lane is not used), its twelve source bytes read at once. The differences
+// are the baseline's integers; the double operations are the baseline's, in its order.
+ORMIDON_RESIZE_AVX2
+void CubicRowHWide(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
+    for (int j = 0; j < dstWidth; ++j) {
+        const std::uint8_t* p = row + std::ptrdiff_t{tables.colBases[j] - 1} * 3;
+        std::int32_t tail = 0;
+        std::memcpy(&tail, p + 8, 4);
+        const __m128i bytes =
+            _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), tail, 2);
+        const __m128i pm1 = _mm_cvtepu8_epi32(bytes);
+        const __m128i p0 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 3));
+        const __m128i p1 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 6));
+        const __m128i p2 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 9));
+        const __m128i d1 = _mm_sub_epi32(p0, pm1);
+        const __m128i d2 = _mm_sub_epi32(_mm_sub_epi32(p1, p0), d1);
+        const __m128i d3 =
+            _mm_sub_epi32(_mm_add_epi32(_mm_sub_epi32(p0, _mm_add_epi32(p1, p1)), p2), d2);
+        const CubicCoefficients& k = tables.colCoefficients[j];
+        const __m256d value = _mm256_add_pd(
+            _mm256_mul_pd(_mm256_set1_pd(k.b), _mm256_cvtepi32_pd(d1)),
+            _mm256_add_pd(_mm256_add_pd(_mm256_cvtepi32_pd(pm1),
+                                        _mm256_mul_pd(_mm256_set1_pd(k.d), _mm256_cvtepi32_pd(d3))),
+                          _mm256_mul_pd(_mm256_set1_pd(k.c), _mm256_cvtepi32_pd(d2))));
+        // The fourth float lands on the next pixel's first sample (or the buffer's spare room)
+        // and is overwritten.
+        _mm_storeu_ps(out + std::ptrdiff_t{3} * j, _mm256_cvtpd_ps(value));
+    }
+}
+
+// The vertical pass on four samples.
+ORMIDON_RESIZE_AVX2 inline __m256d CubicColumnWide(__m256d b, __m256d c, __m256d d, __m128 pm1,
+                                                   __m128 p0, __m128 p1, __m128 p2) {
+    const __m256d first = _mm256_cvtps_pd(pm1);
+    const __m256d q0 = _mm256_cvtps_pd(p0);
+    const __m256d q1 = _mm256_cvtps_pd(p1);
+    const __m256d d1 = _mm256_sub_pd(q0, first);
+    const __m256d d2 = _mm256_sub_pd(_mm256_sub_pd(q1, q0), d1);
+    const __m256d d3 =
+        _mm256_sub_pd(_mm256_add_pd(_mm256_sub_pd(q0, _mm256_mul_pd(_mm256_set1_pd(2.0), q1)),
+                                    _mm256_cvtps_pd(p2)),
+                      d2);
+    const __m256d value = _mm256_add_pd(
+        _mm256_add_pd(
+            _mm256_mul_pd(b, d1),
+            _mm256_add_pd(_mm256_add_pd(first, _mm256_mul_pd(d, d3)), _mm256_mul_pd(c, d2))),
+        _mm256_set1_pd(1e-7));
+    return _mm256_min_pd(_mm256_max_pd(value, _mm256_setzero_pd()), _mm256_set1_pd(255.0));
+}
+
+// Vertical pass, AVX2 copy: sixteen samples at a time, the rest by the baseline loop.
+ORMIDON_RESIZE_AVX2
+void CubicRowVWide(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
+                   const float* p1, const float* p2) {
+    const double t = fraction;
+    const __m256d b = _mm256_set1_pd(t + 1.0);
+    const double cScalar = t * (t + 1.0) * 0.5;
+    const __m256d c = _mm256_set1_pd(cScalar);
+    const __m256d d = _mm256_set1_pd(static_cast<float>(cScalar * (t - 1.0) / 3.0));
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        __m128i words[2];
+        for (int h = 0; h < 2; ++h) {
+            const int at = k + 8 * h;
+            const __m128i low = _mm256_cvttpd_epi32(
+                CubicColumnWide(b, c, d, _mm_loadu_ps(pm1 + at), _mm_loadu_ps(p0 + at),
+                                _mm_loadu_ps(p1 + at), _mm_loadu_ps(p2 + at)));
+            const __m128i high = _mm256_cvttpd_epi32(
+                CubicColumnWide(b, c, d, _mm_loadu_ps(pm1 + at + 4), _mm_loadu_ps(p0 + at + 4),
+                                _mm_loadu_ps(p1 + at + 4), _mm_loadu_ps(p2 + at + 4)));
+            words[h] = _mm_packs_epi32(low, high);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), _mm_packus_epi16(words[0], words[1]));
+    }
+    CubicRowV(dst + k, count - k, fraction, pm1 + k, p0 + k, p1 + k, p2 + k);
+}
+
+#endif
+
+void CubicRowHCopy(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
+#if ORMIDON_RESIZE_HAS_AVX2
+    if (WideVectorsInUse()) {
+        CubicRowHWide(tables, dstWidth, row, out);
+        return;
+    }
+#endif
+    CubicRowH(tables, dstWidth, row, out);
+}
+
+void CubicRowVCopy(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
+                   const float* p1, const float* p2) {
+#if ORMIDON_RESIZE_HAS_AVX2
+    if (WideVectorsInUse()) {
+        CubicRowVWide(dst, count, fraction, pm1, p0, p1, p2);
+        return;
+    }
+#endif
+    CubicRowV(dst, count, fraction, pm1, p0, p1, p2);
 }
 
 }  // namespace
@@ -166,10 +276,10 @@ int RunCubic(const ResizeJob& job) {
     const int count = job.dstWidth * 3;
     for (int i = 0; i < job.dstHeight; ++i) {
         window.MoveTo(tables.rowBases[i] - 1, [&](float* line, int row) {
-            CubicRowH(tables, job.dstWidth, job.srcStart + row * job.srcStep, line);
+            CubicRowHCopy(tables, job.dstWidth, job.srcStart + row * job.srcStep, line);
         });
-        CubicRowV(job.dst + i * job.dstStep, count, tables.rowFractions[i], window.Row(0),
-                  window.Row(1), window.Row(2), window.Row(3));
+        CubicRowVCopy(job.dst + i * job.dstStep, count, tables.rowFractions[i], window.Row(0),
+                      window.Row(1), window.Row(2), window.Row(3));
     }
     return RESIZE_OK;
 }

@@ -12,6 +12,7 @@
 #include "ResizeImage.h"
 #include "ResizeJob.h"
 #include "SuperSampleBoxes.h"
+#include "SuperSampleHalving.h"
 
 namespace ormidon::resize {
 
@@ -259,6 +260,10 @@ int RunIntegerBoxesWith(const ResizeJob& job, const SuperSamplePlan& plan, std::
 }  // namespace
 
 int RunSuperSample(const ResizeJob& job) {
+    if (IsExactHalving(job)) {
+        RunHalving(job);
+        return RESIZE_OK;
+    }
     const double xInv = 1.0 / job.xFactor;
     const double yInv = 1.0 / job.yFactor;
     SuperSamplePlan plan;

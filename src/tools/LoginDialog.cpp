@@ -21,6 +21,7 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "tools/CAddressBookDialog.h"
 #include "tools/CConnectDialog.h"
 #include "tools/LoginMessages.h"
 
@@ -401,7 +402,15 @@ void LoginDialog::OnPlayerButton() {
     if (!StartPlaybackProgram(arguments)) ormidon::ShowMessage(kStringPlayerFailed);
 }
 
-void LoginDialog::OnAddressBookButton() { ShowNotAvailable(kIdAddressBook); }
+void LoginDialog::OnAddressBookButton() {
+    CAddressBookDialog book;
+    if (book.DoModal() != CAddressBookDialog::kResultSelected) return;
+    UpdateData(true);  // what was typed meanwhile stays
+    m_strUserName = book.m_strUser;
+    m_strServerAddress = book.m_strAddress;
+    m_strPortText = std::to_string(book.m_iMajorPort);
+    UpdateData(false);
+}
 
 void LoginDialog::OnSearchButton() { ShowNotAvailable(kIdSearch); }
 
