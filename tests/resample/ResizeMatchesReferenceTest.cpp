@@ -1,12 +1,16 @@
 // Every mode against the per-pixel reference, bit for bit, on random images, sizes, regions,
-// steps and factors; nothing outside the effective destination is written.
+// steps and factors, with the baseline and with the AVX2 copies of the loops; nothing outside
+// the effective destination is written.
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "ResizeHarness.h"
+#include "WideVectors.h"
 
 namespace ormidon::test {
 namespace {
@@ -15,9 +19,23 @@ struct ModeCase {
     const char* name;
     int interpolation;
     bool reduceOnly;  // factors at most 1.0
+    bool halving;     // both factors exactly 0.5
 };
 
-class ResizeMatchesReference : public ::testing::TestWithParam<ModeCase> {};
+void PrintTo(const ModeCase& mode, std::ostream* out) { *out << mode.name; }
+
+// Runs the loop copies of the test's path and gives back the best ones afterwards.
+class LoopCopies {
+  public:
+    explicit LoopCopies(bool wide) { UseWideVectorsForTesting(wide); }
+    ~LoopCopies() { UseWideVectorsForTesting(true); }
+    LoopCopies(const LoopCopies&) = delete;
+    LoopCopies& operator=(const LoopCopies&) = delete;
+};
+
+const char* PathName(bool wide) { return wide ? "Avx2" : "Baseline"; }
+
+class ResizeMatchesReference : public ::testing::TestWithParam<std::tuple<ModeCase, bool>> {};
 
 double RandomFactor(std::mt19937& rng, bool reduceOnly, int regionSize) {
     std::uniform_int_distribution<int> kind(0, 5);
@@ -37,8 +55,12 @@ double RandomFactor(std::mt19937& rng, bool reduceOnly, int regionSize) {
 }
 
 TEST_P(ResizeMatchesReference, RandomCalls) {
-    const ModeCase mode = GetParam();
-    std::mt19937 rng(0x5eed + mode.interpolation);
+    const ModeCase mode = std::get<0>(GetParam());
+    const LoopCopies copies(std::get<1>(GetParam()));
+    if (std::get<1>(GetParam()) && !resize::WideVectorsInUse()) {
+        GTEST_SKIP() << "the processor has no AVX2";
+    }
+    std::mt19937 rng(0x5eed + mode.interpolation + (mode.halving ? 100 : 0));
     std::uniform_int_distribution<int> srcSide(1, 29);
     std::uniform_int_distribution<int> padding(0, 5);
     for (int round = 0; round < 300; ++round) {
@@ -56,6 +78,10 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
         const int clippedH = std::min(call.roi.height, src.height - call.roi.y);
         call.xFactor = RandomFactor(rng, mode.reduceOnly, clippedW);
         call.yFactor = RandomFactor(rng, mode.reduceOnly, clippedH);
+        if (mode.halving) {
+            call.xFactor = 0.5;
+            call.yFactor = 0.5;
+        }
         call.interpolation = mode.interpolation;
         // A destination that is sometimes smaller than the scaled region.
         std::uniform_int_distribution<int> shrink(0, 3);
@@ -85,26 +111,39 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModes, ResizeMatchesReference,
-                         ::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false},
-                                           ModeCase{"Linear", RESIZE_LINEAR, false},
-                                           ModeCase{"Cubic", RESIZE_CUBIC, false},
-                                           ModeCase{"Lanczos", RESIZE_LANCZOS, false},
-                                           ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true}),
-                         [](const ::testing::TestParamInfo<ModeCase>& param) {
-                             return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    AllModes, ResizeMatchesReference,
+    ::testing::Combine(::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false, false},
+                                         ModeCase{"Linear", RESIZE_LINEAR, false, false},
+                                         ModeCase{"Cubic", RESIZE_CUBIC, false, false},
+                                         ModeCase{"Lanczos", RESIZE_LANCZOS, false, false},
+                                         ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true, false},
+                                         ModeCase{"Halving", RESIZE_SUPERSAMPLE, true, true}),
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<ModeCase, bool>>& param) {
+        return std::string(std::get<0>(param.param).name) + PathName(std::get<1>(param.param));
+    });
 
-// Frame-sized calls of the system itself: line doubling and window fitting.
-TEST(ResizeMatchesReferenceFrames, LineDoublingAndWindowFitting) {
+// Frame-sized calls: line doubling and window fitting as the system makes them, and the other
+// modes on odd and even frame sizes, so that the wide loops run many full vectors and a tail.
+class ResizeMatchesReferenceFrames : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ResizeMatchesReferenceFrames, FrameSizes) {
+    const LoopCopies copies(GetParam());
+    if (GetParam() && !resize::WideVectorsInUse()) {
+        GTEST_SKIP() << "the processor has no AVX2";
+    }
     std::mt19937 rng(7);
     struct FrameCase {
         int srcW, srcH, dstW, dstH, interpolation;
     };
     const FrameCase cases[] = {
-        {176, 60, 176, 120, RESIZE_LINEAR},   {177, 72, 177, 144, RESIZE_LINEAR},
-        {180, 144, 480, 270, RESIZE_NEAREST}, {180, 144, 341, 192, RESIZE_NEAREST},
-        {180, 144, 88, 72, RESIZE_NEAREST},
+        {176, 60, 176, 120, RESIZE_LINEAR},     {177, 72, 177, 144, RESIZE_LINEAR},
+        {180, 144, 480, 270, RESIZE_NEAREST},   {180, 144, 341, 192, RESIZE_NEAREST},
+        {180, 144, 88, 72, RESIZE_NEAREST},     {180, 144, 341, 192, RESIZE_CUBIC},
+        {181, 143, 88, 71, RESIZE_CUBIC},       {181, 143, 340, 191, RESIZE_LANCZOS},
+        {180, 144, 90, 72, RESIZE_SUPERSAMPLE}, {181, 143, 90, 71, RESIZE_SUPERSAMPLE},
+        {180, 144, 72, 57, RESIZE_SUPERSAMPLE}, {180, 144, 60, 36, RESIZE_SUPERSAMPLE},
     };
     for (const FrameCase& f : cases) {
         const Image src = RandomImage(f.srcW, f.srcH, 0, rng);
@@ -132,6 +171,11 @@ TEST(ResizeMatchesReferenceFrames, LineDoublingAndWindowFitting) {
         EXPECT_EQ(mismatches, 0) << f.srcW << "x" << f.srcH << " to " << f.dstW << "x" << f.dstH;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, ResizeMatchesReferenceFrames, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& param) {
+                             return std::string(PathName(param.param));
+                         });
 
 }  // namespace
 }  // namespace ormidon::test
