@@ -22,6 +22,7 @@
 #include "platform/window/ControlId.h"
 #include "record/AppRecording.h"
 #include "record/RecordFileValidator.h"
+#include "settings/MySystemDialog.h"
 
 namespace {
 
@@ -165,7 +166,7 @@ TEST_F(MainWindowCommandsTest, SectionRequestsFollowTheFirmware) {
     }
 }
 
-TEST_F(MainWindowCommandsTest, SystemConfigStopsWhenTheSectionsCannotBeRead) {
+TEST_F(MainWindowCommandsTest, SystemConfigOpensAndClosesTheSheetOnlyWhenTheSectionsAreRead) {
     ASSERT_EQ(OpenWindow({.product = "P51K", .firmware = "1060"}), 1);
     app.f_VideoServerConnected = 1;
     const std::string status = window->StatusText();
@@ -174,9 +175,20 @@ TEST_F(MainWindowCommandsTest, SystemConfigStopsWhenTheSectionsCannotBeRead) {
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4029}));
     EXPECT_EQ(window->StatusText(), status);
 
+    EXPECT_EQ(window->SystemDialog(), nullptr);
+
+    // Read: the sheet opens; a second press closes it, a third opens a fresh one.
     Button(1006)->click();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4029}));
-    EXPECT_EQ(window->StatusText(), "System setting is not available in this version");
+    ASSERT_NE(window->SystemDialog(), nullptr);
+    EXPECT_TRUE(window->SystemDialog()->isVisible());
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
+    Button(1006)->click();
+    EXPECT_EQ(window->SystemDialog(), nullptr);
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 0);
+    Button(1006)->click();
+    ASSERT_NE(window->SystemDialog(), nullptr);
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
 }
 
 TEST_F(MainWindowCommandsTest, ColourValuesComeFromTheDevice) {
