@@ -94,7 +94,9 @@ class StreamConnection {
     LiveStreamReader reader_{
         [](std::span<const uint8_t> bytes, uint32_t& length, FrameInfo_Struct& info) {
             return g_lpApp->m_RTPH_Struct.Parse(bytes, length, info);
-        }};
+        },
+        app_.m_RTPH_Struct.fNewHeader != 0 ? EmptyHeaderRule::NextHeader
+                                           : EmptyHeaderRule::JpegStart};
     uint8_t received_[kLiveStreamReceiveSize];
     std::span<const uint8_t> pending_;  // received bytes the reader has not used yet
     // Declared last: started once everything it touches exists.
@@ -173,7 +175,7 @@ bool StreamConnection::ReadFrame(uint16_t slotIndex, Ending& ending) {
             if (count <= 0) {
                 ending = wake_.stop_requested()
                              ? Interrupted()
-                             : Failed("if (RtpRecvLength == SOCKET_ERROR)", false);
+                             : Failed(ReceiveFailureTrace(reader_, count), false);
                 return false;
             }
             app_.dw_ReceivedBytes.fetch_add(static_cast<uint32_t>(count));
@@ -195,6 +197,15 @@ bool StreamConnection::ReadFrame(uint16_t slotIndex, Ending& ending) {
 }
 
 }  // namespace
+
+const char* ReceiveFailureTrace(const LiveStreamReader& reader, int count) {
+    if (reader.InsidePayload()) {
+        return count < 0 ? "RtpRecvLength == SOCKET_ERROR" : "RtpRecvLength <= 0 2";
+    }
+    // The connection ended with a header begun but not whole.
+    if (reader.InsideHeader()) return "iReceiveLength <= 0";
+    return "if (RtpRecvLength == SOCKET_ERROR)";
+}
 
 bool IsJpegImage(std::span<const uint8_t> bytes) {
     static constexpr uint8_t kStart[4] = {0xFF, 0xD8, 0xFF, 0xDB};

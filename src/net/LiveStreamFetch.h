@@ -7,6 +7,8 @@
 #include <span>
 #include <stop_token>
 
+class LiveStreamReader;
+
 // Bytes asked of one receive.
 constexpr int kLiveStreamReceiveSize = 16384;
 
@@ -14,3 +16,7 @@ void Jpeg_TCP_Get_Image_Data_Thread(std::stop_token stop);
 
 // True when `bytes` starts FF D8 FF DB, the only start of a frame this stream carries.
 bool IsJpegImage(std::span<const uint8_t> bytes);
+
+// The trace line for a receive that failed (`count` -1) or gave nothing (`count` 0), by
+// where in the stream the reader stood: between frames, inside a header, inside a payload.
+const char* ReceiveFailureTrace(const LiveStreamReader& reader, int count);

@@ -24,7 +24,8 @@ int HttpStatus(std::string_view reply) {
 
 }  // namespace
 
-LiveStreamReader::LiveStreamReader(HeaderParser parser) : parser_(std::move(parser)) {}
+LiveStreamReader::LiveStreamReader(HeaderParser parser, EmptyHeaderRule emptyHeaderRule)
+    : parser_(std::move(parser)), emptyHeaderRule_(emptyHeaderRule) {}
 
 void LiveStreamReader::SetSlot(std::span<uint8_t> slot, FrameInfo_Struct* info) {
     slot_ = slot;
@@ -69,6 +70,8 @@ LiveStreamStep LiveStreamReader::Step(std::span<const uint8_t> bytes) {
         }
         case State::Header:
             return StepHeader(bytes);
+        case State::AfterEmptyHeader:
+            return {StepAfterEmptyHeader(bytes), LiveStreamEvent::NeedMore};
         case State::Payload:
             return StepPayload(bytes);
         case State::Skip: {
@@ -150,9 +153,12 @@ LiveStreamStep LiveStreamReader::StepHeader(std::span<const uint8_t> bytes) {
             payloadLength_ = parsed_.dwPayloadLength;
             payloadFilled_ = 0;
             if (payloadLength_ == 0) {
-                // A header without a frame: the next header follows right after it.
+                // A header without a frame: what follows is checked first where the layout
+                // cannot tell a header from garbage.
                 ++counters_.headerOnly;
-                state_ = State::Header;
+                afterEmptySize_ = 0;
+                state_ = emptyHeaderRule_ == EmptyHeaderRule::JpegStart ? State::AfterEmptyHeader
+                                                                        : State::Header;
             } else {
                 state_ = State::Payload;
             }
@@ -224,6 +230,23 @@ LiveStreamStep LiveStreamReader::StepPayload(std::span<const uint8_t> bytes) {
     ++counters_.frames;
     state_ = State::Header;
     return {used, LiveStreamEvent::FrameReady};
+}
+
+std::size_t LiveStreamReader::StepAfterEmptyHeader(std::span<const uint8_t> bytes) {
+    const std::size_t used = std::min(bytes.size(), afterEmpty_.size() - afterEmptySize_);
+    std::memcpy(afterEmpty_.data() + afterEmptySize_, bytes.data(), used);
+    afterEmptySize_ += used;
+    if (afterEmptySize_ < afterEmpty_.size()) return used;
+    if (afterEmpty_[0] == 0xFF && afterEmpty_[1] == 0xD8) {
+        // A JPEG without a length: nowhere to put it, so skip to its end marker.
+        lastByteWasFF_ = false;
+        state_ = State::Resync;
+    } else {
+        StartResync();
+    }
+    // The two bytes are the first the search sees.
+    StepResync(afterEmpty_);
+    return used;
 }
 
 std::size_t LiveStreamReader::StepResync(std::span<const uint8_t> bytes) {

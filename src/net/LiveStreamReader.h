@@ -7,8 +7,11 @@
 // header the parser refuses and a payload too long for the slot switch to resynchronising:
 // bytes are skipped up to and including the next JPEG end marker FF D9, and the next header
 // starts right after it. A payload that starts FF D8 but not FF D8 FF DB is skipped whole, as
-// is a header that announces no payload. A reply that starts "HTTP/" has its status line and
-// headers read first; a status other than 2xx fails the stream.
+// is a header that announces no payload. In the flag-word layout any four bytes pass for a
+// header, so there a header without payload must be followed by a JPEG start FF D8: that JPEG
+// carries no length and is skipped to its end marker; any other bytes start resynchronising
+// before they are read as a header and set off its reactions. A reply that starts "HTTP/" has its
+// status line and headers read first; a status other than 2xx fails the stream.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +40,12 @@ struct LiveStreamCounters {
     uint32_t resynchronised = 0;  // times the reader went looking for FF D9
 };
 
+// What may follow a header that announces no payload.
+enum class EmptyHeaderRule {
+    NextHeader,  // the next header (a layout whose headers check themselves)
+    JpegStart,   // FF D8; anything else is garbage (the flag-word layout)
+};
+
 class LiveStreamReader {
   public:
     // Parses the header at the start of its bytes: Incomplete asks for more; Complete gives the
@@ -44,7 +53,8 @@ class LiveStreamReader {
     using HeaderParser =
         std::function<FrameHeaderScan(std::span<const uint8_t>, uint32_t&, FrameInfo_Struct&)>;
 
-    explicit LiveStreamReader(HeaderParser parser);
+    explicit LiveStreamReader(HeaderParser parser,
+                              EmptyHeaderRule emptyHeaderRule = EmptyHeaderRule::NextHeader);
 
     // The slot the next frame's JPEG goes to and its descriptor. Kept until FrameReady.
     void SetSlot(std::span<uint8_t> slot, FrameInfo_Struct* info);
@@ -55,15 +65,29 @@ class LiveStreamReader {
     const LiveStreamCounters& Counters() const { return counters_; }
     // Why the stream failed; empty before.
     const char* FailureReason() const { return failure_; }
+    // Whether the bytes read so far end inside a frame (part of a header or of a payload)
+    // rather than between two frames.
+    bool InsideHeader() const { return state_ == State::Header && headerSize_ > 0; }
+    bool InsidePayload() const { return state_ == State::Payload && payloadFilled_ > 0; }
 
   private:
-    enum class State { HttpProbe, HttpHeaders, Header, Payload, Skip, Resync, Failed };
+    enum class State {
+        HttpProbe,
+        HttpHeaders,
+        Header,
+        AfterEmptyHeader,
+        Payload,
+        Skip,
+        Resync,
+        Failed
+    };
 
     LiveStreamStep Step(std::span<const uint8_t> bytes);
     std::size_t StepHttpProbe(std::span<const uint8_t> bytes);
     std::size_t StepHttpHeaders(std::span<const uint8_t> bytes);
     LiveStreamStep StepHeader(std::span<const uint8_t> bytes);
     LiveStreamStep StepPayload(std::span<const uint8_t> bytes);
+    std::size_t StepAfterEmptyHeader(std::span<const uint8_t> bytes);
     std::size_t StepResync(std::span<const uint8_t> bytes);
     void StartResync();
     void Fail(const char* reason);
@@ -71,6 +95,7 @@ class LiveStreamReader {
     void Replay(std::span<const uint8_t> bytes);
 
     HeaderParser parser_;
+    EmptyHeaderRule emptyHeaderRule_;
     State state_ = State::HttpProbe;
     const char* failure_ = "";
     LiveStreamCounters counters_;
@@ -86,7 +111,9 @@ class LiveStreamReader {
     uint32_t payloadLength_ = 0;
     uint32_t payloadFilled_ = 0;
     uint32_t skipLeft_ = 0;
-    bool lastByteWasFF_ = false;  // resynchronising: the marker may span two reads
+    bool lastByteWasFF_ = false;           // resynchronising: the marker may span two reads
+    std::array<uint8_t, 2> afterEmpty_{};  // the bytes after a header without payload
+    std::size_t afterEmptySize_ = 0;
 
     // HTTP status line and headers, and the probe for "HTTP/".
     std::array<char, 4096> http_{};

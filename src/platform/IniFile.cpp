@@ -78,7 +78,12 @@ bool IniFile::Load() {
     m_lines.clear();
     std::ifstream in(m_path, std::ios::binary);
     if (!in) return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return false;  // a read error, such as a folder of that name, reads as no file
+    }
     if (in.bad()) return false;
     SetText(bytes);
     return true;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -17,12 +18,16 @@
 #include "core/TextHelpers.h"
 #include "liveview/CVtxButton.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/window/BitmapFile.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "tools/CAddressBookDialog.h"
 #include "tools/CConnectDialog.h"
+#include "tools/CDeviceSearchDialog.h"
+#include "tools/CCopyProgramDialog.h"
+#include "tools/CDlgGetPath.h"
 #include "tools/LoginMessages.h"
 
 namespace {
@@ -412,9 +417,35 @@ void LoginDialog::OnAddressBookButton() {
     UpdateData(false);
 }
 
-void LoginDialog::OnSearchButton() { ShowNotAvailable(kIdSearch); }
+void LoginDialog::OnSearchButton() {
+    CDeviceSearchDialog search(this);
+    search.DoModal();
+    if (search.m_fSelected) {
+        m_strPortText = std::to_string(search.m_nWebPort);
+        CSettingINI& settings = g_lpApp->CSettingINI;
+        settings.m_wWebPort = static_cast<uint16_t>(search.m_nWebPort);
+        // An address that was never set would empty the login's.
+        if (!search.m_strSelectedIP.empty()) {
+            settings.m_strServerName = search.m_strSelectedIP;
+            m_strServerAddress = search.m_strSelectedIP;
+        }
+    }
+    UpdateData(false);
+}
 
-void LoginDialog::OnCopyProgramButton() { ShowNotAvailable(kIdCopyProgram); }
+void LoginDialog::OnCopyProgramButton() {
+    CDlgGetPath picker(this);
+    picker.SetPath(ormidon::HomeFolder().string());
+    if (picker.DoModal() != CDlgGetPath::kIdOk) return;
+    const std::string folder = picker.GetPath();
+    // An existing folder is no error.
+    std::error_code ignored;
+    std::filesystem::create_directory(std::filesystem::path(folder) / "BMP", ignored);
+    const std::string& program = g_lpApp->CSettingINI.m_strProgramPath;
+    CCopyProgramDialog copier(this, program.empty() ? ormidon::ProgramFolder().string() : program,
+                              folder);
+    copier.DoModal();
+}
 
 void LoginDialog::OnUpgradeFirmwareButton() {
     UpdateData(true);

@@ -40,7 +40,8 @@ Run ReadStream(const Setup& setup, std::span<const uint8_t> stream, fuzz::Splitt
     LiveStreamReader reader(
         [&header](std::span<const uint8_t> bytes, uint32_t& length, FrameInfo_Struct& info) {
             return header.Parse(bytes, length, info);
-        });
+        },
+        setup.versionLayout ? EmptyHeaderRule::NextHeader : EmptyHeaderRule::JpegStart);
     // A fresh slot of exactly its size for every frame.
     std::unique_ptr<uint8_t[]> slot;
     FrameInfo_Struct info;

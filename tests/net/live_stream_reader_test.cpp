@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FrameBytes.h"
+#include "net/LiveStreamFetch.h"
 #include "net/LiveStreamReader.h"
 #include "net/RTPH_Struct.h"
 
@@ -30,13 +31,15 @@ struct StreamRun {
 };
 
 StreamRun ReadStream(const Bytes& stream, const std::vector<std::size_t>& pieces,
-                     bool versionLayout) {
+                     bool versionLayout, FrameHeaderListener* listener = nullptr) {
     RTPH_Struct header;
     header.fNewHeader = versionLayout ? 1 : 0;
+    header.SetListener(listener);
     LiveStreamReader reader(
         [&header](std::span<const uint8_t> b, uint32_t& length, FrameInfo_Struct& info) {
             return header.Parse(b, length, info);
-        });
+        },
+        versionLayout ? EmptyHeaderRule::NextHeader : EmptyHeaderRule::JpegStart);
     std::vector<uint8_t> slot(kSlotSize);
     FrameInfo_Struct info;
     reader.SetSlot(slot, &info);
@@ -195,6 +198,92 @@ TEST(LiveStreamReader, FaultsAreDroppedOrResynchronised) {
             EXPECT_EQ(run.counters.resynchronised, c.resynchronised) << c.name;
             EXPECT_EQ(run.counters.droppedFrames, c.dropped) << c.name;
         }
+    }
+}
+
+// Counts what headers set off, with every reaction enabled.
+struct CountingListener : FrameHeaderListener {
+    int calls = 0;
+    FrameHeaderConditions Conditions() override {
+        FrameHeaderConditions c;
+        c.alarmTriggerRecord = 1;
+        c.p62KFamily = true;
+        c.t18DFamily = true;
+        return c;
+    }
+    ormidon::LocalTime FrameTime() override { return {}; }
+    void SetFrameTime(const ormidon::LocalTime&) override { ++calls; }
+    void RedrawDateTime() override { ++calls; }
+    void SwitchChannel(uint8_t) override { ++calls; }
+    void SetRetrState(uint8_t) override { ++calls; }
+    void ShowNetworkBackup() override { ++calls; }
+    void PostSensorStatus(uint8_t) override { ++calls; }
+    void PostAlarmSound(bool) override { ++calls; }
+    void StartAlarmRecord() override { ++calls; }
+    void StopAlarmRecord() override { ++calls; }
+};
+
+// Every split of `stream` into two pieces, and the whole.
+std::vector<std::vector<std::size_t>> TwoPieceSplits(std::size_t size) {
+    std::vector<std::vector<std::size_t>> splits = {{size}};
+    for (std::size_t at = 1; at < size; ++at) splits.push_back({at, size - at});
+    return splits;
+}
+
+TEST(LiveStreamReader, FlagLayoutBytesAfterAnEmptyHeaderMustStartAJpeg) {
+    // In this layout any four bytes pass for a header: "00 05 00 00" would announce a motion
+    // word and a network backup. After an empty header they are garbage, not a header.
+    Bytes garbage = {0x00, 0x05, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x03, 0x00, 0x21};
+    garbage.push_back(0xFF);
+    garbage.push_back(0xD9);
+    const Bytes next = FakeJpeg(40, 12);
+    const Bytes lengthless = FakeJpeg(30, 13);
+    struct Case {
+        const char* name;
+        Bytes stream;
+        uint32_t resynchronised;
+    };
+    const Case cases[] = {
+        {"garbage", Join({FlagHeader(0), garbage, FlagHeader(40), next}), 1},
+        {"a JPEG without length", Join({FlagHeader(0), lengthless, FlagHeader(40), next}), 0},
+    };
+    for (const Case& c : cases) {
+        for (const auto& pieces : TwoPieceSplits(c.stream.size())) {
+            CountingListener listener;
+            const StreamRun run = ReadStream(c.stream, pieces, false, &listener);
+            EXPECT_EQ(run.frames, (std::vector<Frame>{{next, 0}})) << c.name << " " << pieces[0];
+            EXPECT_EQ(run.counters.resynchronised, c.resynchronised) << c.name << " " << pieces[0];
+            EXPECT_EQ(listener.calls, 0) << c.name << " " << pieces[0];
+        }
+    }
+}
+
+TEST(LiveStreamReader, ReceiveFailureTraceSaysWhereTheStreamBroke) {
+    RTPH_Struct header;
+    const Bytes stream = Join({FlagHeader(64), FakeJpeg(64, 14)});
+    struct Case {
+        std::size_t fed;  // bytes of `stream` read before the receive failed
+        int count;
+        const char* trace;
+    };
+    const Case cases[] = {
+        {0, -1, "if (RtpRecvLength == SOCKET_ERROR)"},
+        {72, -1, "if (RtpRecvLength == SOCKET_ERROR)"},  // right after a whole frame
+        {5, -1, "iReceiveLength <= 0"},
+        {20, -1, "RtpRecvLength == SOCKET_ERROR"},
+        {20, 0, "RtpRecvLength <= 0 2"},
+    };
+    for (const Case& c : cases) {
+        LiveStreamReader reader(
+            [&header](std::span<const uint8_t> b, uint32_t& length, FrameInfo_Struct& info) {
+                return header.Parse(b, length, info);
+            },
+            EmptyHeaderRule::JpegStart);
+        std::vector<uint8_t> slot(kSlotSize);
+        FrameInfo_Struct info;
+        reader.SetSlot(slot, &info);
+        reader.Feed(std::span<const uint8_t>(stream).first(c.fed));
+        EXPECT_STREQ(ReceiveFailureTrace(reader, c.count), c.trace) << c.fed;
     }
 }
 

@@ -133,6 +133,15 @@ TEST(IniFile, SavesAndLoadsThroughTheFile) {
     IniFile nowhere(folder / "no-such-folder" / "Setting.ini");
     nowhere.SetString("S", "k", "v");
     EXPECT_FALSE(nowhere.Save());
+
+    // A folder of the file's name reads as no file and is not replaced.
+    std::filesystem::create_directories(folder / "Folder.ini" / "inside");
+    IniFile folderInTheWay(folder / "Folder.ini");
+    EXPECT_FALSE(folderInTheWay.Load());
+    EXPECT_EQ(folderInTheWay.Text(), "");
+    folderInTheWay.SetString("S", "k", "v");
+    EXPECT_FALSE(folderInTheWay.Save());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "Folder.ini" / "inside"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -18,7 +19,10 @@ struct ModeCase {
     const char* name;
     int interpolation;
     bool reduceOnly;  // factors at most 1.0
+    bool halving;     // both factors exactly 0.5
 };
+
+void PrintTo(const ModeCase& mode, std::ostream* out) { *out << mode.name; }
 
 // Runs the loop copies of the test's path and gives back the best ones afterwards.
 class LoopCopies {
@@ -56,7 +60,7 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
     if (std::get<1>(GetParam()) && !resize::WideVectorsInUse()) {
         GTEST_SKIP() << "the processor has no AVX2";
     }
-    std::mt19937 rng(0x5eed + mode.interpolation);
+    std::mt19937 rng(0x5eed + mode.interpolation + (mode.halving ? 100 : 0));
     std::uniform_int_distribution<int> srcSide(1, 29);
     std::uniform_int_distribution<int> padding(0, 5);
     for (int round = 0; round < 300; ++round) {
@@ -74,6 +78,10 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
         const int clippedH = std::min(call.roi.height, src.height - call.roi.y);
         call.xFactor = RandomFactor(rng, mode.reduceOnly, clippedW);
         call.yFactor = RandomFactor(rng, mode.reduceOnly, clippedH);
+        if (mode.halving) {
+            call.xFactor = 0.5;
+            call.yFactor = 0.5;
+        }
         call.interpolation = mode.interpolation;
         // A destination that is sometimes smaller than the scaled region.
         std::uniform_int_distribution<int> shrink(0, 3);
@@ -105,11 +113,12 @@ TEST_P(ResizeMatchesReference, RandomCalls) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllModes, ResizeMatchesReference,
-    ::testing::Combine(::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false},
-                                         ModeCase{"Linear", RESIZE_LINEAR, false},
-                                         ModeCase{"Cubic", RESIZE_CUBIC, false},
-                                         ModeCase{"Lanczos", RESIZE_LANCZOS, false},
-                                         ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true}),
+    ::testing::Combine(::testing::Values(ModeCase{"Nearest", RESIZE_NEAREST, false, false},
+                                         ModeCase{"Linear", RESIZE_LINEAR, false, false},
+                                         ModeCase{"Cubic", RESIZE_CUBIC, false, false},
+                                         ModeCase{"Lanczos", RESIZE_LANCZOS, false, false},
+                                         ModeCase{"SuperSample", RESIZE_SUPERSAMPLE, true, false},
+                                         ModeCase{"Halving", RESIZE_SUPERSAMPLE, true, true}),
                        ::testing::Bool()),
     [](const ::testing::TestParamInfo<std::tuple<ModeCase, bool>>& param) {
         return std::string(std::get<0>(param.param).name) + PathName(std::get<1>(param.param));
