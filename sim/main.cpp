@@ -3,6 +3,7 @@
 //   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
 //               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
 //               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
+//               [--search PORT] [--search-answer-port PORT]
 #include <signal.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/SearchResponder.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace {
@@ -22,10 +24,14 @@ int Usage() {
                  "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
                  "                   [--max-sessions N] [--fps N] [--size WxH]\n"
                  "                   [--device-info KEY=VALUE]...\n"
+                 "                   [--search PORT] [--search-answer-port PORT]\n"
                  "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
                  "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
                  "picture size of the product's video mode and resolution. --device-info sets\n"
-                 "a key of the device-information answer (LINKDEVICE=14, ...).\n");
+                 "a key of the device-information answer (LINKDEVICE=14, ...).\n"
+                 "--search answers device searches sent to 127.255.255.255:PORT (the devices\n"
+                 "use 7777) at 127.0.0.1:3332 or the given answer port: this recorder and two\n"
+                 "more devices, with its accounts; every datagram is printed.\n");
     return 2;
 }
 
@@ -58,6 +64,57 @@ bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
     return true;
 }
 
+void PrintDatagram(const ormidon::sim::SearchResponder::LogEntry& entry) {
+    std::string hex;
+    for (const uint8_t byte : entry.bytes) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", byte);
+        hex += two;
+    }
+    std::printf("search: %s %s %zu bytes %s\n", entry.received ? "from" : "to", entry.peer.c_str(),
+                entry.bytes.size(), hex.c_str());
+    std::fflush(stdout);
+}
+
+// This recorder as the search finds it, and two more devices whose addresses lead nowhere.
+void AddSearchDevices(ormidon::sim::SearchResponder& responder,
+                      const ormidon::sim::RecorderSetup& setup, uint16_t webPort) {
+    ormidon::sim::SearchDevice self;
+    const std::string& mac = setup.identity.macAddress;
+    for (std::size_t i = 0; i < self.mac.size() && 2 * i + 1 < mac.size(); ++i) {
+        self.mac[i] = static_cast<uint8_t>(std::strtoul(mac.substr(2 * i, 2).c_str(), nullptr, 16));
+    }
+    self.typeLetter = 'W';
+    self.address = {127, 0, 0, 1};
+    self.netMask = {255, 0, 0, 0};
+    self.gateway = {127, 0, 0, 1};
+    self.dns = {127, 0, 0, 1};
+    self.webPort = webPort;
+    if (!setup.accounts.empty()) {
+        self.user = setup.accounts.front().userName;
+        self.password = setup.accounts.front().password;
+    }
+    responder.AddDevice(self);
+
+    ormidon::sim::SearchDevice server = self;
+    server.mac = {0x02, 0x00, 0x5E, 0x10, 0x20, 0x31};
+    server.typeLetter = '2';
+    server.address = {192, 0, 2, 31};
+    server.netMask = {255, 255, 255, 0};
+    server.gateway = {192, 0, 2, 1};
+    server.dns = {192, 0, 2, 1};
+    server.webPort = 80;
+    server.delay = std::chrono::milliseconds(400);
+    responder.AddDevice(server);
+
+    ormidon::sim::SearchDevice networkDvr = server;
+    networkDvr.mac[5] = 0x32;
+    networkDvr.typeLetter = 'q';
+    networkDvr.address = {192, 0, 2, 32};
+    networkDvr.delay = std::chrono::milliseconds(900);
+    responder.AddDevice(networkDvr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +123,8 @@ int main(int argc, char** argv) {
     std::vector<std::pair<std::string, std::string>> deviceInfo;
     ormidon::sim::VideoSetup video;
     long port = 8080;
+    long searchPort = -1;
+    long searchAnswerPort = 3332;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") return Usage(), 0;
@@ -74,6 +133,10 @@ int main(int argc, char** argv) {
         long number = 0;
         if (option == "--port" && ParseNumber(value, 0, 65535, number)) {
             port = number;
+        } else if (option == "--search" && ParseNumber(value, 1, 65535, number)) {
+            searchPort = number;
+        } else if (option == "--search-answer-port" && ParseNumber(value, 1, 65535, number)) {
+            searchAnswerPort = number;
         } else if (option == "--product") {
             setup.identity.productId = value;
         } else if (option == "--firmware" && std::strlen(value) == 4) {
@@ -126,8 +189,27 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
+    ormidon::sim::SearchResponder responder;
+    if (searchPort > 0) {
+        AddSearchDevices(responder, setup, recorder.Port());
+        ormidon::sim::SearchResponder::Setup where;
+        where.port = static_cast<uint16_t>(searchPort);
+        where.answerPort = static_cast<uint16_t>(searchAnswerPort);
+        where.onLog = PrintDatagram;
+        if (!responder.Start(where)) {
+            std::fprintf(stderr, "ormidon-sim: cannot listen on %s:%ld\n",
+                         where.listenAddress.c_str(), searchPort);
+            recorder.Stop();
+            return 1;
+        }
+        std::printf("search responder on %s:%ld, answers to port %ld\n",
+                    where.listenAddress.c_str(), searchPort, searchAnswerPort);
+        std::fflush(stdout);
+    }
+
     int received = 0;
     sigwait(&signals, &received);
+    responder.Stop();
     recorder.Stop();
     return 0;
 }

@@ -19,11 +19,11 @@ bool FreeSemaphore();
 
 // The kernel message thread and the two rebuild threads with their events.
 bool InitProcessResource();
-// Stops every process thread (and the re-login and firmware-upgrade threads). False when
-// a thread overran its bound.
+// Stops every process thread (and the re-login and firmware-upgrade threads). Always true:
+// a thread that overran its bound is written to the trace file and still joined.
 bool ExitProcessResource();
 
 // The live pipeline: the life-time count and the frame threads with their events.
 bool InitLoginResource();
-// Stops the pipeline's threads, then resets its events. False when a thread overran.
+// Stops the pipeline's threads, then resets its events. Always true, as above.
 bool ExitLoginResource();

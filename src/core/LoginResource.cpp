@@ -15,16 +15,16 @@ constexpr uint32_t kShowStopMs = 1000;
 
 // Stops every pipeline thread, then resets the events they used. Called with the
 // resource lock held.
-bool StopLoginResource(CAppObject& app) {
+void StopLoginResource(CAppObject& app) {
     app.h_NotifyGetJPEGImageThreadResetEvent.Set();
     app.h_EndofShowImageEvent.Set();
     app.h_EndofGetJpegImageEvent.Set();
 
-    bool inTime = app.h_PlayAudioWavThread.Stop(kAlarmSoundStopMs);
-    inTime &= app.h_ConnectionThread.Stop(kConnectionStopMs);
-    inTime &= app.h_GetJpegImageThread.Stop(kFetchStopMs);
-    inTime &= app.h_ComposeImageDataThread.Stop(kComposeStopMs);
-    inTime &= app.h_ShowImageDataThread.Stop(kShowStopMs);
+    StopThreadSlot(app.h_PlayAudioWavThread, kAlarmSoundStopMs, "h_PlayAudioWavThread");
+    StopThreadSlot(app.h_ConnectionThread, kConnectionStopMs, "h_ConnectionThread");
+    StopThreadSlot(app.h_GetJpegImageThread, kFetchStopMs, "h_GetJpegImageThread");
+    StopThreadSlot(app.h_ComposeImageDataThread, kComposeStopMs, "h_ComposeImageDataThread");
+    StopThreadSlot(app.h_ShowImageDataThread, kShowStopMs, "h_ShowImageDataThread");
     if (LivePipeline* pipeline = GetLivePipeline()) pipeline->StopRecorderThreads();
 
     // Only now that no thread of the pipeline runs are its events put back.
@@ -35,7 +35,6 @@ bool StopLoginResource(CAppObject& app) {
           &app.h_AlarmWavDoneEvent, &app.h_StopAlarmWavEvent}) {
         event->Reset();
     }
-    return inTime;
 }
 
 }  // namespace
@@ -75,5 +74,8 @@ bool ExitLoginResource() {
     CAppObject* app = g_lpApp;
     if (app == nullptr) return true;
     std::lock_guard lock(app->m_ResourceLock);
-    return StopLoginResource(*app);
+    // Every thread has ended when this returns, also one that overran its bound, so the
+    // caller (the window's close, a rebuild) always goes on.
+    StopLoginResource(*app);
+    return true;
 }

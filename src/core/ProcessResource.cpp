@@ -54,15 +54,17 @@ bool ExitProcessResource() {
     if (app->h_Process_KernelMessageThread.IsOccupied()) {
         PostKernelMessage(kKernelEndThread, 0, 0, kKernelStopMs);
     }
-    bool inTime = app->h_UpgradeFirmwareThread.Stop(kUpgradeStopMs);
-    inTime &= app->h_Process_KernelMessageThread.Stop(kKernelStopMs);
+    // A thread that overruns its bound is traced and still joined: the close goes on.
+    StopThreadSlot(app->h_UpgradeFirmwareThread, kUpgradeStopMs, "h_UpgradeFirmwareThread");
+    StopThreadSlot(app->h_Process_KernelMessageThread, kKernelStopMs,
+                   "h_Process_KernelMessageThread");
     app->h_KernelMailboxClosedEvent.Set();
-    inTime &= app->h_ReLoginThread.Stop(kReLoginStopMs);
-    inTime &= app->h_Process_Init_Thread.Stop(kRebuildStopMs);
-    inTime &= app->h_Process_Terminate_Thread.Stop(kRebuildStopMs);
+    StopThreadSlot(app->h_ReLoginThread, kReLoginStopMs, "h_ReLoginThread");
+    StopThreadSlot(app->h_Process_Init_Thread, kRebuildStopMs, "h_Process_Init_Thread");
+    StopThreadSlot(app->h_Process_Terminate_Thread, kRebuildStopMs, "h_Process_Terminate_Thread");
 
     // A rebuild that ran since the login resources were stopped left a pipeline behind.
-    inTime &= ExitLoginResource();
+    ExitLoginResource();
 
     // Only now that none of their users runs are the process's events put back and the
     // control file's devices freed (the re-login and the panels read them).
@@ -71,5 +73,5 @@ bool ExitProcessResource() {
     BindControlDevices(DeviceKindTable, nullptr, 0);
     app->lp_ControlDevices.reset();
     app->dw_ControlDeviceCount = 0;
-    return inTime;
+    return true;
 }

@@ -1,7 +1,9 @@
 #include "core/ThreadSlot.h"
 
+#include <string>
 #include <utility>
 
+#include "core/TraceFile.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -53,3 +55,8 @@ bool ThreadSlot::IsRunning() const {
 }
 
 uint32_t ThreadSlot::OverrunCount() { return g_threadOverruns.load(); }
+
+void StopThreadSlot(ThreadSlot& slot, uint32_t boundMs, std::string_view name) {
+    if (slot.Stop(boundMs)) return;
+    WriteTraceFile(std::string(name) + " did not end within " + std::to_string(boundMs) + " ms");
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <stop_token>
+#include <string_view>
 
 #include "platform/Thread.h"
 
@@ -45,3 +46,8 @@ class ThreadSlot {
     ormidon::Thread thread_;
     std::shared_ptr<std::atomic<bool>> finished_;
 };
+
+// Stops the thread in `slot` within `boundMs`. An overrun is a defect of that thread, not a
+// reason to keep anything open: it is written to the trace file under `name` and the stop
+// goes on, the slot being empty either way.
+void StopThreadSlot(ThreadSlot& slot, uint32_t boundMs, std::string_view name);

@@ -69,7 +69,9 @@ int CQuorrelDlg::DestroyWindow() {
     app.m_AlarmRecord.StopRecord();
     app.m_UserRecord.StopRecord();
     app.m_SchRecord.StopRecord();
-    if (!ExitLoginResource() || !ExitProcessResource()) return 0;
+    // Both end every thread, also one that overruns its bound, so the close always goes on.
+    ExitLoginResource();
+    ExitProcessResource();
     app.CSettingINI.SaveSetting();
     // Every worker thread has ended and been joined, so no pause is needed before the
     // window goes: nothing reaches it from now on.

@@ -194,6 +194,36 @@ int CBlockingSocket::Receive(char* buffer, int size, int seconds) {
     }
 }
 
+CBlockingSocket::DatagramResult CBlockingSocket::ReceiveDatagram(char* buffer, int size,
+                                                                 int milliseconds, int& length) {
+    length = 0;
+    if (m_hSocket == kNoSocket || buffer == nullptr || size < 0) return DatagramResult::kFailed;
+    const uint32_t start = ormidon::TickCount();
+    const uint32_t bound = static_cast<uint32_t>(std::max(milliseconds, 0));
+    for (;;) {
+        const uint32_t elapsed = ormidon::TickCount() - start;
+        const int remaining = elapsed >= bound ? 0 : static_cast<int>(bound - elapsed);
+        switch (WaitFor(POLLIN, remaining)) {
+            case WaitResult::kTimeout:
+                return DatagramResult::kTimeout;
+            case WaitResult::kStopped:
+                return DatagramResult::kStopped;
+            case WaitResult::kReady:
+                break;
+        }
+        // MSG_TRUNC makes recv give the datagram's real length, also past the buffer.
+        const ssize_t n =
+            recv(m_hSocket, buffer, static_cast<size_t>(size), MSG_DONTWAIT | MSG_TRUNC);
+        if (n >= 0) {
+            length = static_cast<int>(std::min<ssize_t>(n, INT32_MAX));
+            return DatagramResult::kReceived;
+        }
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return DatagramResult::kFailed;
+        }
+    }
+}
+
 int CBlockingSocket::Sendto(const char* data, int length, int /*seconds*/) {
     if (length < 0) throw CBlockingSocketException("Sendto");
     ssize_t n;

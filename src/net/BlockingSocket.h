@@ -75,6 +75,12 @@ class CBlockingSocket {
     // One wait for readability, one receive of at most `size` bytes. Returns 1..size, or -1
     // for no socket, a time-out, an error, a closed connection or a stop request.
     int Receive(char* buffer, int size, int seconds);
+    // What ReceiveDatagram found.
+    enum class DatagramResult { kReceived, kTimeout, kFailed, kStopped };
+    // One wait of at most `milliseconds` for readability, then one datagram taken whole:
+    // at most `size` bytes of it land in `buffer`, and `length` is its full length, which
+    // tells a datagram longer than the buffer (its rest is dropped) from one that fits.
+    DatagramResult ReceiveDatagram(char* buffer, int size, int milliseconds, int& length);
     // One datagram to m_DestAddress, sent at once (`seconds` is not used).
     int Sendto(const char* data, int length, int seconds);
     // Switches broadcasting on; returns 0.

@@ -100,6 +100,7 @@ struct CubicTables {
     ScratchTable<float> colFractions;
     ScratchTable<CubicCoefficients> colCoefficients;
     ScratchTable<CubicDifferences> rowDifferences;  // one source row's columns
+    ScratchTable<double> wideDifferences;           // the same, four vectors per column
     std::array<ScratchTable<float>, 4> lines;       // resampled rows base - 1 .. base + 2
     int firstBase = 0;                              // column bases span firstBase .. lastBase
     int lastBase = 0;
@@ -141,34 +142,77 @@ void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, c
 
 #if ORMIDON_RESIZE_HAS_AVX2
 
-// Horizontal pass, AVX2 copy: the three channels of a destination pixel in the lanes of one
-// vector (the fourth lane is not used), its twelve source bytes read at once. The differences
-// are the baseline's integers; the double operations are the baseline's, in its order.
+// The Newton differences of the three channels of the pixel at p (its first tap), in the lanes
+// of four vectors (the fourth lane is not used). The differences are the baseline's integers.
+struct WideDifferences {
+    __m256d first;
+    __m256d d1;
+    __m256d d2;
+    __m256d d3;
+};
+
+ORMIDON_RESIZE_AVX2 inline WideDifferences PixelDifferencesWide(const std::uint8_t* p) {
+    // Exactly the twelve bytes of the four taps are read.
+    std::int32_t tail = 0;
+    std::memcpy(&tail, p + 8, 4);
+    const __m128i bytes =
+        _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), tail, 2);
+    const __m128i pm1 = _mm_cvtepu8_epi32(bytes);
+    const __m128i p0 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 3));
+    const __m128i p1 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 6));
+    const __m128i p2 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 9));
+    const __m128i d1 = _mm_sub_epi32(p0, pm1);
+    const __m128i d2 = _mm_sub_epi32(_mm_sub_epi32(p1, p0), d1);
+    const __m128i d3 =
+        _mm_sub_epi32(_mm_add_epi32(_mm_sub_epi32(p0, _mm_add_epi32(p1, p1)), p2), d2);
+    return {_mm256_cvtepi32_pd(pm1), _mm256_cvtepi32_pd(d1), _mm256_cvtepi32_pd(d2),
+            _mm256_cvtepi32_pd(d3)};
+}
+
+// The baseline's double operations, in its order, and the rounding to single precision. The
+// fourth float lands on the next pixel's first sample (or the buffer's spare room) and is
+// overwritten.
+ORMIDON_RESIZE_AVX2 inline void StorePixelWide(const CubicCoefficients& k, __m256d first,
+                                               __m256d d1, __m256d d2, __m256d d3, float* out) {
+    const __m256d value =
+        _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(k.b), d1),
+                      _mm256_add_pd(_mm256_add_pd(first, _mm256_mul_pd(_mm256_set1_pd(k.d), d3)),
+                                    _mm256_mul_pd(_mm256_set1_pd(k.c), d2)));
+    _mm_storeu_ps(out, _mm256_cvtpd_ps(value));
+}
+
+// Horizontal pass, AVX2 copy for reductions: each destination pixel reads its own taps.
 ORMIDON_RESIZE_AVX2
 void CubicRowHWide(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
+    const int* bases = tables.colBases.get();
+    const CubicCoefficients* coefficients = tables.colCoefficients.get();
     for (int j = 0; j < dstWidth; ++j) {
-        const std::uint8_t* p = row + std::ptrdiff_t{tables.colBases[j] - 1} * 3;
-        std::int32_t tail = 0;
-        std::memcpy(&tail, p + 8, 4);
-        const __m128i bytes =
-            _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), tail, 2);
-        const __m128i pm1 = _mm_cvtepu8_epi32(bytes);
-        const __m128i p0 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 3));
-        const __m128i p1 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 6));
-        const __m128i p2 = _mm_cvtepu8_epi32(_mm_srli_si128(bytes, 9));
-        const __m128i d1 = _mm_sub_epi32(p0, pm1);
-        const __m128i d2 = _mm_sub_epi32(_mm_sub_epi32(p1, p0), d1);
-        const __m128i d3 =
-            _mm_sub_epi32(_mm_add_epi32(_mm_sub_epi32(p0, _mm_add_epi32(p1, p1)), p2), d2);
-        const CubicCoefficients& k = tables.colCoefficients[j];
-        const __m256d value = _mm256_add_pd(
-            _mm256_mul_pd(_mm256_set1_pd(k.b), _mm256_cvtepi32_pd(d1)),
-            _mm256_add_pd(_mm256_add_pd(_mm256_cvtepi32_pd(pm1),
-                                        _mm256_mul_pd(_mm256_set1_pd(k.d), _mm256_cvtepi32_pd(d3))),
-                          _mm256_mul_pd(_mm256_set1_pd(k.c), _mm256_cvtepi32_pd(d2))));
-        // The fourth float lands on the next pixel's first sample (or the buffer's spare room)
-        // and is overwritten.
-        _mm_storeu_ps(out + std::ptrdiff_t{3} * j, _mm256_cvtpd_ps(value));
+        const WideDifferences d = PixelDifferencesWide(row + std::ptrdiff_t{bases[j] - 1} * 3);
+        StorePixelWide(coefficients[j], d.first, d.d1, d.d2, d.d3, out + std::ptrdiff_t{3} * j);
+    }
+}
+
+// Horizontal pass, AVX2 copy for enlargements, where destination pixels outnumber the source
+// pixels they use: the differences of each source pixel are made once, then shared.
+ORMIDON_RESIZE_AVX2
+void CubicRowHWideShared(const CubicTables& tables, int dstWidth, const std::uint8_t* row,
+                         float* out) {
+    double* shared = tables.wideDifferences.get();
+    for (int base = tables.firstBase; base <= tables.lastBase; ++base) {
+        const WideDifferences d = PixelDifferencesWide(row + std::ptrdiff_t{base - 1} * 3);
+        double* entry = shared + std::ptrdiff_t{16} * (base - tables.firstBase);
+        _mm256_store_pd(entry, d.first);
+        _mm256_store_pd(entry + 4, d.d1);
+        _mm256_store_pd(entry + 8, d.d2);
+        _mm256_store_pd(entry + 12, d.d3);
+    }
+    const int* bases = tables.colBases.get();
+    const CubicCoefficients* coefficients = tables.colCoefficients.get();
+    for (int j = 0; j < dstWidth; ++j) {
+        const double* entry = shared + std::ptrdiff_t{16} * (bases[j] - tables.firstBase);
+        StorePixelWide(coefficients[j], _mm256_load_pd(entry), _mm256_load_pd(entry + 4),
+                       _mm256_load_pd(entry + 8), _mm256_load_pd(entry + 12),
+                       out + std::ptrdiff_t{3} * j);
     }
 }
 
@@ -224,7 +268,11 @@ void CubicRowVWide(std::uint8_t* dst, int count, float fraction, const float* pm
 void CubicRowHCopy(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
 #if ORMIDON_RESIZE_HAS_AVX2
     if (WideVectorsInUse()) {
-        CubicRowHWide(tables, dstWidth, row, out);
+        if (dstWidth > tables.lastBase - tables.firstBase) {
+            CubicRowHWideShared(tables, dstWidth, row, out);
+        } else {
+            CubicRowHWide(tables, dstWidth, row, out);
+        }
         return;
     }
 #endif
@@ -266,9 +314,10 @@ int RunCubic(const ResizeJob& job) {
     for (int j = 0; j < job.dstWidth; ++j) {
         tables.colCoefficients[j] = CoefficientsAt(tables.colFractions[j]);
     }
-    tables.rowDifferences = AllocateScratch<CubicDifferences>(
-        std::ptrdiff_t{tables.lastBase - tables.firstBase + 1} * 3);
-    if (!tables.rowDifferences) {
+    const std::ptrdiff_t span = std::ptrdiff_t{tables.lastBase} - tables.firstBase + 1;
+    tables.rowDifferences = AllocateScratch<CubicDifferences>(span * 3);
+    tables.wideDifferences = AllocateScratch<double>(span * 16);
+    if (!tables.rowDifferences || !tables.wideDifferences) {
         return RESIZE_ERR_NO_MEMORY;
     }
 

@@ -10,15 +10,6 @@
 
 namespace ormidon::resize {
 
-// Hot floating-point loops are built twice on x86-64, for the baseline and for AVX2, and the
-// better one is chosen when the program starts. Both evaluate the same IEEE operations in the
-// same order (no fused multiply-adds), so they give the same results.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define ORMIDON_RESIZE_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define ORMIDON_RESIZE_WIDE_VECTORS
-#endif
-
 // Conversion toward zero to a 32-bit integer. Values outside the range saturate and NaN gives
 // 0, so that no conversion is left undefined.
 inline std::int32_t TruncToInt32(double value) {

@@ -11,6 +11,7 @@
 #include "ResizeJob.h"
 #include "ResizeKernels.h"
 #include "RowWindow.h"
+#include "WideVectors.h"
 
 namespace ormidon::resize {
 
@@ -71,9 +72,8 @@ void LanczosRowH(const std::uint8_t* row, int dstWidth, const std::ptrdiff_t* ta
 }
 
 // Vertical pass: one destination row from the six rows of the window.
-ORMIDON_RESIZE_WIDE_VECTORS
-void LanczosRowV(std::uint8_t* dst, int count, const float* weights,
-                 const std::array<const float*, kTaps>& rows) {
+ORMIDON_RESIZE_BODY void LanczosRowV(std::uint8_t* dst, int count, const float* weights,
+                                     const std::array<const float*, kTaps>& rows) {
     const double w0 = weights[0];
     const double w1 = weights[1];
     const double w2 = weights[2];
@@ -92,6 +92,29 @@ void LanczosRowV(std::uint8_t* dst, int count, const float* weights,
         // Clamping before the conversion gives the same byte as truncating and then clamping.
         dst[k] = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
     }
+}
+
+void LanczosRowVBaseline(std::uint8_t* dst, int count, const float* weights,
+                         const std::array<const float*, kTaps>& rows) {
+    LanczosRowV(dst, count, weights, rows);
+}
+
+#if ORMIDON_RESIZE_HAS_AVX2
+ORMIDON_RESIZE_AVX2 void LanczosRowVWide(std::uint8_t* dst, int count, const float* weights,
+                                         const std::array<const float*, kTaps>& rows) {
+    LanczosRowV(dst, count, weights, rows);
+}
+#endif
+
+void LanczosRowVCopy(std::uint8_t* dst, int count, const float* weights,
+                     const std::array<const float*, kTaps>& rows) {
+#if ORMIDON_RESIZE_HAS_AVX2
+    if (WideVectorsInUse()) {
+        LanczosRowVWide(dst, count, weights, rows);
+        return;
+    }
+#endif
+    LanczosRowVBaseline(dst, count, weights, rows);
 }
 
 }  // namespace
@@ -148,10 +171,10 @@ int RunLanczos(const ResizeJob& job) {
     };
     for (int i = 0; i < job.dstHeight; ++i) {
         window.MoveTo(tables.rowIndices[i] - 2, resampleRow);
-        LanczosRowV(job.dst + i * job.dstStep, job.dstWidth * 3,
-                    tables.rowWeights.get() + std::ptrdiff_t{kTaps} * i,
-                    {window.Row(0), window.Row(1), window.Row(2), window.Row(3), window.Row(4),
-                     window.Row(5)});
+        LanczosRowVCopy(job.dst + i * job.dstStep, job.dstWidth * 3,
+                        tables.rowWeights.get() + std::ptrdiff_t{kTaps} * i,
+                        {window.Row(0), window.Row(1), window.Row(2), window.Row(3), window.Row(4),
+                         window.Row(5)});
     }
     return RESIZE_OK;
 }

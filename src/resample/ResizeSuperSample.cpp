@@ -13,6 +13,7 @@
 #include "ResizeJob.h"
 #include "SuperSampleBoxes.h"
 #include "SuperSampleHalving.h"
+#include "WideVectors.h"
 
 namespace ormidon::resize {
 
@@ -26,9 +27,8 @@ std::uint8_t MeanByte(double boxSum, double area) {
 
 // Sets the integer accumulators to the sum of rowCount consecutive source rows, n pixels each.
 template <typename Sum>
-ORMIDON_RESIZE_WIDE_VECTORS void SuperSampleRowSum_8u_C3(const std::uint8_t* src,
-                                                         std::ptrdiff_t srcStep, int n,
-                                                         int rowCount, Sum* acc) {
+ORMIDON_RESIZE_BODY void SuperSampleRowSum_8u_C3(const std::uint8_t* src, std::ptrdiff_t srcStep,
+                                                 int n, int rowCount, Sum* acc) {
     const int count = n * 3;
     int r = 0;
     // Clearing and adding the first two rows, in one pass.
@@ -83,8 +83,7 @@ class IntegerMean {
 
     // Converts count sums in a row, by shift only.
     template <typename Sum>
-    ORMIDON_RESIZE_WIDE_VECTORS void ConvertByShift(const Sum* sums, int count,
-                                                    std::uint8_t* out) const {
+    ORMIDON_RESIZE_BODY void ConvertByShift(const Sum* sums, int count, std::uint8_t* out) const {
         const unsigned half = 1u << (shift_ - 1);
         const unsigned shift = static_cast<unsigned>(shift_);
         for (int k = 0; k < count; ++k) {
@@ -118,9 +117,9 @@ class IntegerMean {
 // Whole boxes in both directions with sums that fit 32 bits (Sum is 32 bits wide, or 16 bits
 // when every box sum fits them: the sums are the same, the work half).
 template <typename Sum>
-ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan,
-                                                 Sum* acc, Sum* boxSums, std::uint8_t* bytes,
-                                                 const IntegerMean& mean) {
+ORMIDON_RESIZE_BODY void RunIntegerBoxes(const ResizeJob& job, const SuperSamplePlan& plan,
+                                         Sum* acc, Sum* boxSums, std::uint8_t* bytes,
+                                         const IntegerMean& mean) {
     const int count = plan.n * 3;
     const std::ptrdiff_t last = std::ptrdiff_t{plan.n - 1} * 3;
     // Boxes that all lie inside the accumulated columns, one after the other, are summed by
@@ -187,8 +186,8 @@ ORMIDON_RESIZE_WIDE_VECTORS void RunIntegerBoxes(const ResizeJob& job, const Sup
 }
 
 // acc = acc + sample * weight, in double precision, kept in single precision.
-ORMIDON_RESIZE_WIDE_VECTORS
-void AddWeightedRow(float* acc, const std::uint8_t* row, int count, double weight) {
+ORMIDON_RESIZE_BODY void AddWeightedRow(float* acc, const std::uint8_t* row, int count,
+                                        double weight) {
     for (int k = 0; k < count; ++k) {
         acc[k] = static_cast<float>(acc[k] + row[k] * weight);
     }
@@ -196,14 +195,14 @@ void AddWeightedRow(float* acc, const std::uint8_t* row, int count, double weigh
 
 // acc = acc + sample in double precision, kept in single precision. Rounding the double sum of
 // a float and a byte to float gives the single-precision sum, so that is what is computed.
-ORMIDON_RESIZE_WIDE_VECTORS
-void AddWholeRow(float* acc, const std::uint8_t* row, int count) {
+ORMIDON_RESIZE_BODY void AddWholeRow(float* acc, const std::uint8_t* row, int count) {
     for (int k = 0; k < count; ++k) {
         acc[k] += static_cast<float>(row[k]);
     }
 }
 
-void RunFloatBoxes(const ResizeJob& job, const SuperSamplePlan& plan, float* acc) {
+ORMIDON_RESIZE_BODY void RunFloatBoxes(const ResizeJob& job, const SuperSamplePlan& plan,
+                                       float* acc) {
     const int count = plan.n * 3;
     const auto sourceRow = [&](int r) { return job.srcStart + r * job.srcStep; };
     for (int i = 0; i < job.dstHeight; ++i) {
@@ -244,6 +243,41 @@ void RunFloatBoxes(const ResizeJob& job, const SuperSamplePlan& plan, float* acc
     }
 }
 
+// The baseline and AVX2 copies of the two box loops.
+template <typename Sum>
+void RunIntegerBoxesBaseline(const ResizeJob& job, const SuperSamplePlan& plan, Sum* acc,
+                             Sum* boxSums, std::uint8_t* bytes, const IntegerMean& mean) {
+    RunIntegerBoxes(job, plan, acc, boxSums, bytes, mean);
+}
+
+void RunFloatBoxesBaseline(const ResizeJob& job, const SuperSamplePlan& plan, float* acc) {
+    RunFloatBoxes(job, plan, acc);
+}
+
+#if ORMIDON_RESIZE_HAS_AVX2
+template <typename Sum>
+ORMIDON_RESIZE_AVX2 void RunIntegerBoxesWide(const ResizeJob& job, const SuperSamplePlan& plan,
+                                             Sum* acc, Sum* boxSums, std::uint8_t* bytes,
+                                             const IntegerMean& mean) {
+    RunIntegerBoxes(job, plan, acc, boxSums, bytes, mean);
+}
+
+ORMIDON_RESIZE_AVX2 void RunFloatBoxesWide(const ResizeJob& job, const SuperSamplePlan& plan,
+                                           float* acc) {
+    RunFloatBoxes(job, plan, acc);
+}
+#endif
+
+void RunFloatBoxesCopy(const ResizeJob& job, const SuperSamplePlan& plan, float* acc) {
+#if ORMIDON_RESIZE_HAS_AVX2
+    if (WideVectorsInUse()) {
+        RunFloatBoxesWide(job, plan, acc);
+        return;
+    }
+#endif
+    RunFloatBoxesBaseline(job, plan, acc);
+}
+
 template <typename Sum>
 int RunIntegerBoxesWith(const ResizeJob& job, const SuperSamplePlan& plan, std::ptrdiff_t count,
                         const IntegerMean& mean) {
@@ -253,7 +287,13 @@ int RunIntegerBoxesWith(const ResizeJob& job, const SuperSamplePlan& plan, std::
     if (!acc || !boxSums || !bytes) {
         return RESIZE_ERR_NO_MEMORY;
     }
-    RunIntegerBoxes(job, plan, acc.get(), boxSums.get(), bytes.get(), mean);
+#if ORMIDON_RESIZE_HAS_AVX2
+    if (WideVectorsInUse()) {
+        RunIntegerBoxesWide(job, plan, acc.get(), boxSums.get(), bytes.get(), mean);
+        return RESIZE_OK;
+    }
+#endif
+    RunIntegerBoxesBaseline(job, plan, acc.get(), boxSums.get(), bytes.get(), mean);
     return RESIZE_OK;
 }
 
@@ -310,7 +350,7 @@ int RunSuperSample(const ResizeJob& job) {
     if (!floatAcc) {
         return RESIZE_ERR_NO_MEMORY;
     }
-    RunFloatBoxes(job, plan, floatAcc.get());
+    RunFloatBoxesCopy(job, plan, floatAcc.get());
     return RESIZE_OK;
 }
 

@@ -25,6 +25,7 @@
 #include "platform/window/WindowMessageTarget.h"
 #include "tools/CAddressBookDialog.h"
 #include "tools/CConnectDialog.h"
+#include "tools/CDeviceSearchDialog.h"
 #include "tools/CCopyProgramDialog.h"
 #include "tools/CDlgGetPath.h"
 #include "tools/LoginMessages.h"
@@ -416,7 +417,21 @@ void LoginDialog::OnAddressBookButton() {
     UpdateData(false);
 }
 
-void LoginDialog::OnSearchButton() { ShowNotAvailable(kIdSearch); }
+void LoginDialog::OnSearchButton() {
+    CDeviceSearchDialog search(this);
+    search.DoModal();
+    if (search.m_fSelected) {
+        m_strPortText = std::to_string(search.m_nWebPort);
+        CSettingINI& settings = g_lpApp->CSettingINI;
+        settings.m_wWebPort = static_cast<uint16_t>(search.m_nWebPort);
+        // An address that was never set would empty the login's.
+        if (!search.m_strSelectedIP.empty()) {
+            settings.m_strServerName = search.m_strSelectedIP;
+            m_strServerAddress = search.m_strSelectedIP;
+        }
+    }
+    UpdateData(false);
+}
 
 void LoginDialog::OnCopyProgramButton() {
     CDlgGetPath picker(this);

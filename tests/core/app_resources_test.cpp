@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "../support/EngineHarness.h"
+#include "../support/TempFolder.h"
 #include "core/AppObject.h"
 #include "core/AppResources.h"
 #include "core/LivePipeline.h"
+#include "core/ThreadSlot.h"
+#include "core/TraceFile.h"
 #include "platform/WaitAny.h"
 
 namespace {
@@ -26,6 +33,7 @@ class StandInPipeline final : public LivePipeline {
     }
     void Jpeg_Compose_Image_Data_Thread(std::stop_token stop) override {
         Run(g_lpApp->h_EndofGetJpegImageEvent, stop, composeRuns);
+        std::this_thread::sleep_for(composeLag);
     }
     void Jpeg_Show_Image_Data_Thread(std::stop_token stop) override {
         Run(g_lpApp->h_EndofShowImageEvent, stop, showRuns);
@@ -35,6 +43,7 @@ class StandInPipeline final : public LivePipeline {
 
     std::atomic<int> fetchRuns{0}, composeRuns{0}, showRuns{0};
     std::atomic<int> recorderStarts{0}, recorderStops{0};
+    std::chrono::milliseconds composeLag{0};  // how long the compose thread ends late
 
   private:
     static void Run(Event& stopEvent, std::stop_token stop, std::atomic<int>& runs) {
@@ -195,6 +204,36 @@ TEST(AppResourcesTest, ExitProcessResourceStopsAPipelineBuiltMeanwhile) {
 
     EXPECT_TRUE(ExitProcessResource());
     EXPECT_TRUE(PipelineEmpty(app));
+}
+
+// A thread that ends late is a defect to trace, never a reason to leave the window open:
+// both routines answer true with every thread joined.
+TEST(AppResourcesTest, AThreadThatOverrunsItsBoundIsTracedAndTheStopGoesOn) {
+    ormidon::test::TempFolder folder;
+    InitTraceFile(100, folder.path().string());
+    StandInPipeline pipeline;
+    const auto late = std::chrono::milliseconds(ThreadSlot::kSchedulingAllowanceMs + 200);
+    pipeline.composeLag = late;
+    {
+        AppRecordScope scope;
+        CAppObject& app = scope.App();
+        ASSERT_TRUE(AllocateSystemBuffer());
+        ASSERT_TRUE(InitProcessResource());
+        ASSERT_TRUE(InitLoginResource());
+        ASSERT_TRUE(app.h_ReLoginThread.Start(
+            [late](std::stop_token) { std::this_thread::sleep_for(late); }));
+
+        EXPECT_TRUE(ExitProcessResource());
+        EXPECT_TRUE(PipelineEmpty(app));
+        EXPECT_FALSE(app.h_ReLoginThread.IsOccupied());
+    }
+    FreeTraceFile();
+    std::stringstream trace;
+    trace << std::ifstream(folder / "trace.log").rdbuf();
+    EXPECT_NE(trace.str().find("h_ComposeImageDataThread did not end within 30 ms"),
+              std::string::npos)
+        << trace.str();
+    EXPECT_NE(trace.str().find("h_ReLoginThread did not end within 30 ms"), std::string::npos);
 }
 
 }  // namespace

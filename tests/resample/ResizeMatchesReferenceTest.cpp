@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -20,6 +21,8 @@ struct ModeCase {
     bool reduceOnly;  // factors at most 1.0
     bool halving;     // both factors exactly 0.5
 };
+
+void PrintTo(const ModeCase& mode, std::ostream* out) { *out << mode.name; }
 
 // Runs the loop copies of the test's path and gives back the best ones afterwards.
 class LoopCopies {

@@ -289,25 +289,6 @@ TEST_F(LoginDialogTest, WithoutItsSkinTheWindowStillOpensAndLogsIn) {
     EXPECT_EQ(result, 1);
 }
 
-TEST_F(LoginDialogTest, ToolsNotYetBuiltSaySo) {
-    Open();
-    Edit(1043)->setText("admin");
-    for (int id : {8441}) {
-        SCOPED_TRACE(id);
-        QString shown;
-        QTimer::singleShot(0, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        Click(id);
-        EXPECT_TRUE(shown.contains("not available yet")) << shown.toStdString();
-    }
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(device.Server().LogSize(), 0u);
-}
-
 // The record folder and a stand-in player that notes its arguments.
 class PlayerTest : public LoginDialogTest {
   protected:
