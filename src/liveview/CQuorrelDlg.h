@@ -130,6 +130,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     // On a multi-channel DVR: the cameras on its bus become the masters behind it, so the
     // channel commands run this before they ask for a channel. 1, or 0 after a failure.
     int QueryPtzSlaves();
+    // The channel the window starts on: the saved one.
+    uint8_t StartChannel() const;
     void OnPtzControl();
     // WM_PTZHOTPOINT: the click at w_HotPointMouseX/Y aims the steered camera. 0.
     int OnHotPointClick();

@@ -121,6 +121,13 @@ bool CQuorrelDlg::QueryDeviceInfo(uint8_t& retrState) {
     return true;
 }
 
+// The channel start-up asks for: the saved one, which the device-information request already
+// asked for and the bar marks once built, so the bar, the request and the picture agree and
+// no request goes out to undo it.
+uint8_t CQuorrelDlg::StartChannel() const {
+    return g_lpApp ? g_lpApp->CSettingINI.m_bySelectedChannel : 0;
+}
+
 // Steps 8 to 12: what each family needs before the window is built.
 void CQuorrelDlg::ApplyFamilyDecisions() {
     CAppObject& app = *g_lpApp;
@@ -128,6 +135,10 @@ void CQuorrelDlg::ApplyFamilyDecisions() {
     if (IsProduct("P51K")) SendRemoteKey(0, 20);
     if (IsProduct("P53K")) SendRemoteKey(0, 19);
     if (IsProduct("P55K")) SendRemoteKey(0, 18);
+    // The DVR's cameras join the control devices before the current one is chosen. The bar
+    // is not built yet, so asking for the start channel sends nothing here.
+    QueryPtzSlaves();
+    m_ChannelBar.SetChannel(StartChannel());
 
     if ((IsP5xKModel() || IsP62KModel()) &&
         GetSysCfg(CFG_SYSTEM, app.m_Cfg_SYSTEM.data(), app.m_Cfg_SYSTEM.size()) == 1) {
@@ -255,7 +266,8 @@ int CQuorrelDlg::OnInitDialog() {
 
     m_ChannelBar.Attach(this, [this](int id) { OnCommand(id); });
     m_ChannelBar.Create();
-    m_ChannelBar.SetChannel(0);
+    QueryPtzSlaves();
+    m_ChannelBar.SetChannel(StartChannel());
     CreateButtons();
     m_FunctionBar.Attach(this, [this](int id) { OnCommand(id); });
     m_FunctionBar.Create(app.str_ProductID.Get());

@@ -315,4 +315,32 @@ TEST_F(LiveStreamCommandsTest, RecordStartsAndStopsAUserRecording) {
     EXPECT_EQ(boxes.Ids().size(), 1u);
 }
 
+// A multi-channel DVR restarted on its last channel: the requests of start-up in their
+// order, and the bar, the request and the picture all on that channel.
+TEST_F(LiveStreamCommandsTest, StartUpAsksInOrderAndStartsOnTheSavedChannel) {
+    device.SetDeviceInfo("MULTICH", "1");
+    app.CSettingINI.m_bySelectedChannel = 16;
+    OpenLiveWindow({.product = "P51K"});
+    // Each request by its path, and the section of a section read.
+    std::vector<std::string> paths;
+    for (const auto& request : device.Server().Log()) {
+        if (request.path == "/Getvideo.cgi") continue;
+        const std::string* section = request.Param("Option");
+        paths.push_back(request.path + (section ? " " + *section : ""));
+    }
+    const std::vector<std::string> expected = {
+        "/GetSysCfg.cgi INF",    "/Getdeviceinfo.cgi", "/RS485Cmd.cgi", "/PTZReset.cgi",
+        "/GetSysCfg.cgi SYSTEM", "/GetSysCfg.cgi INF", "/PTZReset.cgi", "/GetSysCfg.cgi ALL"};
+    EXPECT_EQ(paths, expected);
+    EXPECT_NE(Requests("/Getdeviceinfo.cgi").front().find("&CH=16"), std::string::npos);
+
+    CChannelBar& bar = window->ChannelBar();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return app.dw_ShownFrames >= 3; }, 10000));
+    EXPECT_EQ(app.m_RTPH_Struct.LastFrameInfo().byLiveChannel, 16);
+    EXPECT_EQ(bar.CurrentChannel(), 16);
+    EXPECT_FALSE(bar.Button(16)->isHidden());
+    EXPECT_EQ(bar.Button(16)->GetState(), 0);
+    EXPECT_EQ(bar.Button(0)->GetState(), 1);
+}
+
 }  // namespace

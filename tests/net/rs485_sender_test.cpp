@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/BuiltProgramFolder.h"
 #include "SimulatedDevice.h"
 #include "core/ControlFile.h"
 #include "core/SessionCookie.h"
@@ -221,7 +222,7 @@ TEST_F(Rs485SenderTest, PowerCommandOfTheDevice) {
 
 // Our own control file: one key of each command form reaches the recorder.
 TEST_F(Rs485SenderTest, EachFormOfOurControlFile) {
-    ormidon::SetProgramFolderForTesting(std::getenv("ORMIDON_PROGRAM_DIR"));
+    ormidon::SetProgramFolderForTesting(ormidon::test::BuiltProgramFolder());
     ASSERT_EQ(LoadControlFile(), 1);
     BindControlDevices();
     ormidon::SetProgramFolderForTesting({});

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/BuiltProgramFolder.h"
 #include "../support/EngineHarness.h"
 #include "../support/LiveRecordingTest.h"
 #include "core/AppMessages.h"
@@ -77,7 +78,7 @@ TEST_F(RecordingLiveTest, AlarmBitsRecordWithThePreRecordFrames) {
     ASSERT_GE(router.Count(WM_POSTALARMAUDIO, 0), 1u);
     app.CSettingINI.m_strTriggerWavPath = (program / "missing.wav").string();
     std::filesystem::copy_file(
-        std::filesystem::path(std::getenv("ORMIDON_PROGRAM_DIR")) / "alarm.wav",
+        ormidon::test::BuiltProgramFolder() / "alarm.wav",
         program / "alarm.wav");
     EXPECT_EQ(OnPlayAlarmSound(0), 0);
     EXPECT_TRUE(sound.WaitForBlocks(8, 5s));
