@@ -295,7 +295,6 @@ int CQuorrelDlg::OnInitDialog() {
         if (!enabled) button->hide();
     }
 
-    CreateCmosToolBar();
     RefreshRemotePanel();
     ArrangeControls();
     SetFunctionButtonState(kActionResolution, app.CSettingINI.m_dwImageResolution);
@@ -304,6 +303,7 @@ int CQuorrelDlg::OnInitDialog() {
     if (IsN2xVModel()) {
         if (QWidget* slowPlay = ormidon::FindControl(this, 8231)) slowPlay->setToolTip("slow play");
     }
+    CreateCmosToolBar();
 
     app.h_StartToGetJpegImageEvent.Set();
     app.h_StartConnectionThreadEvent.Set();
