@@ -196,14 +196,14 @@ int main(int argc, char** argv) {
         where.port = static_cast<uint16_t>(searchPort);
         where.answerPort = static_cast<uint16_t>(searchAnswerPort);
         where.onLog = PrintDatagram;
-        if (!responder.Start(where)) {
-            std::fprintf(stderr, "ormidon-sim: cannot listen on %s:%ld\n",
-                         where.listenAddress.c_str(), searchPort);
-            recorder.Stop();
-            return 1;
+        if (responder.Start(where)) {
+            std::printf("search responder on %s:%ld, answers to port %ld\n",
+                        where.listenAddress.c_str(), searchPort, searchAnswerPort);
+        } else {
+            // The recorder itself still serves; only searches go unanswered.
+            std::printf("no search responder: cannot listen on %s:%ld\n",
+                        where.listenAddress.c_str(), searchPort);
         }
-        std::printf("search responder on %s:%ld, answers to port %ld\n",
-                    where.listenAddress.c_str(), searchPort, searchAnswerPort);
         std::fflush(stdout);
     }
 

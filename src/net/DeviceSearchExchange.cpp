@@ -171,7 +171,7 @@ DeviceSettingAnswer RunDeviceSetting(const DeviceSearchPacket& request, uint32_t
     if (!SendBroadCast(request, setup, stop)) return {DeviceSettingOutcome::kTimeout};
     DeviceSearchPacket answer;
     const auto fromTarget = [&request](const DeviceSearchPacket& packet) {
-        return std::memcmp(packet.byMAC, request.byMAC, sizeof packet.byMAC) == 0;
+        return IsAnswerFromTarget(packet, request);
     };
     switch (answers.Receive(answer, waitMs, fromTarget)) {
         case AnswerSocket::Wait::kAnswer:
