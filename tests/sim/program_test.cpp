@@ -6,8 +6,57 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "RawHttp.h"
+
+namespace {
+
+// Runs ormidon-sim with `arguments`; its first line of output, or empty when it printed none.
+struct SimProcess {
+    pid_t pid = -1;
+    FILE* output = nullptr;
+    std::string firstLine;
+
+    explicit SimProcess(std::vector<std::string> arguments) {
+        const char* folder = std::getenv("ORMIDON_PROGRAM_DIR");
+        if (folder == nullptr) return;
+        const std::string program = std::string(folder) + "/ormidon-sim";
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(pipeEnds[1], STDOUT_FILENO);
+            dup2(pipeEnds[1], STDERR_FILENO);
+            close(pipeEnds[0]);
+            close(pipeEnds[1]);
+            std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+            for (std::string& argument : arguments) argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        output = fdopen(pipeEnds[0], "r");
+        char line[512] = {};
+        if (output != nullptr && fgets(line, sizeof line, output) != nullptr) firstLine = line;
+    }
+    ~SimProcess() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        if (output != nullptr) fclose(output);
+    }
+    unsigned Port() const {
+        unsigned port = 0;
+        return std::sscanf(firstLine.c_str(), "ormidon-sim listening on 127.0.0.1:%u", &port) == 1
+                   ? port
+                   : 0;
+    }
+};
+
+}  // namespace
 
 // The ormidon-sim program starts from the build and answers a login from any HTTP client.
 TEST(SimProgram, StartsAnswersALoginAndEndsOnSigterm) {
@@ -44,4 +93,34 @@ TEST(SimProgram, StartsAnswersALoginAndEndsOnSigterm) {
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     fclose(lines);
+}
+
+// Every product the client knows starts, with the PTZ cameras it was given on its bus; a
+// product it does not know, or a malformed camera, is refused with the usage.
+TEST(SimProgram, StartsAsEveryProductWithItsPtzCameras) {
+    ASSERT_NE(std::getenv("ORMIDON_PROGRAM_DIR"), nullptr);
+    for (const char* product : {"P51K", "P53K", "P55K", "P62K", "T18D", "N27V", "N25V", "N23V"}) {
+        SimProcess sim({"--port", "0", "--product", product, "--firmware", "1080", "--user",
+                        "op:pw:30", "--ptz", "1", "--ptz", "7:1:1"});
+        const unsigned port = sim.Port();
+        ASSERT_NE(port, 0u) << product << ": " << sim.firstLine;
+        const std::string cookie = simtest::LogIn(static_cast<uint16_t>(port), "op", "pw");
+        ASSERT_FALSE(cookie.empty()) << product;
+        const auto info =
+            simtest::Get(static_cast<uint16_t>(port), "/Login.cgi?Username=op&Password=pw");
+        EXPECT_NE(info.reply.find(std::string("Product-ID=") + product + ";"), std::string::npos);
+        EXPECT_NE(info.reply.find("Firmware-Version=1080;"), std::string::npos);
+        const auto ptz =
+            simtest::Get(static_cast<uint16_t>(port), "/PTZReset.cgi?Cookie=" + cookie);
+        EXPECT_EQ(simtest::BodyOf(ptz.reply),
+                  "SLAVENUM=2;SID=1;STYPE=1;SPROTOCOL=0;SID=7;STYPE=1;SPROTOCOL=1;")
+            << product;
+    }
+    for (const char* bad : {"--product=X", "--ptz=0", "--ptz=3:1:2", "--ptz=3:1:0:4", "--ptz=a"}) {
+        const std::string option(bad);
+        const std::size_t equals = option.find('=');
+        SimProcess sim({"--port", "0", option.substr(0, equals), option.substr(equals + 1)});
+        EXPECT_EQ(sim.Port(), 0u) << bad;
+        EXPECT_EQ(sim.firstLine.rfind("usage:", 0), 0u) << bad << ": " << sim.firstLine;
+    }
 }
