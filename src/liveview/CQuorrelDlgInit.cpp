@@ -266,7 +266,9 @@ int CQuorrelDlg::OnInitDialog() {
 
     m_ChannelBar.Attach(this, [this](int id) { OnCommand(id); });
     m_ChannelBar.Create();
-    QueryPtzSlaves();
+    // The query starts the control devices anew; the start channel's device is made current
+    // again, as the stream's report of that channel would, so the panel steers what is shown.
+    if (QueryPtzSlaves() && IsP5xKModel() && IsMultiChannel()) ChooseCurrentControlDevice(app);
     m_ChannelBar.SetChannel(StartChannel());
     CreateButtons();
     m_FunctionBar.Attach(this, [this](int id) { OnCommand(id); });
