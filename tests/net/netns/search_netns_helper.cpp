@@ -4,10 +4,12 @@
 // it refuses to start when it sees an interface other than those its test made.
 #include <ifaddrs.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/AppObject.h"
@@ -82,6 +84,21 @@ int main() {
         return Fail("the set request was not done");
     }
     if (responder.Devices()[1].address[3] != 150) return Fail("the device kept its address");
+
+    // A destination that is not an address must not turn into the broadcast address.
+    const auto requests = [&responder] {
+        std::size_t count = 0;
+        for (const auto& entry : responder.Log()) count += entry.received ? 1 : 0;
+        return count;
+    };
+    const std::size_t before = requests();
+    DeviceSearchSetup mistyped = setup;
+    mistyped.destination = "255.255.255.2555";
+    if (SendBroadCast(MakeSearchRequest(local), mistyped)) {
+        return Fail("a mistyped destination was sent to");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (requests() != before) return Fail("a mistyped destination reached the responder");
     responder.Stop();
     std::printf("PASSED: found %zu devices from %s\n", found.size(), local);
     return 0;
