@@ -115,6 +115,8 @@ bool SendBroadCast(const DeviceSearchPacket& request, const DeviceSearchSetup& s
     socket.m_DestAddress = CSocketAddress(setup.destination.c_str(), setup.destinationPort);
     const DeviceSearchBytes bytes = ToBytes(request);
     try {
+        // A mistyped destination would turn into 255.255.255.255: it is refused instead.
+        if (!ParseDottedAddress(setup.destination)) throw CBlockingSocketException("Sendto");
         socket.Create(CBlockingSocket::kDatagram);
         socket.SetSockOpt();
         const std::string local = LocalAddressOf(setup);
