@@ -1,6 +1,7 @@
 // ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
 //
-//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
+//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--capability N] [--mac HEX12]
+//               [--host-name NAME]
 //               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
 //               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
 //               [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...
@@ -179,6 +180,8 @@ int main(int argc, char** argv) {
             cameras.push_back(camera);
         } else if (option == "--firmware" && std::strlen(value) == 4) {
             setup.identity.firmwareVersion = value;
+        } else if (option == "--capability" && ParseNumber(value, 0, 0x7FFFFFFF, number)) {
+            setup.identity.capability = static_cast<uint32_t>(number);
         } else if (option == "--mac" && std::strlen(value) == 12) {
             setup.identity.macAddress = value;
         } else if (option == "--host-name") {

@@ -105,8 +105,8 @@ TEST(SimProgram, StartsAnswersALoginAndEndsOnSigterm) {
 TEST(SimProgram, StartsAsEveryProductWithItsPtzCameras) {
     ASSERT_NE(std::getenv("ORMIDON_PROGRAM_DIR"), nullptr);
     for (const char* product : {"P51K", "P53K", "P55K", "P62K", "T18D", "N27V", "N25V", "N23V"}) {
-        SimProcess sim({"--port", "0", "--product", product, "--firmware", "1080", "--user",
-                        "op:pw:30", "--ptz", "1", "--ptz", "7:1:1"});
+        SimProcess sim({"--port", "0", "--product", product, "--firmware", "1080", "--capability",
+                        "3", "--user", "op:pw:30", "--ptz", "1", "--ptz", "7:1:1"});
         const unsigned port = sim.Port();
         ASSERT_NE(port, 0u) << product << ": " << sim.firstLine;
         const std::string cookie = simtest::LogIn(static_cast<uint16_t>(port), "op", "pw");
@@ -120,6 +120,12 @@ TEST(SimProgram, StartsAsEveryProductWithItsPtzCameras) {
         EXPECT_EQ(simtest::BodyOf(ptz.reply),
                   "SLAVENUM=2;SID=1;STYPE=1;SPROTOCOL=0;SID=7;STYPE=1;SPROTOCOL=1;")
             << product;
+        // The capability word sits at offset 20 of "INF".
+        const auto inf = simtest::Get(static_cast<uint16_t>(port),
+                                      "/GetSysCfg.cgi?Option=INF&Size=44&Cookie=" + cookie);
+        const std::string section = simtest::BodyOf(inf.reply);
+        ASSERT_EQ(section.size(), 44u) << product;
+        EXPECT_EQ(section.substr(20, 4), std::string("\x03\0\0\0", 4)) << product;
     }
     for (const char* bad : {"--product=X", "--ptz=0", "--ptz=3:1:2", "--ptz=3:1:0:4", "--ptz=a"}) {
         const std::string option(bad);
