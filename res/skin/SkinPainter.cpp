@@ -110,10 +110,10 @@ class Canvas {
         font.setBold(bold);
         font.setHintingPreference(QFont::PreferFullHinting);
         // As large as fits, never below the smallest legible size: a long text that does
-        // not fit in bold at that size is set in the lighter, narrower regular weight.
-        const auto fits = [&] {
-            return QFontMetricsF(font).horizontalAdvance(text) <= box.width();
-        };
+        // not fit in bold at that size is set in the lighter, narrower regular weight, and
+        // one still too wide is narrowed to the box, keeping its height.
+        const auto advance = [&] { return QFontMetricsF(font).horizontalAdvance(text); };
+        const auto fits = [&] { return advance() <= box.width(); };
         int size = static_cast<int>(std::min(box.height() * 0.62, 14.0));
         for (; size > kMinTextPixels; --size) {
             font.setPixelSize(size);
@@ -124,7 +124,18 @@ class Canvas {
         if (!fits()) font.setBold(false);
         painter_.setFont(font);
         painter_.setPen(ink);
-        painter_.drawText(box, Qt::AlignCenter, text);
+        if (fits()) {
+            painter_.drawText(box, Qt::AlignCenter, text);
+            return;
+        }
+        const double narrowing = box.width() / advance();
+        painter_.save();
+        painter_.translate(box.center().x(), 0);
+        painter_.scale(narrowing, 1);
+        painter_.drawText(
+            QRectF(-box.width() / narrowing / 2, box.top(), box.width() / narrowing, box.height()),
+            Qt::AlignCenter, text);
+        painter_.restore();
     }
 
     void Text(const QString& text, const QRectF& box, const QColor& ink, int pixelSize, bool bold,
