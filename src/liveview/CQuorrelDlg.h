@@ -176,6 +176,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     ColourValues LastColourValues() const { return m_colourValues; }
     // The camera-sensor tool bar of a T18D device; null for other devices.
     CCmosToolBarDlg* CmosToolBar() const { return m_pCmosToolBar; }
+    // The desktop work area read at initialisation.
+    QRect WorkAreaRect() const { return m_rcWork; }
     // The last frame handed to the window, as the window paints it.
     QImage ShownFrame() const;
 

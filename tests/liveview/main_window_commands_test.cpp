@@ -331,8 +331,14 @@ TEST_F(LiveStreamCommandsTest, RecordStartsAndStopsAUserRecording) {
 // order, and the bar, the request and the picture all on that channel.
 TEST_F(LiveStreamCommandsTest, StartUpAsksInOrderAndStartsOnTheSavedChannel) {
     device.SetDeviceInfo("MULTICH", "1");
+    std::vector<ormidon::sim::PtzSlaveEntry> cameras(16);
+    for (int i = 0; i < 16; ++i) cameras[static_cast<size_t>(i)].address = 101 + i;
+    device.Controls().SetPtzSlaves(cameras);
     app.CSettingINI.m_bySelectedChannel = 16;
     OpenLiveWindow({.product = "P51K"});
+    // The panel steers the channel's camera.
+    EXPECT_EQ(app.C_ControlD.GetCurrentKind(), kDeviceKindPtzSlave);
+    EXPECT_EQ(app.C_ControlD.GetCurrentAddress(), 116);
     // Each request by its path, and the section of a section read.
     std::vector<std::string> paths;
     for (const auto& request : device.Server().Log()) {
