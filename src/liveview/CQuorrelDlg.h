@@ -165,8 +165,6 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CVtxButton* PanelOpenButton() const { return m_btnCameraTool1; }
     CVtxButton* PanelCloseButton() const { return m_btnCameraTool2; }
     CChannelBar& ChannelBar() { return m_ChannelBar; }
-    // The desktop work area recorded at start-up.
-    QRect WorkAreaRect() const { return m_rcWork; }
     // The settings sheet object while it exists (its window may be closed); nullptr else.
     MySystemDialog* SystemDialog() const { return lp_SystemDialog.get(); }
     // Deletes the settings sheet object (its window goes with it).
