@@ -94,6 +94,115 @@ void ConfigStore::Reset(const DeviceIdentity& identity, const std::vector<Accoun
     }
 
     PutText(m_sections["SYSTEM"], 0x14, 16, "SIM-DVR");
+    SeedFields(identity);
+}
+
+// Plausible values in every field the client reads or writes, so that only reserved bytes
+// keep the filler.
+void ConfigStore::SeedFields(const DeviceIdentity& identity) {
+    const bool camera = IsCameraFamily(identity.productId);
+
+    std::string& inf = m_sections["INF"];
+    PutText(inf, 0x18, 8, identity.productId);
+
+    std::string& dns = m_sections["DNS"];
+    PutBytes(dns, 0x03, {0});
+    PutBytes(dns, 0x04, {127, 0, 0, 53});
+
+    std::string& smtp = m_sections["SMTP"];
+    PutBytes(smtp, 0x04, {2, 1});
+    PutText(smtp, 0x08, 64, "mail.example.test");
+    PutText(smtp, 0x58, 16, "dyndns");
+    PutText(smtp, 0x68, 16, "ddns-user");
+    PutText(smtp, 0x78, 16, "ddns-pass");
+    PutText(smtp, 0x88, 48, "alarm1@example.test");
+    PutText(smtp, 0xB8, 48, "alarm2@example.test");
+    PutText(smtp, 0xE8, 48, "");
+    PutText(smtp, 0x118, 48, "");
+    PutText(smtp, 0x148, 48, "recorder.example.test");
+    PutText(smtp, 0x178, 32, "smtp-user");
+    PutText(smtp, 0x198, 32, "smtp-pass");
+
+    std::string& ftp = m_sections["FTP"];
+    PutText(ftp, 0x04, 32, "ftp.example.test");
+    PutText(ftp, 0x24, 16, "ftp-user");
+    PutText(ftp, 0x34, 16, "ftp-pass");
+    PutText(ftp, 0x44, 32, "/alarm");
+    PutU16(ftp, 0x64, 21);
+
+    std::string& sntp = m_sections["SNTP"];
+    PutBytes(sntp, 0x02, {8, 0});
+    PutBytes(sntp, 0x05, {52, 1});
+    PutText(sntp, 0x08, 28, "pool.ntp.example.test");
+
+    // The sender address, split where the firmware keeps a longer one in two pieces.
+    const MailFromTail tail = MailFromTailOf(identity);
+    if (tail == MailFromTail::None) {
+        PutText(smtp, 0x48, 16, "rec@example.tst");
+    } else {
+        PutText(smtp, 0x48, 16, std::string_view(kSplitMailFrom).substr(0, 15));
+        const std::string_view rest = std::string_view(kSplitMailFrom).substr(15);
+        if (tail == MailFromTail::Sntp) {
+            PutText(sntp, 0x08, 28, rest);
+        } else {
+            std::string& system = m_sections["SYSTEM"];
+            PutText(system, 0x04, 28, rest);
+        }
+    }
+    if (tail != MailFromTail::System) PutText(m_sections["SYSTEM"], 0x04, 16, "");
+
+    std::string& rs485 = m_sections["RS485"];
+    if (camera) {
+        if (!IsOlderFirmware(identity.firmwareVersion, "1010") && identity.productId == "P62K") {
+            PutText(rs485, 0x2C, 8, "CH1");
+            PutText(rs485, 0x34, 8, "CH2");
+        }
+    } else {
+        for (std::size_t channel = 0; channel < 16; ++channel) {
+            rs485[0x0C + channel] = static_cast<char>(channel + 1);
+            rs485[0x1C + channel] = static_cast<char>(channel % 4 == 0 ? 1 : 0);
+            rs485[0x2C + channel] = static_cast<char>(channel % 8 == 0 ? 1 : 0);
+            PutU32(rs485, 0x3C + 4 * channel, 9600);
+        }
+    }
+
+    std::string& alarm = m_sections["ALARM"];
+    PutBytes(alarm, 0x02, {3, 1});
+    PutBytes(alarm, 0x05, {3});
+    PutU16(alarm, 0x06, camera ? 30 : 10);
+    for (std::size_t channel = 0; channel < 16; ++channel)
+        alarm[0x08 + channel] = static_cast<char>(channel % 3);
+    if (identity.productId == "P62K") PutBytes(alarm, 0x09, {0x0C});
+
+    std::string& live = m_sections["DVRLIVE"];
+    for (std::size_t channel = 0; channel < 16; ++channel) {
+        live[0x004 + channel] = static_cast<char>(0x80);
+        live[0x014 + channel] = static_cast<char>(0x80);
+        live[0x024 + channel] = static_cast<char>(0x80);
+        live[0x034 + channel] = static_cast<char>(0x80);
+        live[0x054 + channel] = 0;
+        PutText(live, 0x074 + 6 * channel, 6, "CAM" + std::to_string(channel + 1));
+        live[0x134 + channel] = static_cast<char>(channel % 2);
+        live[0x144 + channel] = 8;
+        live[0x154 + channel] = 8;
+        live[0x164 + channel] = 8;
+        live[0x174 + channel] = 30;
+        std::fill_n(live.begin() + static_cast<std::ptrdiff_t>(0x184 + 24 * channel), 24, '\0');
+    }
+
+    std::string& rec = m_sections["DVRREC"];
+    for (std::size_t channel = 0; channel < 16; ++channel) rec[0x14 + channel] = 1;
+    for (std::size_t slot = 0; slot < 7; ++slot) {
+        rec[0x57 + slot] = static_cast<char>(slot == 0 ? 10 : 0);
+        PutU16(rec, 0x5E + 2 * slot, slot == 0 ? 8 * 256 : 0);
+        PutU16(rec, 0x6C + 2 * slot, slot == 0 ? 18 * 256 + 30 : 0);
+    }
+
+    std::string& peri = m_sections["PERI"];
+    PutBytes(peri, 0x02, {8, 0});
+    PutU32(peri, 0x04, 9600);
+    PutU32(peri, 0x08, 2400);
+    PutBytes(peri, 0x0C, {1, 2});
 }
 
 void ConfigStore::SetWebPort(uint16_t webPort) { PutU16(m_sections.at("IP"), 0x10, webPort); }

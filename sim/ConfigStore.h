@@ -38,7 +38,12 @@ class ConfigStore {
     // The "ALL" reply: the family's sections back to back, then `online`.
     std::string All(std::string_view productId, std::string_view online) const;
 
+    // The sender address of a device that stores it in two pieces.
+    static constexpr const char* kSplitMailFrom = "recorder.alarms@example.test";
+
   private:
+    void SeedFields(const DeviceIdentity& identity);
+
     std::map<std::string, std::string, std::less<>> m_sections;
 };
 

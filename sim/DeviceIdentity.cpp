@@ -21,6 +21,21 @@ bool IsOlderThan(std::string_view version, std::string_view threshold) {
 
 }  // namespace
 
+bool IsOlderFirmware(std::string_view version, std::string_view threshold) {
+    return IsOlderThan(version, threshold);
+}
+
+MailFromTail MailFromTailOf(const DeviceIdentity& identity) {
+    if (IsCameraFamily(identity.productId))
+        return IsOlderThan(identity.firmwareVersion, "1003") ? MailFromTail::None
+                                                             : MailFromTail::System;
+    const std::string id = Upper(identity.productId);
+    if (id == "P51K" || id == "P53K" || id == "P55K")
+        return IsOlderThan(identity.firmwareVersion, "1027") ? MailFromTail::None
+                                                             : MailFromTail::Sntp;
+    return MailFromTail::None;
+}
+
 bool IsCameraFamily(std::string_view productId) {
     const std::string id = Upper(productId);
     return id == "P62K" || id == "T18D" || id == "N27V" || id == "N25V" || id == "N23V";

@@ -24,5 +24,11 @@ struct Account {
 bool IsCameraFamily(std::string_view productId);
 // Whether this product and firmware keep their PPPoE account in the older, narrow layout.
 bool UsesNarrowPppoe(const DeviceIdentity& identity);
+// Where a sender address longer than 15 characters continues: a DVR from "1027" in SNTP's
+// server field, the camera family from "1003" in SYSTEM from byte 4; none otherwise.
+enum class MailFromTail { None, Sntp, System };
+MailFromTail MailFromTailOf(const DeviceIdentity& identity);
+// True when the version is four characters and older than `threshold`.
+bool IsOlderFirmware(std::string_view version, std::string_view threshold);
 
 }  // namespace ormidon::sim

@@ -1,8 +1,10 @@
 // ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
 //
-//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12] [--host-name NAME]
+//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--capability N] [--mac HEX12]
+//               [--host-name NAME]
 //               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
 //               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
+//               [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...
 //               [--search PORT] [--search-answer-port PORT]
 #include <signal.h>
 
@@ -19,19 +21,23 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
-                 "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
-                 "                   [--max-sessions N] [--fps N] [--size WxH]\n"
-                 "                   [--device-info KEY=VALUE]...\n"
-                 "                   [--search PORT] [--search-answer-port PORT]\n"
-                 "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
-                 "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
-                 "picture size of the product's video mode and resolution. --device-info sets\n"
-                 "a key of the device-information answer (LINKDEVICE=14, ...).\n"
-                 "--search answers device searches sent to 127.255.255.255:PORT (the devices\n"
-                 "use 7777) at 127.0.0.1:3332 or the given answer port: this recorder and two\n"
-                 "more devices, with its accounts; every datagram is printed.\n");
+    std::fprintf(
+        stderr,
+        "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
+        "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
+        "                   [--max-sessions N] [--fps N] [--size WxH]\n"
+        "                   [--device-info KEY=VALUE]...\n"
+        "                   [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...\n"
+        "                   [--search PORT] [--search-answer-port PORT]\n"
+        "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
+        "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
+        "picture size of the product's video mode and resolution. --device-info sets\n"
+        "a key of the device-information answer (LINKDEVICE=14, ...).\n"
+        "--ptz puts a camera on the RS-485 bus that \"/PTZReset.cgi\" reports: its address\n"
+        "(1-255), type (1 PTZ camera, the default, or a device kind) and protocol (1 Pelco).\n"
+        "--search answers device searches sent to 127.255.255.255:PORT (the devices\n"
+        "use 7777) at 127.0.0.1:3332 or the given answer port: this recorder and two\n"
+        "more devices, with its accounts; every datagram is printed.\n");
     return 2;
 }
 
@@ -46,6 +52,34 @@ bool ParseSize(const char* text, int& width, int& height) {
     char end = 0;
     return std::sscanf(text, "%dx%d%c", &width, &height, &end) == 2 && width > 0 && width <= 4096 &&
            height > 0 && height <= 4096;
+}
+
+constexpr std::string_view kProducts[] = {"P51K", "P53K", "P55K", "P62K",
+                                          "T18D", "N27V", "N25V", "N23V"};
+
+bool KnownProduct(std::string_view product) {
+    for (std::string_view known : kProducts) {
+        if (product == known) return true;
+    }
+    return false;
+}
+
+// "ADDRESS[:TYPE[:PROTOCOL]]": address 1-255, type 0-255 (1 when left out), protocol 0 or 1.
+bool ParsePtzCamera(std::string_view text, ormidon::sim::PtzSlaveEntry& camera) {
+    long values[3] = {0, 1, 0};
+    const long highs[3] = {255, 255, 1};
+    const long lows[3] = {1, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t colon = text.find(':');
+        const std::string part(text.substr(0, colon));
+        if (!ParseNumber(part.c_str(), lows[i], highs[i], values[i])) return false;
+        if (colon == std::string_view::npos) break;
+        if (i == 2) return false;
+        text = text.substr(colon + 1);
+    }
+    camera = {static_cast<int>(values[0]), static_cast<int>(values[1]),
+              static_cast<int>(values[2])};
+    return true;
 }
 
 bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
@@ -121,6 +155,7 @@ int main(int argc, char** argv) {
     ormidon::sim::RecorderSetup setup;
     std::vector<ormidon::sim::Account> accounts;
     std::vector<std::pair<std::string, std::string>> deviceInfo;
+    std::vector<ormidon::sim::PtzSlaveEntry> cameras;
     ormidon::sim::VideoSetup video;
     long port = 8080;
     long searchPort = -1;
@@ -137,10 +172,16 @@ int main(int argc, char** argv) {
             searchPort = number;
         } else if (option == "--search-answer-port" && ParseNumber(value, 1, 65535, number)) {
             searchAnswerPort = number;
-        } else if (option == "--product") {
+        } else if (option == "--product" && KnownProduct(value)) {
             setup.identity.productId = value;
+        } else if (option == "--ptz") {
+            ormidon::sim::PtzSlaveEntry camera;
+            if (!ParsePtzCamera(value, camera)) return Usage();
+            cameras.push_back(camera);
         } else if (option == "--firmware" && std::strlen(value) == 4) {
             setup.identity.firmwareVersion = value;
+        } else if (option == "--capability" && ParseNumber(value, 0, 0x7FFFFFFF, number)) {
+            setup.identity.capability = static_cast<uint32_t>(number);
         } else if (option == "--mac" && std::strlen(value) == 12) {
             setup.identity.macAddress = value;
         } else if (option == "--host-name") {
@@ -175,6 +216,7 @@ int main(int argc, char** argv) {
 
     ormidon::sim::SimulatedRecorder recorder(setup);
     for (const auto& [key, entryValue] : deviceInfo) recorder.SetDeviceInfo(key, entryValue);
+    recorder.Controls().SetPtzSlaves(cameras);
     recorder.Video().SetSetup(video);
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
@@ -187,6 +229,10 @@ int main(int argc, char** argv) {
         std::printf("account: user \"%s\" password \"%s\" level %d\n", account.userName.c_str(),
                     account.password.c_str(), account.level);
     }
+    for (const auto& camera : cameras) {
+        std::printf("PTZ camera: address %d type %d protocol %d\n", camera.address, camera.type,
+                    camera.protocol);
+    }
     std::fflush(stdout);
 
     ormidon::sim::SearchResponder responder;
@@ -196,14 +242,14 @@ int main(int argc, char** argv) {
         where.port = static_cast<uint16_t>(searchPort);
         where.answerPort = static_cast<uint16_t>(searchAnswerPort);
         where.onLog = PrintDatagram;
-        if (!responder.Start(where)) {
-            std::fprintf(stderr, "ormidon-sim: cannot listen on %s:%ld\n",
-                         where.listenAddress.c_str(), searchPort);
-            recorder.Stop();
-            return 1;
+        if (responder.Start(where)) {
+            std::printf("search responder on %s:%ld, answers to port %ld\n",
+                        where.listenAddress.c_str(), searchPort, searchAnswerPort);
+        } else {
+            // The recorder itself still serves; only searches go unanswered.
+            std::printf("no search responder: cannot listen on %s:%ld\n",
+                        where.listenAddress.c_str(), searchPort);
         }
-        std::printf("search responder on %s:%ld, answers to port %ld\n",
-                    where.listenAddress.c_str(), searchPort, searchAnswerPort);
         std::fflush(stdout);
     }
 

@@ -42,7 +42,16 @@ const QColor kProgressTrack(157, 216, 244);    // the login window's progress ba
 constexpr int kLoginWidth = 304, kLoginHeight = 341;
 constexpr int kColourWidth = 304, kColourHeight = 196;
 
+// No label text is set smaller than this (pixel size of the font).
+constexpr int kMinTextPixels = 8;
+// Side of the square the joystick keys' arrows are drawn in.
+constexpr double kArrowSide = 16;
+
 bool IsSymbol(std::string_view label) { return !label.empty() && label.front() == '@'; }
+
+bool IsJoystickArrow(std::string_view label) {
+    return label == "@up" || label == "@down" || label == "@left" || label == "@right";
+}
 
 QString ToQString(std::string_view label) {
     return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
@@ -100,14 +109,33 @@ class Canvas {
         QFont font(narrow ? condensed_ : sans_);
         font.setBold(bold);
         font.setHintingPreference(QFont::PreferFullHinting);
-        double size = std::min(box.height() * 0.62, 14.0);
-        for (; size > 5; size -= 0.5) {
-            font.setPixelSize(static_cast<int>(size));
-            if (QFontMetricsF(font).horizontalAdvance(text) <= box.width() - 2) break;
+        // As large as fits, never below the smallest legible size: a long text that does
+        // not fit in bold at that size is set in the lighter, narrower regular weight, and
+        // one still too wide is narrowed to the box, keeping its height.
+        const auto advance = [&] { return QFontMetricsF(font).horizontalAdvance(text); };
+        const auto fits = [&] { return advance() <= box.width(); };
+        int size = static_cast<int>(std::min(box.height() * 0.62, 14.0));
+        for (; size > kMinTextPixels; --size) {
+            font.setPixelSize(size);
+            if (fits()) break;
         }
+        size = std::max(size, kMinTextPixels);
+        font.setPixelSize(size);
+        if (!fits()) font.setBold(false);
         painter_.setFont(font);
         painter_.setPen(ink);
-        painter_.drawText(box, Qt::AlignCenter, text);
+        if (fits()) {
+            painter_.drawText(box, Qt::AlignCenter, text);
+            return;
+        }
+        const double narrowing = box.width() / advance();
+        painter_.save();
+        painter_.translate(box.center().x(), 0);
+        painter_.scale(narrowing, 1);
+        painter_.drawText(
+            QRectF(-box.width() / narrowing / 2, box.top(), box.width() / narrowing, box.height()),
+            Qt::AlignCenter, text);
+        painter_.restore();
     }
 
     void Text(const QString& text, const QRectF& box, const QColor& ink, int pixelSize, bool bold,
@@ -209,8 +237,17 @@ QImage PaintKey(const SkinBitmap& b, const QString& sans, const QString& condens
                      QRectF(pad + side + 1, pad, b.width - side - 2 * pad - 1, side), ink);
         return canvas.Take();
     }
-    // Symbols fill a little more of the key than text does.
-    const double inset = IsSymbol(b.label) && b.height >= 18 ? pad - 1 : pad;
+    if (IsJoystickArrow(b.label)) {
+        // The four joystick keys differ in size; their arrows are one size all the same.
+        const QPointF centre = canvas.Rect().center();
+        DrawSymbol(canvas.P(), b.label.substr(1),
+                   QRectF(centre.x() - kArrowSide / 2, centre.y() - kArrowSide / 2, kArrowSide,
+                          kArrowSide),
+                   ink);
+        return canvas.Take();
+    }
+    // Symbols fill a little more of the key than text does; text takes all but the edge.
+    const double inset = IsSymbol(b.label) ? (b.height >= 18 ? pad - 1 : pad) : 1;
     canvas.Label(b.label, canvas.Rect().adjusted(inset, inset, -inset, -inset), ink);
     return canvas.Take();
 }
@@ -219,7 +256,9 @@ QImage PaintToolButton(const SkinBitmap& b, const QString& sans, const QString& 
     Canvas canvas(b, kToolBand, sans, condensed);
     const QRectF box = canvas.Rect().adjusted(1, 1, -1, -1);
     QColor ink = kChromeInk;
-    QRectF labelBox = canvas.Rect().adjusted(5, 5, -5, -5);
+    // A symbol sits inside a margin; a word ("QVGA", "HIGH") takes the key's whole width.
+    QRectF labelBox = IsSymbol(b.label) ? canvas.Rect().adjusted(5, 5, -5, -5)
+                                        : canvas.Rect().adjusted(1, 5, -1, -5);
     switch (b.mood) {
         case Mood::Hover:
             canvas.RoundBox(box, 5, kAccent);

@@ -153,17 +153,6 @@ void Link(const Ink& ink, bool broken) {
     }
 }
 
-void Bars(const Ink& ink, int lit) {
-    for (int i = 0; i < 3; ++i) {
-        QColor c = ink.colour;
-        if (i >= lit) c.setAlphaF(0.28);
-        ink.p.setPen(Qt::NoPen);
-        ink.p.setBrush(c);
-        const double h = 6 + i * 5;
-        ink.p.drawRoundedRect(QRectF(4 + i * 6, 20 - h, 4, h), 1, 1);
-    }
-}
-
 void Sun(const Ink& ink) {
     ink.Fill();
     ink.p.drawEllipse(QPointF(12, 12), 4.5, 4.5);
@@ -428,9 +417,6 @@ const std::map<std::string, Drawer, std::less<>>& Drawers() {
          }},
         {"link", [](const Ink& i) { Link(i, false); }},
         {"unlink", [](const Ink& i) { Link(i, true); }},
-        {"q1", [](const Ink& i) { Bars(i, 1); }},
-        {"q2", [](const Ink& i) { Bars(i, 2); }},
-        {"q3", [](const Ink& i) { Bars(i, 3); }},
         {"colour", [](const Ink& i) { Contrast(i); }},
         {"contrast", Contrast},
         {"sun", Sun},

@@ -16,6 +16,8 @@
 #include "platform/window/UiThread.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "record/AlarmSound.h"
+#include "settings/MySystemDialog.h"
+#include "settings/SheetHost.h"
 
 namespace {
 
@@ -43,6 +45,8 @@ CQuorrelDlg::CQuorrelDlg(QWidget* parent) : SkinnedDialog(parent) {
 }
 
 CQuorrelDlg::~CQuorrelDlg() {
+    // The sheet is a child window: it goes before Qt would delete it with this window.
+    DeleteSystemDialog();
     qApp->removeEventFilter(this);
     if (g_lpApp) {
         if (m_retrKey) g_lpApp->C_ControlD.SetRetrKeyView(nullptr);

@@ -35,7 +35,9 @@ class CAppObject;
 class CCmosToolBarDlg;
 class RetrKeyButton;
 class CVtxButton;
+class MySystemDialog;
 class QPainter;
+class SheetHost;
 
 namespace ormidon {
 class WindowMessageTarget;
@@ -164,11 +166,17 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CVtxButton* PanelOpenButton() const { return m_btnCameraTool1; }
     CVtxButton* PanelCloseButton() const { return m_btnCameraTool2; }
     CChannelBar& ChannelBar() { return m_ChannelBar; }
+    // The settings sheet object while it exists (its window may be closed); nullptr else.
+    MySystemDialog* SystemDialog() const { return lp_SystemDialog.get(); }
+    // Deletes the settings sheet object (its window goes with it).
+    void DeleteSystemDialog();
     CFunctionBar& FunctionBar() { return m_FunctionBar; }
     // The colour values the device answered last.
     ColourValues LastColourValues() const { return m_colourValues; }
     // The camera-sensor tool bar of a T18D device; null for other devices.
     CCmosToolBarDlg* CmosToolBar() const { return m_pCmosToolBar; }
+    // The desktop work area read at initialisation.
+    QRect WorkAreaRect() const { return m_rcWork; }
     // The last frame handed to the window, as the window paints it.
     QImage ShownFrame() const;
     // Frames handed to the window so far.
@@ -279,6 +287,9 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     CVtxButton* m_btnCameraTool2 = nullptr;
     CVtxButton* m_btnPower = nullptr;
     CChannelBar m_ChannelBar;
+    // The settings sheet, which outlives its window; the main window deletes it.
+    std::unique_ptr<SheetHost> m_sheetHost;
+    std::unique_ptr<MySystemDialog> lp_SystemDialog;
     CFunctionBar m_FunctionBar;
     ColourValues m_colourValues;
     CCmosToolBarDlg* m_pCmosToolBar = nullptr;

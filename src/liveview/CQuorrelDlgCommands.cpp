@@ -9,14 +9,17 @@
 #include <string_view>
 
 #include "core/AppObject.h"
+#include "core/StringTable.h"
 #include "core/TextHelpers.h"
 #include "liveview/CColorAdjustDlg.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CVtxButton.h"
 #include "liveview/ColourReply.h"
+#include "liveview/MainWindowSheetHost.h"
 #include "liveview/WindowCommand.h"
 #include "net/ReLogin.h"
 #include "platform/MessageBox.h"
+#include "settings/MySystemDialog.h"
 
 namespace {
 
@@ -68,6 +71,8 @@ void StepStreamSetting(const StreamSetting& setting, CVtxButton* button) {
     }
     if (button != nullptr) button->SetState(value);
 }
+
+constexpr uint32_t kStrSystemSetting = 3027;  // "System setting"
 
 bool VideoServerConnected() {
     if (g_lpApp->f_VideoServerConnected != 0) return true;
@@ -130,6 +135,7 @@ void CQuorrelDlg::OnLogin() {
     }
     m_FunctionBar.SetButtonState(kActionConnect, 1);
     SetStatusText("DISCONNECT!!");
+    if (app.f_SystemDialogOpen == 1) DeleteSystemDialog();
     app.h_ReLoginThread.Stop(kReLoginStopMs);
     if (app.f_GetImageRunning != 0) {
         // The stream ends its connection and answers; then the pipeline is taken down.
@@ -180,13 +186,38 @@ void CQuorrelDlg::OnSnapshoot() {
     g_lpApp->f_SnapshotRequest = 1;
 }
 
+void CQuorrelDlg::DeleteSystemDialog() {
+    lp_SystemDialog.reset();
+    if (g_lpApp) g_lpApp->f_SystemDialogOpen.exchange(0);
+}
+
 void CQuorrelDlg::OnSystemConfig() {
+    CAppObject& app = *g_lpApp;
+    // A second press closes the open sheet.
+    if (app.f_SystemDialogOpen == 1) {
+        DeleteSystemDialog();
+        return;
+    }
+    // A sheet closed by its own buttons is still here.
+    lp_SystemDialog.reset();
     if (!VideoServerConnected()) return;
     if (!ReadConfigSections()) {
         ormidon::ShowMessage(kMsgConfigReadFailed);
         return;
     }
-    SetStatusText("System setting is not available in this version");
+    if (!m_sheetHost) m_sheetHost = std::make_unique<MainWindowSheetHost>(*this);
+    const std::string_view caption = LoadResourceString(kStrSystemSetting);
+    lp_SystemDialog = std::make_unique<MySystemDialog>(
+        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+        m_sheetHost.get(), 0);
+    SheetLocalSettings& local = lp_SystemDialog->LocalSettings();
+    local.strRecordDir = app.CSettingINI.m_strRecordPath;
+    local.strSnapshotDir = app.CSettingINI.m_strSnapshotPath;
+    local.strAlarmWavFile = app.CSettingINI.m_strTriggerWavPath;
+    local.nTurboStepIndex = app.by_TurboRepeatStep.load() - 1;
+    local.byAlarmRecord = app.CSettingINI.m_byAlarmTriggerRecord;
+    lp_SystemDialog->Create();
+    app.f_SystemDialogOpen.exchange(1);
 }
 
 void CQuorrelDlg::OnResol() {

@@ -266,7 +266,9 @@ int CQuorrelDlg::OnInitDialog() {
 
     m_ChannelBar.Attach(this, [this](int id) { OnCommand(id); });
     m_ChannelBar.Create();
-    QueryPtzSlaves();
+    // The query starts the control devices anew; the start channel's device is made current
+    // again, as the stream's report of that channel would, so the panel steers what is shown.
+    if (QueryPtzSlaves() && IsP5xKModel() && IsMultiChannel()) ChooseCurrentControlDevice(app);
     m_ChannelBar.SetChannel(StartChannel());
     CreateButtons();
     m_FunctionBar.Attach(this, [this](int id) { OnCommand(id); });
@@ -295,7 +297,6 @@ int CQuorrelDlg::OnInitDialog() {
         if (!enabled) button->hide();
     }
 
-    CreateCmosToolBar();
     RefreshRemotePanel();
     ArrangeControls();
     SetFunctionButtonState(kActionResolution, app.CSettingINI.m_dwImageResolution);
@@ -304,6 +305,7 @@ int CQuorrelDlg::OnInitDialog() {
     if (IsN2xVModel()) {
         if (QWidget* slowPlay = ormidon::FindControl(this, 8231)) slowPlay->setToolTip("slow play");
     }
+    CreateCmosToolBar();
 
     app.h_StartToGetJpegImageEvent.Set();
     app.h_StartConnectionThreadEvent.Set();

@@ -1,5 +1,7 @@
 // The main window's geometry: placing the controls for the display mode, the family
 // switches on a change of picture size, and full screen.
+#include <algorithm>
+
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "core/DisplayMode.h"
@@ -43,6 +45,13 @@ void CQuorrelDlg::PlaceWindow(const LayoutRect& rect, bool centre) {
         topLeft = QPoint(m_rcWork.left() + (m_rcWork.width() - rect.Width()) / 2,
                          m_rcWork.top() + (m_rcWork.height() - rect.Height()) / 2);
     }
+    // The whole window stays inside the work area (its top-left corner first where it is
+    // larger), so a mode that grows it never leaves the panel or its keys off-screen.
+    const auto inside = [](int at, int size, int begin, int room) {
+        return std::max(begin, std::min(at, begin + room - size));
+    };
+    topLeft = QPoint(inside(topLeft.x(), rect.Width(), m_rcWork.left(), m_rcWork.width()),
+                     inside(topLeft.y(), rect.Height(), m_rcWork.top(), m_rcWork.height()));
     setGeometry(QRect(topLeft, QSize(rect.Width(), rect.Height())));
     ormidon::SetRoundRectRegion(this, QRect(0, 0, rect.Width(), rect.Height()), kCornerEllipse,
                                 kCornerEllipse);

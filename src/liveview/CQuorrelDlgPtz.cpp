@@ -9,8 +9,14 @@
 #include "liveview/CVtxButton.h"
 #include "liveview/HotPoint.h"
 #include "liveview/PtzControl.h"
+#include "platform/window/SkinnedWindow.h"
 
 namespace {
+
+// The camera-sensor tool bar: corners cut by ellipses of this size, and how far it reaches
+// over the main window's left edge.
+constexpr int kCmosCornerEllipse = 10;
+constexpr int kCmosOverlap = 2;
 
 // PTZ control as the main window shows it: the picker, and key 60.
 class MainWindowPtzView final : public PtzControlView {
@@ -64,13 +70,19 @@ void CQuorrelDlg::CreateCmosToolBar() {
     if (!g_lpApp || !IsT18DModel() || m_pCmosToolBar != nullptr) return;
     m_pCmosToolBar = new CCmosToolBarDlg(this);
     m_pCmosToolBar->OnInitDialog();
-    PlaceCmosToolBar();
     m_pCmosToolBar->show();
+    PlaceCmosToolBar();
+    const QSize size = m_pCmosToolBar->size();
+    ormidon::SetRoundRectRegion(m_pCmosToolBar, QRect(QPoint(0, 0), size), kCmosCornerEllipse,
+                                kCmosCornerEllipse);
     g_lpApp->h_CmosToolBarHandle = m_pCmosToolBar->Handle();
 }
 
+// The tool bar hangs on the main window's left edge, overlapping it by two pixels, and stays
+// above it.
 void CQuorrelDlg::PlaceCmosToolBar() {
     if (m_pCmosToolBar == nullptr) return;
     const QRect frame = frameGeometry();
-    m_pCmosToolBar->move(frame.right() + 1, frame.top());
+    m_pCmosToolBar->move(frame.left() - m_pCmosToolBar->width() + kCmosOverlap, frame.top());
+    m_pCmosToolBar->raise();
 }

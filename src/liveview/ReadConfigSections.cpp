@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/AppObject.h"
+#include "core/ConfigRecords.h"
 #include "core/DeviceIdentity.h"
 #include "liveview/CQuorrelDlg.h"
 #include "net/DeviceInfo.h"
@@ -14,8 +15,9 @@
 namespace {
 
 bool ReadSection(CAppObject& app, ConfigOption option) {
-    // The older firmware's "PPPOE" block has its own place in the record.
-    const std::span<uint8_t> block = ConfigBlockOf(app, option, option == CFG_PPPOE);
+    // "PPPOE" goes to the block of the device's layout.
+    const std::span<uint8_t> block =
+        option == CFG_PPPOE ? PppoeBlock(app) : ConfigBlockOf(app, option);
     // The list of online users varies in length: what the reply leaves out stays zero.
     if (option == CFG_ONLINE) std::fill(block.begin(), block.end(), 0);
     return GetSysCfg(option, block.data(), static_cast<unsigned>(block.size())) == 1;

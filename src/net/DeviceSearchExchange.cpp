@@ -115,6 +115,8 @@ bool SendBroadCast(const DeviceSearchPacket& request, const DeviceSearchSetup& s
     socket.m_DestAddress = CSocketAddress(setup.destination.c_str(), setup.destinationPort);
     const DeviceSearchBytes bytes = ToBytes(request);
     try {
+        // A mistyped destination would turn into 255.255.255.255: it is refused instead.
+        if (!ParseDottedAddress(setup.destination)) throw CBlockingSocketException("Sendto");
         socket.Create(CBlockingSocket::kDatagram);
         socket.SetSockOpt();
         const std::string local = LocalAddressOf(setup);
@@ -171,7 +173,7 @@ DeviceSettingAnswer RunDeviceSetting(const DeviceSearchPacket& request, uint32_t
     if (!SendBroadCast(request, setup, stop)) return {DeviceSettingOutcome::kTimeout};
     DeviceSearchPacket answer;
     const auto fromTarget = [&request](const DeviceSearchPacket& packet) {
-        return std::memcmp(packet.byMAC, request.byMAC, sizeof packet.byMAC) == 0;
+        return IsAnswerFromTarget(packet, request);
     };
     switch (answers.Receive(answer, waitMs, fromTarget)) {
         case AnswerSocket::Wait::kAnswer:

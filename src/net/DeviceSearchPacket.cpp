@@ -75,6 +75,10 @@ DeviceSearchPacket MakeSettingRequest(DeviceSearchCommand command,
     return packet;
 }
 
+bool IsAnswerFromTarget(const DeviceSearchPacket& answer, const DeviceSearchPacket& request) {
+    return std::memcmp(answer.byMAC, request.byMAC, sizeof answer.byMAC) == 0;
+}
+
 std::optional<std::array<uint8_t, 4>> ParseDottedAddress(std::string_view text) {
     std::array<uint8_t, 4> bytes{};
     std::size_t position = 0;

@@ -74,6 +74,9 @@ struct DeviceSettingTexts {
 // characters.
 DeviceSearchPacket MakeSettingRequest(DeviceSearchCommand command, const DeviceSettingTexts& texts);
 
+// True when `answer` comes from the device that `request` is meant for: the same MAC.
+bool IsAnswerFromTarget(const DeviceSearchPacket& answer, const DeviceSearchPacket& request);
+
 // Four decimal numbers 0-255 separated by single dots, nothing else: the address bytes.
 std::optional<std::array<uint8_t, 4>> ParseDottedAddress(std::string_view text);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/AppObject.h"
+#include "core/ConfigRecords.h"
 #include "core/ConfigSection.h"
 #include "core/DeviceIdentity.h"
 #include "core/SessionCookie.h"
@@ -83,8 +84,7 @@ int UnpackAll(const uint8_t* reply, uint32_t length) {
     for (ConfigOption option : layout) fixedBytes += ConfigSectionSize(option);
     if (length < fixedBytes) return 0;
 
-    const bool oldPppoe =
-        CompareVersion(cameraFamily ? "1007" : "1052", g_lpApp->str_FWVersion.Get()) == 2;
+    const bool oldPppoe = UsesNarrowPppoe();
     std::size_t offset = 0;
     for (ConfigOption option : layout) {
         std::span<uint8_t> block = ConfigBlockOf(*g_lpApp, option, oldPppoe);

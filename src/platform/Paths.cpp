@@ -174,6 +174,34 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view b
     return true;
 }
 
+NewFileResult CreateFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    if (file.filename().empty()) return NewFileResult::Failed;
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return NewFileResult::Failed;
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    NewFileResult result = NewFileResult::Failed;
+    if (ok) {
+        if (::link(pattern.c_str(), file.c_str()) == 0) {
+            result = NewFileResult::Created;
+        } else if (errno == EEXIST) {
+            result = NewFileResult::Exists;
+        }
+    }
+    ::unlink(pattern.c_str());
+    if (result == NewFileResult::Created) {
+        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    return result;
+}
+
 std::filesystem::path HomeFolder() {
     const char* home = std::getenv("HOME");
     if (home && home[0] != '\0') return home;

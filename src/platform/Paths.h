@@ -32,6 +32,14 @@ std::optional<std::filesystem::path> FindFileNoCase(const std::filesystem::path&
 // `file` is untouched and the temporary file removed.
 bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
+enum class NewFileResult { Created, Exists, Failed };
+
+// Creates `file` with `bytes` unless a file of that name exists, so that a reader sees it
+// either whole or not at all: a temporary file in the same folder is written, flushed and
+// linked under the name, which fails rather than replace an existing file. The temporary
+// file is removed on every path.
+NewFileResult CreateFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
 // $HOME, else the home folder of the user's account entry; empty when neither exists.
 std::filesystem::path HomeFolder();
 

@@ -51,12 +51,12 @@ CConnectDialog::~CConnectDialog() {
 }
 
 int CConnectDialog::DoModal() {
-    OnInitDialog();
+    if (!OnInitDialog()) return -1;
     return exec();
 }
 
-void CConnectDialog::OnInitDialog() {
-    if (m_fInitialised) return;
+bool CConnectDialog::OnInitDialog() {
+    if (m_fInitialised) return m_fWorkerRunning;
     m_fInitialised = true;
     CreateLoginObject();
     g_lpLogin->m_pDialog = m_pTarget->Handle();
@@ -65,6 +65,8 @@ void CConnectDialog::OnInitDialog() {
     m_pTimers->SetTimer(kDotTimer, kDotPeriodMs);
     m_fWorkerRunning = g_lpLogin->CreateThread() == 1;
     m_pText->setText(QString::fromStdString(m_strConnectText));
+    if (!m_fWorkerRunning) m_pTimers->KillTimer(kDotTimer);
+    return m_fWorkerRunning;
 }
 
 void CConnectDialog::OnTimer(uint32_t id) {

@@ -31,8 +31,9 @@ class CConnectDialog : public ormidon::SkinnedDialog {
     // Starts the worker and runs the window: 1, -1, or 2 after Escape.
     int DoModal();
 
-    // Hands the texts to the worker and starts it and the dots; once.
-    void OnInitDialog();
+    // Hands the texts to the worker and starts it and the dots; once. False when the
+    // worker could not start, which is a failed login.
+    bool OnInitDialog();
 
     ormidon::WindowTimers& Timers() const { return *m_pTimers; }
 

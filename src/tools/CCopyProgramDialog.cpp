@@ -81,6 +81,11 @@ void CCopyProgramDialog::OnInitDialog() {
     m_btnOk->setEnabled(false);
 }
 
+void CCopyProgramDialog::done(int result) {
+    m_pTimers->KillTimer(kCopyTimer);
+    QDialog::done(result);
+}
+
 void CCopyProgramDialog::ShowPercent(int percent) {
     char text[16];
     std::snprintf(text, sizeof text, "%3d%%", percent);

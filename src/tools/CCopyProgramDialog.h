@@ -43,8 +43,10 @@ class CCopyProgramDialog : public QDialog {
     // tests look at the window in the middle of the copy.
     std::function<void(size_t row)> m_OnRowCopied;
 
-    // Escape and the window manager's close end it with 2, before the copy nothing is copied.
+    // Escape and the window manager's close end it with 2; before the copy started,
+    // nothing is copied.
     void reject() override { done(2); }
+    void done(int result) override;
 
   protected:
     void showEvent(QShowEvent* event) override;

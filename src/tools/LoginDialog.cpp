@@ -25,8 +25,8 @@
 #include "platform/window/WindowMessageTarget.h"
 #include "tools/CAddressBookDialog.h"
 #include "tools/CConnectDialog.h"
-#include "tools/CDeviceSearchDialog.h"
 #include "tools/CCopyProgramDialog.h"
+#include "tools/CDeviceSearchDialog.h"
 #include "tools/CDlgGetPath.h"
 #include "tools/LoginMessages.h"
 
@@ -189,6 +189,7 @@ void LoginDialog::showEvent(QShowEvent* event) {
 
 void LoginDialog::OnInitDialog() {
     UpdateData(false);
+    FocusFirstEmptyEdit();
     ormidon::SetRoundRectRegion(this, rect(), kCornerEllipse, kCornerEllipse);
     if (parentWidget() == nullptr && screen() != nullptr) {
         move(screen()->availableGeometry().center() - rect().center());
@@ -197,6 +198,16 @@ void LoginDialog::OnInitDialog() {
     if (!LoadSkin()) return;
     setToolTip(QStringLiteral("LOGIN"));
     CreateButtons();
+}
+
+void LoginDialog::FocusFirstEmptyEdit() {
+    for (QLineEdit* edit : {m_pUserNameEdit, m_pPasswordEdit, m_pServerAddressEdit, m_pPortEdit}) {
+        if (edit->text().isEmpty()) {
+            edit->setFocus();
+            return;
+        }
+    }
+    m_pPasswordEdit->setFocus();
 }
 
 bool LoginDialog::LoadSkin() {
@@ -319,6 +330,7 @@ void LoginDialog::OnConnectButton() {
     UpdateData(true);
     if (m_strUserName.empty() || m_strUserPassword.empty()) {
         ormidon::ShowMessage(kStringWrongAccount);
+        FocusFirstEmptyEdit();
         return;
     }
     m_fLoginFailed = false;
@@ -376,6 +388,9 @@ void LoginDialog::OnLoginFailed(WParam code) {
         default:
             break;
     }
+    // Most often the password was wrong: it is selected, so typing replaces it.
+    m_pPasswordEdit->setFocus();
+    m_pPasswordEdit->selectAll();
     update();
 }
 

@@ -126,6 +126,9 @@ class LoginDialog : public ormidon::SkinnedDialog, public LoginDialogThreads {
     void OnChangePort();
     void OnLoginAnimate();
     void OnLoginFailed(ormidon::WParam code);
+    // Gives the focus to the first empty edit in Tab order, else to the password, so the
+    // user types what is missing and Enter logs in.
+    void FocusFirstEmptyEdit();
 
     // Stops the workers of the current run: the stop event, then each thread's stop
     // request and a bounded join.

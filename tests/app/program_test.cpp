@@ -28,6 +28,7 @@
 #include "platform/Paths.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "record/RecordFileValidator.h"
+#include "settings/MySystemDialog.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace {
@@ -184,7 +185,12 @@ TEST_F(ProgramTest, EveryBarButtonWorksInOneSession) {
          }},
         {"system config", CQuorrelDlg::kIdSystemConfig,
          [](CQuorrelDlg& window) {
-             return window.StatusText() == "System setting is not available in this version";
+             return window.SystemDialog() != nullptr && window.SystemDialog()->IsWindowOpen() &&
+                    window.SystemDialog()->isVisible();
+         }},
+        {"system config again", CQuorrelDlg::kIdSystemConfig,
+         [](CQuorrelDlg& window) {
+             return window.SystemDialog() == nullptr && g_lpApp->f_SystemDialogOpen == 0;
          }},
         {"disconnect", CQuorrelDlg::kIdConnect,
          [&](CQuorrelDlg&) {

@@ -69,4 +69,35 @@ TEST(Snapshot, SavedFileDecodesBackToThePictureAtAnOddWidth) {
     fs::remove_all(folder);
 }
 
+// Snapshots within one second keep each other: the later ones get "_1", "_2" before ".jpg".
+TEST(Snapshot, SnapshotsInTheSameSecondAreAllKept) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("ormidon-snapshots-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    ormidon::TestClock clock;
+    clock.SetLocalTime(kTaken);
+    ormidon::ScopedClockOverride useClock(clock);
+    // Three pictures told apart by their widths.
+    for (int width : {16, 24, 32}) {
+        const std::vector<uint8_t> picture(ormidon::BgrPictureBytes(width, 8), 90);
+        ASSERT_EQ(SaveSnapshot(folder.string(), picture, width, 8), 1);
+    }
+    int width = 16;
+    for (const char* name : {"080717T103015.jpg", "080717T103015_1.jpg", "080717T103015_2.jpg"}) {
+        std::ifstream in(folder / name, std::ios::binary);
+        const std::vector<uint8_t> jpeg((std::istreambuf_iterator<char>(in)), {});
+        std::vector<uint8_t> decoded(ormidon::BgrPictureBytes(32, 8));
+        int w = 0;
+        int h = 0;
+        ASSERT_EQ(ormidon::JpegCodec().Decode(jpeg, decoded, w, h),
+                  ormidon::JpegDecodeStatus::Decoded)
+            << name;
+        EXPECT_EQ(w, width) << name;
+        width += 8;
+    }
+    // Only the three files: no temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+    fs::remove_all(folder);
+}
+
 }  // namespace

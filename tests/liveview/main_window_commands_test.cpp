@@ -22,6 +22,7 @@
 #include "platform/window/ControlId.h"
 #include "record/AppRecording.h"
 #include "record/RecordFileValidator.h"
+#include "settings/MySystemDialog.h"
 
 namespace {
 
@@ -165,7 +166,7 @@ TEST_F(MainWindowCommandsTest, SectionRequestsFollowTheFirmware) {
     }
 }
 
-TEST_F(MainWindowCommandsTest, SystemConfigStopsWhenTheSectionsCannotBeRead) {
+TEST_F(MainWindowCommandsTest, SystemConfigOpensAndClosesTheSheetOnlyWhenTheSectionsAreRead) {
     ASSERT_EQ(OpenWindow({.product = "P51K", .firmware = "1060"}), 1);
     app.f_VideoServerConnected = 1;
     const std::string status = window->StatusText();
@@ -174,9 +175,20 @@ TEST_F(MainWindowCommandsTest, SystemConfigStopsWhenTheSectionsCannotBeRead) {
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4029}));
     EXPECT_EQ(window->StatusText(), status);
 
+    EXPECT_EQ(window->SystemDialog(), nullptr);
+
+    // Read: the sheet opens; a second press closes it, a third opens a fresh one.
     Button(1006)->click();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4029}));
-    EXPECT_EQ(window->StatusText(), "System setting is not available in this version");
+    ASSERT_NE(window->SystemDialog(), nullptr);
+    EXPECT_TRUE(window->SystemDialog()->isVisible());
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
+    Button(1006)->click();
+    EXPECT_EQ(window->SystemDialog(), nullptr);
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 0);
+    Button(1006)->click();
+    ASSERT_NE(window->SystemDialog(), nullptr);
+    EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
 }
 
 TEST_F(MainWindowCommandsTest, ColourValuesComeFromTheDevice) {
@@ -319,8 +331,14 @@ TEST_F(LiveStreamCommandsTest, RecordStartsAndStopsAUserRecording) {
 // order, and the bar, the request and the picture all on that channel.
 TEST_F(LiveStreamCommandsTest, StartUpAsksInOrderAndStartsOnTheSavedChannel) {
     device.SetDeviceInfo("MULTICH", "1");
+    std::vector<ormidon::sim::PtzSlaveEntry> cameras(16);
+    for (int i = 0; i < 16; ++i) cameras[static_cast<size_t>(i)].address = 101 + i;
+    device.Controls().SetPtzSlaves(cameras);
     app.CSettingINI.m_bySelectedChannel = 16;
     OpenLiveWindow({.product = "P51K"});
+    // The panel steers the channel's camera.
+    EXPECT_EQ(app.C_ControlD.GetCurrentKind(), kDeviceKindPtzSlave);
+    EXPECT_EQ(app.C_ControlD.GetCurrentAddress(), 116);
     // Each request by its path, and the section of a section read.
     std::vector<std::string> paths;
     for (const auto& request : device.Server().Log()) {

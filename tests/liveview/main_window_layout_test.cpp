@@ -149,6 +149,29 @@ TEST_F(MainWindowTest, StreamSizeChangesTheLayoutOnce) {
     EXPECT_EQ(window->size(), QSize(370, 366));
 }
 
+// A mode that grows the window where it stands pulls it back inside the work area.
+TEST_F(MainWindowTest, AGrowingWindowStaysInsideTheWorkArea) {
+    ASSERT_EQ(OpenWindow({.product = "P51K"}), 1);
+    window->SetImageSize(320, 228);
+    Settle();
+    ASSERT_EQ(window->size(), QSize(370, 366));
+    const QRect work = window->WorkAreaRect();
+    window->move(work.right() + 1 - 370, work.bottom() + 1 - 366);
+    Settle();
+    for (const QSize picture : {QSize(640, 228), QSize(640, 288)}) {
+        window->SetImageSize(static_cast<uint16_t>(picture.width()),
+                             static_cast<uint16_t>(picture.height()));
+        Settle();
+        const QRect placed = window->geometry();
+        ASSERT_GT(placed.width(), 370);
+        // Inside, or at the work area's left or top where it is the larger.
+        EXPECT_TRUE(placed.right() <= work.right() || placed.left() == work.left()) << placed.x();
+        EXPECT_TRUE(placed.bottom() <= work.bottom() || placed.top() == work.top()) << placed.y();
+        EXPECT_GE(placed.left(), work.left());
+        EXPECT_GE(placed.top(), work.top());
+    }
+}
+
 TEST_F(MainWindowTest, SmallestT18DPictureKeepsTheSmallLayout) {
     ASSERT_EQ(OpenWindow({.product = "T18D", .resolution = 2}), 1);
     EXPECT_EQ(app.w_DisplayMode, 13);

@@ -311,11 +311,19 @@ TEST_F(MainWindowPanelTest, SensorToolBarBesideTheT18D) {
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->size(), QSize(45, 300));
-    EXPECT_EQ(bar->pos().x(), window->frameGeometry().right() + 1);
+    // Left of the window, two pixels over its edge: at start 43 left of the centred window.
+    const QRect work = window->WorkAreaRect();
+    const int width = window->width();
+    EXPECT_EQ(bar->pos(), QPoint(work.left() + (work.width() - width) / 2 - 43,
+                                 work.top() + (work.height() - window->height()) / 2));
+    // Clipped to 45 x 300 with corners cut by 10 x 10 ellipses.
+    EXPECT_EQ(bar->mask().boundingRect(), QRect(0, 0, 45, 300));
+    EXPECT_FALSE(bar->mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(bar->mask().contains(QPoint(44, 299)));
+    EXPECT_TRUE(bar->mask().contains(QPoint(5, 5)));
     window->move(window->pos() + QPoint(30, 20));
     Settle();
-    EXPECT_EQ(bar->pos(),
-              QPoint(window->frameGeometry().right() + 1, window->frameGeometry().top()));
+    EXPECT_EQ(bar->pos(), window->pos() + QPoint(-45 + 2, 0));
     ormidon::PostWindowMessage(app.h_CmosToolBarHandle, WM_CMOSSTATUS, 0x83);
     Settle();
     EXPECT_EQ(bar->Mode(), 3);

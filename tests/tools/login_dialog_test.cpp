@@ -175,6 +175,25 @@ TEST_F(LoginDialogTest, PortEditClampsWhatIsTyped) {
     }
 }
 
+// The window opens with the focus in the first empty edit, so the user types what is
+// missing and presses Enter.
+TEST_F(LoginDialogTest, FocusStartsInTheFirstEmptyEdit) {
+    struct Case {
+        const char* user;
+        const char* password;
+        int focused;
+    };
+    for (const Case c : {Case{"admin", "", 1043}, Case{"", "", 1040}, Case{"admin", "x", 1043}}) {
+        dialog = std::make_unique<LoginDialog>();
+        dialog->m_strServerAddress = "127.0.0.1";
+        dialog->m_strPortText = std::to_string(device.Port());
+        dialog->m_strUserName = c.user;
+        dialog->m_strUserPassword = c.password;
+        Open();
+        EXPECT_EQ(dialog->focusWidget(), Edit(c.focused)) << c.user << "/" << c.password;
+    }
+}
+
 TEST_F(LoginDialogTest, EnterInThePasswordEditLogsInAndEndsWithOne) {
     Open();
     Edit(1043)->setText("admin");
@@ -213,6 +232,9 @@ TEST_F(LoginDialogTest, ARefusedLoginShowsItsReasonAndTheWindowStays) {
         EXPECT_FALSE(dialog->m_fAnimating);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(result.has_value());
+        // The password is selected for typing it again.
+        EXPECT_EQ(dialog->focusWidget(), Edit(1043));
+        EXPECT_EQ(Edit(1043)->selectedText().toStdString(), c.password);
         // The text is drawn in its blue where the bar was.
         const QImage shown = GrabWindow(dialog.get());
         bool blue = false;

@@ -144,6 +144,16 @@ TEST_F(ProgramCopierTest, TheProgramFolderItselfIsRefused) {
               "[Ormidon]\r\nServerPort=8080\r\nRecord Path=/old/\r\n");
 }
 
+TEST_F(ProgramCopierTest, LeftBeforeTheCopyStartedNothingIsCopied) {
+    CCopyProgramDialog copier(nullptr, program.path().string(), destination.path().string());
+    copier.OnInitDialog();
+    copier.open();
+    copier.reject();  // Escape
+    EXPECT_EQ(copier.result(), 2);
+    EXPECT_FALSE(copier.Timers().Elapse(CCopyProgramDialog::kCopyTimer));
+    EXPECT_TRUE(Listing(destination.path()).empty());
+}
+
 TEST_F(ProgramCopierTest, EveryFailureIsNamedWithItsReason) {
     // Folders in the way of a file and of the settings.
     fs::create_directories(destination / "alarm.wav/in-the-way");

@@ -72,6 +72,52 @@ TEST_F(SkinTest, TheProgramFolderHoldsEveryBitmapAt24BitsAndItsSize) {
 
 // The sizes that the window layouts give for the rectangles these bitmaps are painted
 // into 1:1 (or, for frames and backgrounds, stretched over).
+// The bounding box of the light ink (text, symbols) on a dark key or tool button, away
+// from the rounded corners where the light body around the key shows.
+QRect InkBox(const QImage& picture) {
+    QRect box;
+    for (int y = 1; y < picture.height() - 1; ++y) {
+        for (int x = 3; x < picture.width() - 3; ++x) {
+            if (qGray(picture.pixel(x, y)) > 140) box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// Every word and number on a key or tool button is set at 8 pixels or more: its capitals
+// and digits stand at least 6 pixels high.
+TEST_F(SkinTest, LabelsAreLegibleAndTheJoystickArrowsOneSize) {
+    ASSERT_FALSE(ProgramDir().empty());
+    UseProgramFolder(ProgramDir());
+    int labels = 0;
+    for (const skin::SkinBitmap& bitmap : kSkinBitmaps) {
+        const bool labelled =
+            bitmap.look == skin::Look::Key || bitmap.look == skin::Look::ToolButton;
+        if (!labelled || bitmap.mood != skin::Mood::Normal || bitmap.label.empty() ||
+            bitmap.label.front() == '@' || bitmap.label == "-" || bitmap.label == "+") {
+            continue;
+        }
+        ++labels;
+        const std::string name = WindowsName(bitmap.file);
+        const QRect ink = InkBox(LoadBitmapFile(name));
+        EXPECT_GE(ink.height(), 6) << name << " \"" << bitmap.label << "\"";
+    }
+    EXPECT_GT(labels, 20);
+
+    for (const char* family : {"N_VGA", "N_QVGA", "P_VGA", "P_QVGA"}) {
+        const std::string prefix = std::string("BMP\\") + family + "_";
+        const QRect up = InkBox(LoadBitmapFile(prefix + "UP.bmp"));
+        const QRect down = InkBox(LoadBitmapFile(prefix + "DOWN.bmp"));
+        const QRect left = InkBox(LoadBitmapFile(prefix + "LEFT.bmp"));
+        const QRect right = InkBox(LoadBitmapFile(prefix + "RIGHT.bmp"));
+        ASSERT_FALSE(up.isEmpty()) << family;
+        for (const QRect& across : {down, left.transposed(), right.transposed()}) {
+            EXPECT_NEAR(across.width(), up.width(), 1) << family;
+            EXPECT_NEAR(across.height(), up.height(), 1) << family;
+        }
+    }
+}
+
 TEST_F(SkinTest, SizesMatchTheRectanglesOfTheLayouts) {
     struct Expect {
         const char* file;
