@@ -76,6 +76,10 @@ void SimulatedRecorder::InstallRoutes() {
     m_controls.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    // After the plain commands, whose empty answers these replace.
+    m_backup.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {

@@ -18,6 +18,7 @@
 #include "sim/DeviceIdentity.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
+#include "sim/NetworkBackupService.h"
 
 namespace ormidon::sim {
 
@@ -45,6 +46,7 @@ class SimulatedRecorder {
     LiveVideo& Video() { return m_video; }
     // PTZ cameras, RS-485 bodies, R.E.T.R., camera sensor and picture colour.
     DeviceControls& Controls() { return m_controls; }
+    NetworkBackupService& Backup() { return m_backup; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -118,6 +120,7 @@ class SimulatedRecorder {
     HttpServer m_server;
     LiveVideo m_video;
     DeviceControls m_controls;
+    NetworkBackupService m_backup;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -2,9 +2,7 @@
 
 #include "net/CgiCommand.h"
 
-std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hostAddress) {
-    CCgiRequest target(CGI_GETVIDEO);
-    target.AddParam("Cookie", cookie);
+std::string BuildDeviceGetRequest(const CCgiRequest& target, std::string_view hostAddress) {
     if (!target.IsValid() ||
         hostAddress.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
         return {};
@@ -20,4 +18,10 @@ std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hos
     request += "Connection: Keep-Alive\r\n";
     request += "\r\n";
     return request;
+}
+
+std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hostAddress) {
+    CCgiRequest target(CGI_GETVIDEO);
+    target.AddParam("Cookie", cookie);
+    return BuildDeviceGetRequest(target, hostAddress);
 }

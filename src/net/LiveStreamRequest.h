@@ -4,6 +4,13 @@
 #include <string>
 #include <string_view>
 
+class CCgiRequest;
+
 // Empty when the cookie or the host address holds CR, LF or NUL: such a request must not
 // be sent, as those characters would end its lines early.
 std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hostAddress);
+
+// "GET <target> HTTP/1.1" and the same fixed header lines, for the other requests that the
+// device reads on a connection of their own. Empty when the target is invalid or the host
+// address holds CR, LF or NUL.
+std::string BuildDeviceGetRequest(const CCgiRequest& target, std::string_view hostAddress);

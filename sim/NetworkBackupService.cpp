@@ -1,0 +1,143 @@
+#include "sim/NetworkBackupService.h"
+
+#include <cstdio>
+
+#include "sim/Responder.h"
+
+namespace ormidon::sim {
+
+namespace {
+
+constexpr std::size_t kBlock = 2048;
+// Frames gathered into one write, so a large backup goes out at the connection's pace.
+constexpr std::size_t kFramesPerWrite = 32;
+
+void AppendU32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+}
+
+std::string Block(int slot, int channel, const std::string& time, uint64_t blockOffset) {
+    std::string block(kBlock, '\0');
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        block[i] = static_cast<char>((blockOffset + i) * 7 & 0xFF);
+    }
+    char stamp[96];
+    int n = std::snprintf(stamp, sizeof stamp, "OFFSET=%016llx NUM=%d CH=%d T=%s\n",
+                          static_cast<unsigned long long>(blockOffset), slot, channel,
+                          time.c_str());
+    if (n > 0) block.replace(0, static_cast<std::size_t>(n) < kBlock ? n : kBlock, stamp, n);
+    return block;
+}
+
+}  // namespace
+
+std::string NetworkBackupData(int slot, int channel, const std::string& time, uint64_t offset,
+                              std::size_t size) {
+    std::string out;
+    out.reserve(size);
+    uint64_t position = offset;
+    while (out.size() < size) {
+        uint64_t blockOffset = position / kBlock * kBlock;
+        std::string block = Block(slot, channel, time, blockOffset);
+        std::size_t from = static_cast<std::size_t>(position - blockOffset);
+        std::size_t take = std::min(kBlock - from, size - out.size());
+        out.append(block, from, take);
+        position += take;
+    }
+    return out;
+}
+
+void NetworkBackupService::InstallRoutes(HttpServer& server, SessionCheck refuseWithoutSession) {
+    server.SetRoute("/NetworkBk.cgi", [this, refuseWithoutSession](const HttpRequest& r,
+                                                                   Responder& w) {
+        if (!refuseWithoutSession(r, w)) Serve(r, w);
+    });
+    server.SetRoute("/CancelNB.cgi", [this, refuseWithoutSession](const HttpRequest& r,
+                                                                  Responder& w) {
+        if (refuseWithoutSession(r, w)) return;
+        ++m_cancels;
+        ++m_cancelGeneration;
+        w.Reply(200);
+    });
+}
+
+void NetworkBackupService::SetScript(NetworkBackupScript script) {
+    std::lock_guard lock(m_mutex);
+    m_script = script;
+}
+
+NetworkBackupScript NetworkBackupService::Script() const {
+    std::lock_guard lock(m_mutex);
+    return m_script;
+}
+
+void NetworkBackupService::Serve(const HttpRequest& request, Responder& responder) {
+    const NetworkBackupScript script = Script();
+    const uint64_t generation = m_cancelGeneration.load();
+    auto number = [&](const char* name, int lowest, int highest) {
+        return request.NumberParam(name, lowest, highest).value_or(0);
+    };
+    char time[32];
+    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d",
+                  number("Year", 0, 9999), number("Month", 0, 99), number("Day", 0, 99),
+                  number("Hour", 0, 99), number("Minute", 0, 99), number("Second", 0, 99));
+    const int slot = number("Num", 0, 255);
+    const int channel = number("CH", 0, 255);
+    const uint64_t total =
+        static_cast<uint64_t>(number("Size", 0, 100000)) * 1024 * 1024 + script.extraBytes;
+
+    uint64_t sent = 0;
+    // Writes as scripted; false once the reply must end here.
+    auto write = [&](std::string_view bytes) {
+        if (m_cancelGeneration.load() != generation) return false;
+        if (script.cutAfter && sent + bytes.size() > *script.cutAfter) {
+            std::size_t keep = static_cast<std::size_t>(*script.cutAfter - sent);
+            if (keep > 0) responder.WriteRaw(bytes.substr(0, keep));
+            if (script.stall) responder.Stall();
+            return false;
+        }
+        sent += bytes.size();
+        if (!script.byteByByte) return responder.WriteRaw(bytes);
+        for (char c : bytes) {
+            if (!responder.WriteRaw(std::string_view(&c, 1))) return false;
+        }
+        return true;
+    };
+
+    if (script.httpStatus != 0) {
+        std::string head = "HTTP/1.1 " + std::to_string(script.httpStatus) + " " +
+                           std::string(ReasonPhrase(script.httpStatus)) + "\r\n\r\n";
+        if (!write(head) || script.httpStatus != 200) return;
+    }
+    if (script.refuse) {
+        std::string frame;
+        AppendU32(frame, 0);
+        AppendU32(frame, 6);
+        write(frame);
+        return;
+    }
+    std::string batch;
+    uint64_t offset = 0;
+    std::size_t frames = 0;
+    while (offset < total) {
+        std::size_t length = static_cast<std::size_t>(std::min<uint64_t>(kBlock, total - offset));
+        AppendU32(batch, frames == 0 && script.firstLength ? *script.firstLength
+                                                           : static_cast<uint32_t>(length));
+        AppendU32(batch, 3);
+        batch += NetworkBackupData(slot, channel, time, offset, length);
+        offset += length;
+        if (++frames == 1 && script.otherFrame) {
+            AppendU32(batch, 0);
+            AppendU32(batch, 2);
+        }
+        if (frames % kFramesPerWrite == 0) {
+            if (!write(batch)) return;
+            batch.clear();
+        }
+    }
+    AppendU32(batch, 0);
+    AppendU32(batch, 1);
+    write(batch);
+}
+
+}  // namespace ormidon::sim

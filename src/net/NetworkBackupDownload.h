@@ -1,0 +1,69 @@
+#pragma once
+// One network backup: a stretch of one channel's recording copied from the device's disk
+// into a local file. The request goes on a connection of its own; the reply is read by
+// NetworkBackupStream and its data appended to "<file>.part", which becomes <file> only when
+// the device's end frame follows data. Every other end removes the ".part" file, so no file
+// under the final name is ever a partial download.
+//
+// The run reports through a listener (the window posts its messages, the sheet's progress
+// bar takes the progress commands) and ends promptly on its stop token: the socket's waits
+// wake on it.
+#include <cstdint>
+#include <filesystem>
+#include <stop_token>
+#include <string>
+
+// What the backup window shows, in the device's numbering.
+enum NetworkBackupStatus : int {
+    kBackupCancelled = 0,       // the operator cancelled: nothing is shown
+    kBackupRequestFailed = 1,   // connection, request, or a refusing HTTP head
+    kBackupFileFailed = 2,      // the file cannot be created, written or named
+    kBackupReceiveFailed = 3,   // a receive failed, or the stream is garbage
+    kBackupNoData = 4,          // the end frame came before any data
+    kBackupFinished = 5,
+    kBackupProgress = 6,        // percent in the value
+    kBackupRefused = 7,         // the device refused (busy)
+    kBackupWritingDisc = 8,
+};
+
+struct NetworkBackupJob {
+    std::string address;      // the device's dotted address
+    int port = 80;
+    std::string cookie;       // sent even when empty
+    std::string hostAddress;  // this computer's address, for "Host:"
+    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    int slot = 0;             // the disk's slot number ("Num")
+    int channelIndex = 0;     // 0-based ("CH")
+    int sizeMB = 0;           // "Size"
+    std::filesystem::path file;  // the final name
+    int receiveSeconds = 10;  // the wait for each read
+};
+
+class NetworkBackupListener {
+  public:
+    virtual ~NetworkBackupListener() = default;
+    // Statuses 1-7 as the run ends or advances (6 only when the percent changes).
+    virtual void OnStatus(int status, uint32_t percent) = 0;
+    // The sheet's progress commands: 1 start, 2 with the total 100, 3 with the percent, 4 end.
+    virtual void OnProgress(uint32_t command, uint32_t value) = 0;
+    // Payload bytes in the file so far, after each write.
+    virtual void OnData(uint64_t /*totalBytes*/) {}
+};
+
+// The request head, byte for byte; empty when a text would break it.
+std::string BuildNetworkBackupRequest(const NetworkBackupJob& job);
+
+// The file the data goes to while the download runs.
+std::filesystem::path BackupPartFile(const std::filesystem::path& file);
+
+// Creates "<file>.part" new and empty; false when it or <file> exists or it cannot be made.
+// The page calls it before starting, so a name in use is refused before connecting.
+bool CreateBackupPartFile(const std::filesystem::path& file);
+
+// Progress percent of `bytes` in a download of `sizeMB` megabytes, in 0-100.
+uint32_t BackupPercent(uint64_t bytes, int sizeMB);
+
+// Runs the download to its end and returns its status (kBackupCancelled after a stop
+// request). The ".part" file must exist (CreateBackupPartFile); it is appended to.
+int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
+                     NetworkBackupListener& listener);

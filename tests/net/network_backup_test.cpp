@@ -1,0 +1,232 @@
+// The network backup: the request, the reply read over any split, the ".part" file and its
+// final name, statuses and progress, and cancelling, against the simulated recorder.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../sim/RawHttp.h"
+#include "../support/TempFolder.h"
+#include "net/NetworkBackupDownload.h"
+#include "net/NetworkBackupStream.h"
+#include "sim/SimulatedRecorder.h"
+
+namespace {
+
+using ormidon::sim::NetworkBackupData;
+using ormidon::sim::NetworkBackupScript;
+using ormidon::test::TempFolder;
+
+std::string Frame(uint32_t type, std::string_view payload, std::optional<uint32_t> length = {}) {
+    std::string out;
+    uint32_t n = length.value_or(static_cast<uint32_t>(payload.size()));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(n >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(type >> (8 * i)));
+    return out + std::string(payload);
+}
+
+struct Parsed {
+    std::string data;
+    NetworkBackupStream::State state;
+    std::size_t consumed = 0;
+};
+
+// The stream fed in pieces of `piece` bytes (0: whole).
+Parsed Parse(const std::string& bytes, std::size_t piece = 0) {
+    Parsed out;
+    NetworkBackupStream stream([&](std::string_view p) {
+        out.data += p;
+        return true;
+    });
+    std::size_t step = piece == 0 ? bytes.size() : piece;
+    for (std::size_t at = 0; at < bytes.size() && !stream.Finished(); at += step) {
+        out.consumed += stream.Feed(bytes.data() + at, std::min(step, bytes.size() - at));
+    }
+    out.state = stream.GetState();
+    return out;
+}
+
+TEST(NetworkBackupStreamTest, EveryStreamReadsTheSameWhateverTheSplit) {
+    using S = NetworkBackupStream::State;
+    const std::string data1(2048, 'a'), data2 = "tail";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string data;
+        S state;
+        std::size_t consumed;  // of the whole stream
+    };
+    const std::string ended = Frame(3, data1) + Frame(2, "") + Frame(3, data2) + Frame(1, "");
+    const std::vector<Case> cases = {
+        {"data, other type, data, end, trailing bytes", ended + "junk", data1 + data2, S::kEnded,
+         ended.size()},
+        {"end first", Frame(1, "") + Frame(3, "x"), "", S::kEnded, 8},
+        {"refused", Frame(6, ""), "", S::kRefused, 8},
+        {"head 200 then frames", "HTTP/1.1 200 OK\r\nX: y\r\n\r\n" + Frame(3, "ab") + Frame(1, ""),
+         "ab", S::kEnded, 25 + 10 + 8},
+        {"head 404", "HTTP/1.1 404 Not Found\r\n\r\n" + Frame(3, "ab"), "", S::kHeadFailed, 26},
+        {"length over 16 MiB", Frame(3, "", 16u * 1024 * 1024 + 1) + "zz", "", S::kGarbage, 8},
+        {"cut in a payload", Frame(3, "abcdef").substr(0, 11), "abc", S::kPayload, 11},
+        {"starts like HTTP but is not", "HTTQ" + std::string(4, '\0'), "", S::kHeader, 8},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t piece : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{7}}) {
+            SCOPED_TRACE(std::string(c.name) + " in pieces of " + std::to_string(piece));
+            Parsed p = Parse(c.bytes, piece);
+            EXPECT_EQ(p.data, c.data);
+            EXPECT_EQ(p.state, c.state);
+            if (piece <= 1) {
+                EXPECT_EQ(p.consumed, c.consumed);
+            }
+        }
+    }
+}
+
+TEST(NetworkBackupTest, RequestIsTheDevicesByteForByte) {
+    NetworkBackupJob job;
+    job.cookie = "";
+    job.hostAddress = "127.0.0.1";
+    job.year = 2008, job.month = 5, job.day = 7, job.hour = 13, job.minute = 4, job.second = 9;
+    job.slot = 5, job.channelIndex = 3, job.sizeMB = 20;
+    EXPECT_EQ(BuildNetworkBackupRequest(job),
+              "GET /NetworkBk.cgi?Cookie=&Year=2008&Month=5&Day=7&Hour=13&Minute=4&Second=9&Num=5"
+              "&CH=3&Size=20 HTTP/1.1\r\n"
+              "Accept: */* \r\nAccept-Language: zh-tw\r\nAccept-Encoding: gzip, deflate\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR "
+              "1.1.4322)\r\nHost: 127.0.0.1\r\nConnection: Keep-Alive\r\n\r\n");
+    job.cookie = "a\r\nb";
+    EXPECT_EQ(BuildNetworkBackupRequest(job), "");
+}
+
+TEST(NetworkBackupTest, PercentIsClampedAndSixtyFourBit) {
+    EXPECT_EQ(BackupPercent(2'621'440, 5), 50u);
+    EXPECT_EQ(BackupPercent(300ull * 1024 * 1024, 1), 100u);      // once wrapped past 255
+    EXPECT_EQ(BackupPercent(419'430'400, 500), 80u);  // bytes x 100 is beyond 32 bits
+    EXPECT_EQ(BackupPercent(1024, 0), 0u);
+}
+
+class RecordingListener : public NetworkBackupListener {
+  public:
+    void OnStatus(int status, uint32_t percent) override {
+        std::lock_guard lock(mutex);
+        statuses.push_back(status);
+        if (status == kBackupProgress) percents.push_back(percent);
+    }
+    void OnProgress(uint32_t command, uint32_t) override {
+        std::lock_guard lock(mutex);
+        commands.push_back(command);
+    }
+    std::mutex mutex;
+    std::vector<int> statuses;
+    std::vector<uint32_t> percents;
+    std::vector<uint32_t> commands;
+};
+
+class NetworkBackupDownloadTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device.Start());
+        job.address = "127.0.0.1";
+        job.port = device.Port();
+        job.cookie = simtest::LogIn(device.Port());
+        job.hostAddress = "127.0.0.1";
+        job.year = 2024, job.month = 2, job.day = 29, job.hour = 23, job.minute = 59;
+        job.second = 58, job.slot = 2, job.channelIndex = 4, job.sizeMB = 1;
+        job.file = folder / "CH05_0001.dvr";
+        ASSERT_TRUE(CreateBackupPartFile(job.file));
+    }
+    std::string Expected(uint64_t size) const {
+        return NetworkBackupData(job.slot, job.channelIndex, "2024-02-29 23:59:58", 0, size);
+    }
+    int Run() { return RunNetworkBackup(job, {}, listener); }
+    bool PartExists() const { return std::filesystem::exists(BackupPartFile(job.file)); }
+
+    ormidon::sim::SimulatedRecorder device;
+    TempFolder folder;
+    NetworkBackupJob job;
+    RecordingListener listener;
+};
+
+TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsNameOnlyWhenDone) {
+    device.Backup().SetScript({.otherFrame = true});
+    EXPECT_EQ(Run(), kBackupFinished);
+    EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(1024 * 1024));
+    EXPECT_FALSE(PartExists());
+    EXPECT_EQ(listener.percents.back(), 100u);
+    EXPECT_EQ(listener.statuses.back(), kBackupFinished);
+    EXPECT_EQ(listener.commands.front(), 1u);
+    EXPECT_EQ(listener.commands.back(), 4u);
+}
+
+TEST_F(NetworkBackupDownloadTest, AHeadAndOneBytePerWriteGiveTheSameFile) {
+    job.sizeMB = 0;
+    device.Backup().SetScript({.httpStatus = 200, .byteByByte = true, .extraBytes = 5000});
+    EXPECT_EQ(Run(), kBackupFinished);
+    EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(5000));
+}
+
+TEST_F(NetworkBackupDownloadTest, EveryOtherEndLeavesNoFile) {
+    struct Case {
+        const char* name;
+        NetworkBackupScript script;
+        int sizeMB;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"end frame first", {}, 0, kBackupNoData},
+        {"refused", {.refuse = true}, 1, kBackupRefused},
+        {"head 404", {.httpStatus = 404}, 1, kBackupRequestFailed},
+        {"cut mid-way", {.cutAfter = 100'000}, 1, kBackupReceiveFailed},
+        {"garbage length", {.firstLength = 0x7FFFFFFF}, 1, kBackupReceiveFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(BackupPartFile(job.file));
+        ASSERT_TRUE(CreateBackupPartFile(job.file));
+        device.Backup().SetScript(c.script);
+        job.sizeMB = c.sizeMB;
+        EXPECT_EQ(Run(), c.status);
+        EXPECT_FALSE(PartExists());
+        EXPECT_FALSE(std::filesystem::exists(job.file));
+        EXPECT_EQ(listener.commands.back(), 4u);
+    }
+}
+
+TEST_F(NetworkBackupDownloadTest, CancelInAStallEndsAtOnceAndRemovesThePart) {
+    device.Backup().SetScript({.cutAfter = 50'000, .stall = true});
+    std::stop_source stop;
+    int status = -1;
+    std::thread worker([&] { status = RunNetworkBackup(job, stop.get_token(), listener); });
+    // Wait until the stall holds the download, then cancel.
+    for (int i = 0; i < 500 && listener.percents.empty() && !PartExists(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto asked = std::chrono::steady_clock::now();
+    stop.request_stop();
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
+    EXPECT_EQ(status, kBackupCancelled);
+    EXPECT_FALSE(PartExists());
+    for (int s : listener.statuses) EXPECT_EQ(s, kBackupProgress);
+}
+
+TEST_F(NetworkBackupDownloadTest, ANameInUseIsRefusedAndNeverReplaced) {
+    EXPECT_FALSE(CreateBackupPartFile(job.file));  // its ".part" exists
+    ormidon::test::WriteFile(folder / "taken.dvr", "keep");
+    EXPECT_FALSE(CreateBackupPartFile(folder / "taken.dvr"));
+    // A file that appears under the final name during the download is kept.
+    ormidon::test::WriteFile(job.file, "someone else's");
+    EXPECT_EQ(Run(), kBackupFileFailed);
+    EXPECT_EQ(ormidon::test::ReadFile(job.file), "someone else's");
+    EXPECT_FALSE(PartExists());
+}
+
+TEST_F(NetworkBackupDownloadTest, ANoDeviceIsAFailedRequest) {
+    device.Stop();
+    EXPECT_EQ(Run(), kBackupRequestFailed);
+    EXPECT_FALSE(PartExists());
+}
+
+}  // namespace
