@@ -136,13 +136,12 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         return finish(status);
     };
 
-    bool writeFailed = false;
+    // The payloads of one read go to the file in one write.
+    std::string pending;
+    pending.reserve(kReadSize);
     uint32_t lastPercent = 0;
     NetworkBackupStream stream([&](std::string_view piece) {
-        if (!WriteAll(file.Get(), piece.data(), piece.size())) {
-            writeFailed = true;
-            return false;
-        }
+        pending.append(piece);
         return true;
     });
 
@@ -154,7 +153,12 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         if (got <= 0) return end(kBackupReceiveFailed);
         uint64_t before = stream.DataBytes();
         stream.Feed(buffer.data(), static_cast<std::size_t>(got));
-        if (writeFailed) return end(kBackupFileFailed);
+        if (!pending.empty()) {
+            if (!WriteAll(file.Get(), pending.data(), pending.size())) {
+                return end(kBackupFileFailed);
+            }
+            pending.clear();
+        }
         if (stream.DataBytes() != before) {
             listener.OnData(stream.DataBytes());
             uint32_t percent = BackupPercent(stream.DataBytes(), job.sizeMB);
