@@ -191,6 +191,27 @@ TEST_F(MainWindowCommandsTest, SystemConfigOpensAndClosesTheSheetOnlyWhenTheSect
     EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
 }
 
+TEST_F(MainWindowCommandsTest, ABadSectionReplyOpensNoSheetAndKeepsTheRecords) {
+    ASSERT_EQ(OpenWindow({.product = "P51K", .firmware = "1060"}), 1);
+    app.f_VideoServerConnected = 1;
+    const auto before = app.m_Cfg_SMTP;
+    const std::vector<std::pair<const char*, ormidon::sim::Fault>> faults = {
+        {"closed", ormidon::sim::Fault::CloseWithoutReply("/GetSysCfg.cgi")},
+        {"short", ormidon::sim::Fault::ShortBody(10, "/GetSysCfg.cgi")},
+        {"garbage", ormidon::sim::Fault::ReplaceBody("garbage", "/GetSysCfg.cgi")},
+    };
+    std::vector<uint32_t> shown;
+    for (const auto& [name, fault] : faults) {
+        SCOPED_TRACE(name);
+        device.Server().AddFault(fault);
+        Button(1006)->click();
+        shown.push_back(4029);
+        EXPECT_EQ(boxes.Ids(), shown);
+        EXPECT_EQ(window->SystemDialog(), nullptr);
+        EXPECT_EQ(app.m_Cfg_SMTP, before);
+    }
+}
+
 TEST_F(MainWindowCommandsTest, ColourValuesComeFromTheDevice) {
     ASSERT_EQ(OpenWindow({.product = "P62K"}), 1);
     app.f_VideoServerConnected = 1;
