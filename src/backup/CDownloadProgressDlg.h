@@ -1,0 +1,73 @@
+#pragma once
+// CDownloadProgressDlg: the "DVR-Network Backup" window of one network backup. Its worker
+// runs the download (NetworkBackupDownload) and hands each status to the window's thread;
+// the window shows the status texts and turns Cancel into Exit once the download has ended.
+// Cancel is a request: the worker's socket wakes, the worker ends and is joined within a
+// bound, and a device that can stop its side of the backup is told so from a worker of its
+// own, never from the window's thread.
+#include <QDialog>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "net/NetworkBackupDownload.h"
+#include "platform/Thread.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class CDownloadProgressDlg : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kIdCancel = 2;
+    static constexpr int kIdProgress = 1447;
+    static constexpr int kIdPlay = 1068;
+    static constexpr int kIdStatus = 1448;
+    // Results of the window: PLAY, and Cancel or Exit.
+    static constexpr int kResultPlay = 255;
+    static constexpr int kResultClosed = 0;
+    // The bound of the worker's join when the window goes.
+    static constexpr uint32_t kJoinBoundMs = 1200;
+
+    // `job` names the device, the stretch and the file, whose ".part" file must exist.
+    // `tellDevice`: Cancel also asks the device to stop its side ("/CancelNB.cgi").
+    CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice);
+    ~CDownloadProgressDlg() override;
+
+    // Starts the download; false when its worker cannot start.
+    bool OnInitDialog();
+
+    // The status the window shows now, "" before the first one.
+    QString StatusText() const;
+    bool Finished() const { return m_bFinished.load(); }
+    int LastStatus() const { return m_nLastStatus; }
+    // The worker ended and was joined.
+    bool WorkerEnded() const { return !m_thread.Joinable(); }
+
+    // True when the connected device stops its side of a backup on "/CancelNB.cgi": a DVR
+    // from firmware "1043" on.
+    static bool DeviceStopsBackupOnCancel();
+
+    // The text of a status for the window; empty for progress.
+    static QString StatusTextOf(int status);
+
+  public slots:
+    void OnCancel();
+    void OnPlay();
+
+  private:
+    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent);
+    void StopWorker();
+
+    NetworkBackupJob m_job;
+    bool m_bTellDevice;
+    std::atomic<bool> m_bFinished{false};
+    int m_nLastStatus = -1;
+    QLabel* m_pStatus;
+    QProgressBar* m_pProgress;
+    QPushButton* m_pCancel;
+    QPushButton* m_pPlay;
+    ormidon::Thread m_thread;
+    ormidon::Thread m_cancelThread;
+};

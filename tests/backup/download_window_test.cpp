@@ -1,0 +1,130 @@
+// The network backup window against the simulated recorder: the finished download, the
+// device's answers as texts, and Cancel as a request that ends the worker in its bound and
+// tells a device that can stop its side.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <chrono>
+
+#include "../support/EngineHarness.h"
+#include "../support/TempFolder.h"
+#include "backup/CDownloadProgressDlg.h"
+#include "core/ServerAddress.h"
+#include "core/SessionCookie.h"
+#include "platform/window/ControlId.h"
+#include "platform/window/testing/WindowTesting.h"
+#include "sim/SimulatedRecorder.h"
+
+namespace ormidon::test {
+namespace {
+
+class DownloadWindowTest : public ormidon::testing::WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(device.Start());
+        SetServerName("127.0.0.1");
+        scope.App().CSettingINI.m_wWebPort = device.Port();
+        g_strLocalIPAddress.Set("127.0.0.1");
+        ASSERT_TRUE(SetSessionCookie(device.OpenSession("admin")));
+        job.address = "127.0.0.1";
+        job.port = device.Port();
+        job.cookie = GetSessionCookie();
+        job.hostAddress = "127.0.0.1";
+        job.year = 2008, job.month = 5, job.day = 7, job.hour = 13, job.minute = 4;
+        job.sizeMB = 1;
+        job.file = folder / "CH01_0001.dvr";
+        ASSERT_TRUE(CreateBackupPartFile(job.file));
+    }
+    void TearDown() override { ClearSessionCookie(); }
+
+    // Opens the window and runs its events until it shows a status.
+    std::unique_ptr<CDownloadProgressDlg> Download(bool tellDevice = false) {
+        auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, tellDevice);
+        EXPECT_TRUE(window->OnInitDialog());
+        window->show();
+        ormidon::testing::ProcessEventsUntil([&] { return window->LastStatus() >= 0; });
+        return window;
+    }
+    QPushButton* ButtonOf(QWidget* window, int id) {
+        return ormidon::FindControl<QPushButton>(window, id);
+    }
+
+    AppRecordScope scope;
+    sim::SimulatedRecorder device;
+    TempFolder folder;
+    NetworkBackupJob job;
+};
+
+TEST_F(DownloadWindowTest, AFinishedDownloadOffersPlayAndExit) {
+    auto window = Download();
+    EXPECT_EQ(window->LastStatus(), kBackupFinished);
+    EXPECT_EQ(window->StatusText(), "Download process is finished");
+    EXPECT_EQ(ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->text(), "Exit");
+    EXPECT_TRUE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
+    EXPECT_EQ(std::filesystem::file_size(job.file), 1024u * 1024);
+    ormidon::testing::SaveScreenshot(window.get(), "network-backup-done");
+}
+
+TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
+    const struct {
+        sim::NetworkBackupScript script;
+        int sizeMB;
+        const char* text;
+    } cases[] = {
+        {{}, 0, "DVR doesn't contain the record data."},
+        {{.refuse = true}, 1, "Wait a monent and retry again."},
+        {{.cutAfter = 10'000}, 1, "Download file is failed!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::filesystem::remove(BackupPartFile(job.file));
+        ASSERT_TRUE(CreateBackupPartFile(job.file));
+        device.Backup().SetScript(c.script);
+        job.sizeMB = c.sizeMB;
+        auto window = Download();
+        EXPECT_EQ(window->StatusText(), c.text);
+        EXPECT_FALSE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
+        EXPECT_EQ(ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->text(), "Exit");
+    }
+}
+
+TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
+    for (bool tellDevice : {false, true}) {
+        SCOPED_TRACE(tellDevice ? "device stops its side" : "older device");
+        std::filesystem::remove(BackupPartFile(job.file));
+        ASSERT_TRUE(CreateBackupPartFile(job.file));
+        device.Backup().SetScript({.cutAfter = 100'000, .stall = true});
+        const int cancelsBefore = device.Backup().Cancels();
+        auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, tellDevice);
+        ASSERT_TRUE(window->OnInitDialog());
+        window->show();
+        ormidon::testing::ProcessEventsFor(100);
+        if (!tellDevice) ormidon::testing::SaveScreenshot(window.get(), "network-backup-running");
+        const auto asked = std::chrono::steady_clock::now();
+        ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->click();
+        EXPECT_TRUE(window->WorkerEnded());
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
+        EXPECT_EQ(window->result(), CDownloadProgressDlg::kResultClosed);
+        window.reset();  // waits for the device's answer within its bound
+        EXPECT_EQ(device.Backup().Cancels() - cancelsBefore, tellDevice ? 1 : 0);
+        EXPECT_FALSE(std::filesystem::exists(BackupPartFile(job.file)));
+    }
+}
+
+TEST_F(DownloadWindowTest, OnlyADvrFrom1043StopsItsSideOnCancel) {
+    const struct {
+        const char* product;
+        const char* firmware;
+        bool stops;
+    } cases[] = {{"P51K", "1042", false}, {"P51K", "1043", true}, {"P62K", "1050", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.product) + " " + c.firmware);
+        scope.App().str_ProductID.Set(c.product);
+        scope.App().str_FWVersion.Set(c.firmware);
+        EXPECT_EQ(CDownloadProgressDlg::DeviceStopsBackupOnCancel(), c.stops);
+    }
+}
+
+}  // namespace
+}  // namespace ormidon::test
