@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <libyuv/convert_argb.h>
 #include <fstream>
 #include <iterator>
 
@@ -129,9 +130,14 @@ void PlayerWindow::ShowFrame(int index) {
             m_decoded.resize(ormidon::BgrPictureBytes(width, height));
             if (m_codec.Decode(jpeg, m_decoded, width, height) ==
                 ormidon::JpegDecodeStatus::Decoded) {
-                // Bottom-up BGR rows to an upright image.
-                QImage bgr(m_decoded.data(), width, height, width * 3, QImage::Format_BGR888);
-                m_picture = bgr.mirrored(false, true).convertToFormat(QImage::Format_RGB32);
+                // Bottom-up blue-green-red rows (libyuv's RGB24) into the upright 32-bit
+                // image, kept from frame to frame while the size stays.
+                if (m_picture.size() != QSize(width, height) ||
+                    m_picture.format() != QImage::Format_RGB32) {
+                    m_picture = QImage(width, height, QImage::Format_RGB32);
+                }
+                libyuv::RGB24ToARGB(m_decoded.data(), width * 3, m_picture.bits(),
+                                    static_cast<int>(m_picture.bytesPerLine()), width, -height);
             }
         }
     }
