@@ -75,34 +75,45 @@ bool ReadFrameBlock(std::span<const uint8_t> bytes, uint32_t at, uint64_t end,
     return true;
 }
 
+// The header and extension block; the header's fields go into `check`. False with the
+// check failed when they are not those of a record file.
+bool ReadRecordHeader(std::span<const uint8_t> bytes, RecordFileCheck& check) {
+    auto fail = [&check](std::string error) {
+        check = Fail(std::move(check), std::move(error));
+        return false;
+    };
+    if (bytes.size() < kRecordPreambleSize + 4) return fail("shorter than header and count");
+    if (bytes.size() > 0xFFFFFFFFu) return fail("longer than 4 GB");
+    const uint8_t* h = bytes.data();
+    if (le::GetU16(h) != kRecordMagic) return fail("header magic");
+    if (le::GetU16(h + 2) != kRecordHeaderLength) return fail("header length");
+    if (std::memcmp(h + 4, kRecordProductId, 4) != 0) return fail("product id");
+    for (int i = 8; i < 24; ++i) {
+        if (h[i] != 0) return fail("reserved header bytes");
+    }
+    if (le::GetU16(h + 56) != 23 || h[58] != 0) return fail("fixed header fields");
+    if (le::GetU32(h + 76) != kRecordHeaderFlagExtension) return fail("header flags");
+    if (le::GetU32(h + 80) != 0xFFFFFFFFu || le::GetU32(h + 84) != 0 ||
+        le::GetU16(h + 88) != 0xFFFF)
+        return fail("extension block");
+    check.creationTime = le::GetSystemTime(h + 24);
+    check.firstTimeStamp = le::GetU32(h + 40);
+    check.lastTimeStamp = le::GetU32(h + 44);
+    std::memcpy(check.deviceAddress, h + 52, 4);
+    check.recordType = h[59];
+    if (check.recordType > kAlarmRecording) return fail("record type");
+    const char* name = reinterpret_cast<const char*>(h + 60);
+    check.userName.assign(name, strnlen(name, kRecordUserNameSize));
+    return true;
+}
+
 }  // namespace
 
 RecordFileCheck ValidateRecordFile(std::span<const uint8_t> bytes) {
     RecordFileCheck check;
-    if (bytes.size() < kRecordPreambleSize + 4) return Fail(check, "shorter than header and count");
-    if (bytes.size() > 0xFFFFFFFFu) return Fail(check, "longer than 4 GB");
+    if (!ReadRecordHeader(bytes, check)) return check;
     const uint8_t* h = bytes.data();
-    if (le::GetU16(h) != kRecordMagic) return Fail(check, "header magic");
-    if (le::GetU16(h + 2) != kRecordHeaderLength) return Fail(check, "header length");
-    if (std::memcmp(h + 4, kRecordProductId, 4) != 0) return Fail(check, "product id");
-    for (int i = 8; i < 24; ++i) {
-        if (h[i] != 0) return Fail(check, "reserved header bytes");
-    }
-    if (le::GetU16(h + 56) != 23 || h[58] != 0) return Fail(check, "fixed header fields");
-    if (le::GetU32(h + 76) != kRecordHeaderFlagExtension) return Fail(check, "header flags");
-    if (le::GetU32(h + 80) != 0xFFFFFFFFu || le::GetU32(h + 84) != 0 ||
-        le::GetU16(h + 88) != 0xFFFF)
-        return Fail(check, "extension block");
-    check.creationTime = le::GetSystemTime(h + 24);
-    check.firstTimeStamp = le::GetU32(h + 40);
-    check.lastTimeStamp = le::GetU32(h + 44);
     const uint32_t headerCount = le::GetU32(h + 48);
-    std::memcpy(check.deviceAddress, h + 52, 4);
-    check.recordType = h[59];
-    if (check.recordType > kAlarmRecording) return Fail(check, "record type");
-    const char* name = reinterpret_cast<const char*>(h + 60);
-    check.userName.assign(name, strnlen(name, kRecordUserNameSize));
-
     const uint64_t size = bytes.size();
     const uint32_t count = le::GetU32(h + size - 4);
     if (uint64_t{count} * 8 + 4 > size - kRecordPreambleSize) return Fail(check, "trailer count");
@@ -136,4 +147,43 @@ RecordFileCheck ValidateRecordFile(const std::filesystem::path& file) {
     if (!in) return Fail({}, "cannot open " + file.string());
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     return ValidateRecordFile(bytes);
+}
+
+RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes) {
+    RecordFilePlayback playback;
+    playback.check = ValidateRecordFile(bytes);
+    if (playback.check.valid) {
+        playback.indexed = true;
+        return playback;
+    }
+    RecordFileCheck header;
+    if (!ReadRecordHeader(bytes, header)) {
+        playback.check = header;
+        return playback;
+    }
+    // No sound index (still being written, or cut): every whole frame block in file order.
+    playback.check = header;
+    playback.check.valid = true;
+    const uint64_t size = bytes.size();
+    uint32_t at = kRecordPreambleSize;
+    while (at < size) {
+        RecordFileFrame frame;
+        std::string error;
+        if (!ReadFrameBlock(bytes, at, size, frame, error)) {
+            // A block cut by the end of the file is where the writer stopped; anything else
+            // is damage, reported with its place.
+            const bool cut = error == "frame block past the frames" ||
+                             error == "JPEG bytes past the frames";
+            // The index of a file whose other checks failed is not damage either.
+            const bool trailer = size - at == 4 + 8 * uint64_t{playback.check.frames.size()};
+            if (!cut && !trailer) {
+                playback.damage = error;
+                playback.damageOffset = at;
+            }
+            break;
+        }
+        at = frame.jpegOffset + frame.length;
+        playback.check.frames.push_back(frame);
+    }
+    return playback;
 }

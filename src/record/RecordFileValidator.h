@@ -37,3 +37,16 @@ struct RecordFileCheck {
 
 RecordFileCheck ValidateRecordFile(std::span<const uint8_t> bytes);
 RecordFileCheck ValidateRecordFile(const std::filesystem::path& file);
+
+// A record file as a player reads it. With a sound index the frames are those the index
+// names; without one (a file still being written, or cut short) every whole frame block in
+// file order, up to the first damaged block, whose place `damage` and `damageOffset` tell.
+// `check.valid` is false only when the header is not a record file's.
+struct RecordFilePlayback {
+    RecordFileCheck check;
+    bool indexed = false;
+    std::string damage;  // empty when no block was damaged
+    uint64_t damageOffset = 0;
+};
+
+RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes);

@@ -46,8 +46,32 @@ FuzzBytes WrittenFile(int frames) {
 
 std::vector<FuzzBytes> FuzzSeeds() { return {WrittenFile(0), WrittenFile(1), WrittenFile(3)}; }
 
+// The player's reading: a sound file reads as the validator reads it; otherwise the frames
+// are whole blocks one behind the other, every byte inside the file.
+void CheckPlayback(const uint8_t* data, std::size_t size, const RecordFileCheck& validated) {
+    const RecordFilePlayback playback = ReadRecordFileForPlayback(std::span<const uint8_t>(data, size));
+    FUZZ_CHECK(playback.indexed == validated.valid);
+    if (validated.valid) {
+        FUZZ_CHECK(playback.check.frames.size() == validated.frames.size());
+        return;
+    }
+    if (!playback.check.valid) {
+        FUZZ_CHECK(playback.check.frames.empty());
+        return;
+    }
+    uint64_t at = kRecordPreambleSize;
+    for (const RecordFileFrame& frame : playback.check.frames) {
+        FUZZ_CHECK(frame.blockOffset == at);
+        FUZZ_CHECK(frame.jpegOffset > frame.blockOffset);
+        at = uint64_t{frame.jpegOffset} + frame.length;
+        FUZZ_CHECK(at <= size);
+    }
+    FUZZ_CHECK(playback.damage.empty() || playback.damageOffset == at);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const RecordFileCheck check = ValidateRecordFile(std::span<const uint8_t>(data, size));
+    CheckPlayback(data, size, check);
     FUZZ_CHECK(check.valid == check.error.empty());
     if (!check.valid) return 0;
     FUZZ_CHECK(check.userName.size() <= kRecordUserNameSize);

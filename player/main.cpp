@@ -1,0 +1,25 @@
+// Tamburo: the playback program. Arguments: a record file's path, optionally followed by
+// "CONVERT=0" (how the kernel starts it) or the hand-off's "DYNAMICLOAD=1"; with no path the
+// window opens empty.
+#include <QApplication>
+#include <QMessageBox>
+#include <cstring>
+
+#include "PlayerWindow.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    PlayerWindow window;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strchr(argv[i], '=') != nullptr && path != nullptr) continue;  // options
+        if (path == nullptr) path = argv[i];
+    }
+    if (path != nullptr && !window.Load(path)) {
+        QMessageBox::critical(nullptr, "Tamburo", window.ErrorText());
+        return 1;
+    }
+    window.show();
+    if (window.FrameCount() > 0) window.Play();
+    return application.exec();
+}
