@@ -80,6 +80,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_backup.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_disks.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {

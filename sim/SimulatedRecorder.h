@@ -16,6 +16,7 @@
 #include "sim/ConfigStore.h"
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
+#include "sim/DvrDisks.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -47,6 +48,7 @@ class SimulatedRecorder {
     // PTZ cameras, RS-485 bodies, R.E.T.R., camera sensor and picture colour.
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
+    DvrDisks& Disks() { return m_disks; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -121,6 +123,7 @@ class SimulatedRecorder {
     LiveVideo m_video;
     DeviceControls m_controls;
     NetworkBackupService m_backup;
+    DvrDisks m_disks;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;
