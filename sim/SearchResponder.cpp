@@ -149,7 +149,16 @@ void SearchResponder::Run() {
 
 void SearchResponder::OnRequest(const uint8_t* data, std::size_t size, uint32_t sender,
                                 uint16_t senderPort) {
-    Record(true, sender, senderPort, data, size);
+    // Logged once its answers are scheduled, so a test that saw it received knows which
+    // devices answer it.
+    struct LogOnLeave {
+        SearchResponder* self;
+        const uint8_t* data;
+        std::size_t size;
+        uint32_t sender;
+        uint16_t port;
+        ~LogOnLeave() { self->Record(true, sender, port, data, size); }
+    } logOnLeave{this, data, size, sender, senderPort};
     if (size != kRecordSize || !MayAnswer(sender)) return;
     SearchRecord request;
     std::copy(data, data + kRecordSize, request.begin());
