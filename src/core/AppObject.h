@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/AccountEntry.h"
 #include "core/ConfigSection.h"
 #include "core/ControlDeviceList.h"
 #include "core/ControlFile.h"
@@ -233,6 +234,8 @@ class CAppObject {
     ConfigBlock<CFG_DVRREC> m_Cfg_DVRREC{};
     ConfigBlock<CFG_DVROSD> m_Cfg_DVROSD{};
     ConfigBlock<CFG_PERI> m_Cfg_PERI{};
+    // The Account page's working copy of the "SECURE" accounts, compacted.
+    AccountTable m_AccountEntry{};
 
     // The RS-485 devices of the connected device and the one the panel steers.
     ::C_ControlD C_ControlD;

@@ -14,7 +14,7 @@
 
 // #include "settings/FTPPropertyPage.h"
 
-// #include "settings/AccountPropertyPage.h"
+#include "settings/AccountPropertyPage.h"
 
 // #include "settings/CPeripheralPage.h"
 
@@ -111,7 +111,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
 
             // case PageKind::FTP: return std::make_unique<FTPPropertyPage>(sheet);
 
-            // case PageKind::Account: return std::make_unique<AccountPropertyPage>(sheet);
+        case PageKind::Account:
+            return std::make_unique<AccountPropertyPage>(sheet);
 
             // case PageKind::Peripheral: return std::make_unique<CPeripheralPage>(sheet);
 
