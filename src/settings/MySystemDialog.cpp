@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "backup/BackupPreset.h"
 #include "core/AppObject.h"
 #include "core/ConfigRecords.h"
 #include "core/DeviceIdentity.h"
@@ -62,6 +63,7 @@ MySystemDialog::~MySystemDialog() {
 }
 
 void MySystemDialog::AddPages() {
+    g_BackupPreset = BackupPreset{};
     for (PageKind kind : FamilyPages()) {
         m_pages.push_back(CreateSheetPage(kind, *this));
         AddPage(m_pages.back().get());

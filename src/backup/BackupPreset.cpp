@@ -1,0 +1,3 @@
+#include "backup/BackupPreset.h"
+
+BackupPreset g_BackupPreset;
