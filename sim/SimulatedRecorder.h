@@ -20,6 +20,7 @@
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
+#include "sim/RecordingList.h"
 
 namespace ormidon::sim {
 
@@ -49,6 +50,7 @@ class SimulatedRecorder {
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
     DvrDisks& Disks() { return m_disks; }
+    RecordingList& Recordings() { return m_recordings; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -124,6 +126,7 @@ class SimulatedRecorder {
     DeviceControls m_controls;
     NetworkBackupService m_backup;
     DvrDisks m_disks;
+    RecordingList m_recordings;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -218,6 +218,10 @@ int main(int argc, char** argv) {
     for (const auto& [key, entryValue] : deviceInfo) recorder.SetDeviceInfo(key, entryValue);
     recorder.Controls().SetPtzSlaves(cameras);
     recorder.Video().SetSetup(video);
+    recorder.Recordings().SetPlaybackSearchListener([](const std::string& target) {
+        std::printf("playback search: %s\n", target.c_str());
+        std::fflush(stdout);
+    });
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
         return 1;
