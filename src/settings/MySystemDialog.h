@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "settings/ApplyBaseline.h"
+#include "settings/SheetHost.h"
 #include "settings/SheetPages.h"
 #include "settings/TreePropSheet.h"
 
@@ -83,6 +84,8 @@ class MySystemDialog : public CTreePropSheet {
     // The page whose caption is `caption`; nullptr for none.
     CPropertyPage* PageByCaption(const QString& caption) const;
     ApplyBaseline& Baseline() { return m_baseline; }
+    // The main window's channel count (its channel bar's); 0 without a main window.
+    int HostChannelCount() const { return Host() != nullptr ? Host()->ChannelCount() : 0; }
     SheetLocalSettings& LocalSettings() { return m_local; }
 
     // Set by the Device and Peripheral appliers; APPLY rebuilds the control-device list.
