@@ -33,11 +33,10 @@ AlarmListLoad LoadAlarmList(SystemConfig& database) {
     const std::filesystem::path file = SystemConfig::AlarmDBFilePath();
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
-        // The rewrite of nothing marked writes an empty database when there is no file,
-        // under the database's guard, so an append meanwhile is not lost.
-        database.AlarmDB_FreeBuffer();
-        database.m_wAlarmDBCount = 0;
-        database.m_strAlarmDBPath = file.string();
+        // A load without a file names the file and loads nothing; the rewrite of nothing
+        // marked then writes an empty database if there is still no file, under the
+        // database's guard, so an append meanwhile is not lost.
+        database.AlarmDB_LoadItems();
         RemoveMarked(database);
     }
     const std::uintmax_t size = std::filesystem::file_size(file, error);
