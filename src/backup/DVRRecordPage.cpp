@@ -12,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "settings/MySystemDialog.h"
 #include "settings/PageToolkit.h"
+#include "settings/SheetHost.h"
 
 namespace {
 
@@ -75,7 +76,8 @@ void DVRRecordPage::OnInitDialog() {
         if (HasDvrCommands()) ormidon::ShowMessage(kMsgReadFailed);
         return;
     }
-    m_nChannelClass = ChannelClassOf(Sheet().HostChannelCount());
+    SheetHost* host = Sheet().MainWindowHost();
+    m_nChannelClass = ChannelClassOf(host != nullptr ? host->ChannelCount() : 0);
     const uint8_t support = m_form.read.bySupportMode;
     m_mode[0]->setVisible((support & 0x01) != 0);
     m_mode[1]->setVisible((support & 0x02) != 0);

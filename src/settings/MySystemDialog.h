@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "settings/ApplyBaseline.h"
-#include "settings/SheetHost.h"
 #include "settings/SheetPages.h"
 #include "settings/TreePropSheet.h"
 
@@ -84,9 +83,10 @@ class MySystemDialog : public CTreePropSheet {
     // The page whose caption is `caption`; nullptr for none.
     CPropertyPage* PageByCaption(const QString& caption) const;
     ApplyBaseline& Baseline() { return m_baseline; }
-    // The main window's channel count (its channel bar's); 0 without a main window.
-    int HostChannelCount() const { return Host() != nullptr ? Host()->ChannelCount() : 0; }
     SheetLocalSettings& LocalSettings() { return m_local; }
+    // The main window, for pages that ask it for something (the Detection page has it show
+    // a channel live).
+    SheetHost* MainWindowHost() const { return Host(); }
 
     // Set by the Device and Peripheral appliers; APPLY rebuilds the control-device list.
     bool m_bDeviceListChanged = false;
