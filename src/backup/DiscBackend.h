@@ -84,10 +84,10 @@ class DiscSessionStamp {
 };
 
 struct DiscImport {
-    bool imported = false;  // false: nothing imported (blank disc, or an error)
-    int error = 0;          // DiscImportError when not imported and not blank
-    DiscIsoItemList items;  // the top level of the session
-    std::shared_ptr<DiscSessionStamp> stamp;
+    bool imported = false;    // false: nothing imported (blank disc, or an error)
+    int error = 0;            // DiscImportError when not imported and not blank
+    DiscIsoItemList items{};  // the top level of the session
+    std::shared_ptr<DiscSessionStamp> stamp{};
 };
 
 struct DiscIsoTrack {

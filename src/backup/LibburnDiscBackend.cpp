@@ -170,7 +170,9 @@ DiscIsoItemList TopLevelItems(IsoImage* image) {
         item.name = iso_node_get_name(node);
         item.isFolder = ISO_NODE_IS_DIR(node);
         item.isReference = true;
-        item.entryTime = static_cast<int64_t>(iso_node_get_mtime(node));
+        // A date before 1970 from a damaged record counts as unknown.
+        const int64_t time = static_cast<int64_t>(iso_node_get_mtime(node));
+        item.entryTime = time >= 0 ? time : -1;
         items.push_back(std::move(item));
     }
     iso_dir_iter_free(iter);

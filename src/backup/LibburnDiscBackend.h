@@ -23,7 +23,7 @@ class LibburnDiscBackend final : public DiscBackend {
         bool scanDrives = true;
         std::vector<std::string> stdioDrives;  // "stdio:<path>" each
         // The bound of the wait for a drive to stop after an abort.
-        int abortBoundMs = 5000;
+        int abortBoundMs = 1000;
     };
     // Scanning on; pseudo-drives from ORMIDON_DISC_DRIVES ("stdio:<path>" entries separated
     // by ";"), scanning off when ORMIDON_DISC_SCAN is "0".
