@@ -62,8 +62,8 @@ bool IsReadOnly(int profile) { return profile == 0x08 || profile == 0x10 || prof
 
 class BurnDevice final : public DiscDevice {
   public:
-    BurnDevice(std::string name, burn_drive_info* infos)
-        : DiscDevice(std::move(name)), m_infos(infos) {}
+    BurnDevice(std::string name, burn_drive_info* infos, std::string address = {})
+        : DiscDevice(std::move(name)), m_infos(infos), m_address(std::move(address)) {}
     ~BurnDevice() override {
         if (m_infos != nullptr) {
             burn_drive_release(m_infos[0].drive, 0);
@@ -72,10 +72,36 @@ class BurnDevice final : public DiscDevice {
     }
     burn_drive* Drive() const { return m_infos != nullptr ? m_infos[0].drive : nullptr; }
     bool ImageRecorder() const { return m_infos == nullptr; }
+    const std::string& Address() const { return m_address; }
 
   private:
     burn_drive_info* m_infos;
+    std::string m_address;
 };
+
+// Writes the descriptors of a grown image at block 0. A stdio file is written directly;
+// libburn's random access write is for real media.
+bool WriteHead(const BurnDevice& device, const std::vector<uint8_t>& head) {
+    if (!IsStdio(device.Address())) {
+        return burn_random_access_write(
+                   device.Drive(), 0, const_cast<char*>(reinterpret_cast<const char*>(head.data())),
+                   static_cast<off_t>(head.size()), 1) == 1;
+    }
+    const std::string path = device.Address().substr(6);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < head.size()) {
+        const ssize_t n =
+            ::pwrite(fd, head.data() + done, head.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
 
 // What a burn needs to add a session behind the imported one.
 class ImportedSession final : public DiscSessionStamp {
@@ -349,7 +375,7 @@ std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& dr
         Log("cannot open drive " + address);
         return nullptr;
     }
-    return std::make_unique<BurnDevice>(drive, infos);
+    return std::make_unique<BurnDevice>(drive, infos, address);
 }
 
 std::optional<DiscInfo> LibburnDiscBackend::GetCDInfo(DiscDevice& device, uint32_t) {
@@ -626,11 +652,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
     burn_session_free(session);
     burn_disc_free(disc);
     // Only a whole session is made the one the disc shows.
-    if (result == kDiscBurnOk && grow &&
-        burn_random_access_write(drive, 0, reinterpret_cast<char*>(head.data()), kHeadBytes, 1) !=
-            1) {
-        result = kDiscBurnFailed;
-    }
+    if (result == kDiscBurnOk && grow && !WriteHead(burn, head)) result = kDiscBurnFailed;
     if (result == kDiscBurnOk) report(total);
     return result;
 }

@@ -85,7 +85,7 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
     const std::string first = ReadFile(folder / "CH01_0001.dvr");
     ASSERT_EQ(first.size(), 1024u * 1024);
     auto back = ReadIsoImage(folder / "disc.iso");
-    ASSERT_TRUE(back);
+    ASSERT_TRUE(back) << ::testing::PrintToString(boxes.Texts());
     EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
 
     EXPECT_EQ(Backup("CH01_0002.dvr"), (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
