@@ -146,7 +146,7 @@ void NetworkConfigPage::OnPppoeEdited(QLineEdit* edit) {
 }
 
 bool NetworkConfigPage::OnKillActive() {
-    if (m_port != nullptr && m_port->isVisible() && m_port->text().isEmpty()) {
+    if (m_port != nullptr && !m_port->isHidden() && m_port->text().isEmpty()) {
         ormidon::ShowMessage(kMsgTypePort);
         return false;
     }
