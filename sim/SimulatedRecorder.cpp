@@ -83,6 +83,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_disks.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_dvr.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {
