@@ -175,7 +175,9 @@ int SourceRead(IsoDataSource* src, uint32_t lba, uint8_t* buffer) {
 void SourceFree(IsoDataSource* src) { delete static_cast<DriveSource*>(src->data); }
 
 IsoDataSource* NewDriveSource(burn_drive* drive) {
-    auto* src = new IsoDataSource{};
+    // libisofs frees the record itself with free().
+    auto* src = static_cast<IsoDataSource*>(std::calloc(1, sizeof(IsoDataSource)));
+    if (src == nullptr) return nullptr;
     src->version = 0;
     src->refcount = 1;
     src->open = SourceOpen;
@@ -451,6 +453,11 @@ DiscImport LibburnDiscBackend::ImportDataTrack(DiscDevice& device, int track) {
     }
     iso_read_opts_set_start_block(opts, start);
     IsoDataSource* source = NewDriveSource(drive);
+    if (source == nullptr) {
+        iso_read_opts_free(opts);
+        result.error = kDiscImportGeneric;
+        return result;
+    }
     const int imported = iso_image_import(session->image, source, opts, nullptr);
     const bool readFailed = static_cast<DriveSource*>(source->data)->readFailed;
     iso_read_opts_free(opts);
