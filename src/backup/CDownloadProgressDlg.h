@@ -13,6 +13,7 @@
 #include "net/NetworkBackupDownload.h"
 #include "platform/Thread.h"
 
+class CCDBurner;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -34,6 +35,10 @@ class CDownloadProgressDlg : public QDialog {
     // `tellDevice`: Cancel also asks the device to stop its side ("/CancelNB.cgi").
     CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice);
     ~CDownloadProgressDlg() override;
+
+    // "Copy to CD": a finished download is then written by `writer` on the worker, between
+    // the statuses "Writing cd ..." and the finished one. Set before OnInitDialog.
+    void SetDiscWriter(CCDBurner* writer) { m_pDiscWriter = writer; }
 
     // Starts the download; false when its worker cannot start.
     bool OnInitDialog();
@@ -61,6 +66,7 @@ class CDownloadProgressDlg : public QDialog {
     void StopWorker();
 
     NetworkBackupJob m_job;
+    CCDBurner* m_pDiscWriter = nullptr;
     bool m_bTellDevice;
     std::atomic<bool> m_bFinished{false};
     int m_nLastStatus = -1;
