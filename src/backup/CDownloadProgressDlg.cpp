@@ -122,6 +122,7 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
         return;
     }
     m_nLastStatus = status;
+    m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "net/NetworkBackupDownload.h"
 #include "platform/Thread.h"
@@ -47,6 +48,8 @@ class CDownloadProgressDlg : public QDialog {
     QString StatusText() const;
     bool Finished() const { return m_bFinished.load(); }
     int LastStatus() const { return m_nLastStatus; }
+    // Every status shown so far, in order (progress excluded).
+    const std::vector<int>& Statuses() const { return m_statuses; }
     // The worker ended and was joined.
     bool WorkerEnded() const { return !m_thread.Joinable(); }
 
@@ -70,6 +73,7 @@ class CDownloadProgressDlg : public QDialog {
     bool m_bTellDevice;
     std::atomic<bool> m_bFinished{false};
     int m_nLastStatus = -1;
+    std::vector<int> m_statuses;
     QLabel* m_pStatus;
     QProgressBar* m_pProgress;
     QPushButton* m_pCancel;

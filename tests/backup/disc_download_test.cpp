@@ -3,6 +3,10 @@
 // disc image holds the download whole, and a second backup appends to it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
 #include "IsoReadBack.h"
@@ -58,17 +62,9 @@ class DiscDownloadTest : public ormidon::testing::WindowTest {
         CDownloadProgressDlg window(nullptr, job, false);
         window.SetDiscWriter(writer.get());
         EXPECT_TRUE(window.OnInitDialog());
-        std::vector<int> statuses;
-        ormidon::testing::ProcessEventsUntil(
-            [&] {
-                const int status = window.LastStatus();
-                if (status >= 0 && (statuses.empty() || statuses.back() != status)) {
-                    statuses.push_back(status);
-                }
-                return status == kBackupFinished;
-            },
-            20000);
-        return statuses;
+        ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() == kBackupFinished; },
+                                             20000);
+        return window.Statuses();
     }
 
     AppRecordScope scope;
@@ -95,6 +91,55 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
     EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
     EXPECT_TRUE(back->files["CH01_0002.dvr"].content == ReadFile(folder / "CH01_0002.dvr"));
     EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// A drive whose burn runs until it is aborted.
+class EndlessDiscBackend final : public DiscBackend {
+  public:
+    std::atomic<bool> burning{false};
+    int Init() override { return 0; }
+    int Done() override { return 0; }
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t) override {
+        return std::vector<std::string>{"Slow Writer", kImageRecorderName};
+    }
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+        return std::make_unique<DiscDevice>(drive);
+    }
+    std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
+        return DiscInfo{.freeBlocks = 1'000'000, .mediaFlags = kDiscMediaDvd};
+    }
+    DiscImport ImportDataTrack(DiscDevice&, int) override { return {}; }
+    int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
+        burning = true;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!progress.Aborted() && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return progress.Aborted() ? kDiscBurnUserAborted : kDiscBurnFailed;
+    }
+    std::string GetErrorLog() override { return {}; }
+    void ClearErrors() override {}
+};
+
+TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound) {
+    auto backend = std::make_shared<EndlessDiscBackend>();
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    job.file = folder / "CH01_0001.dvr";
+    ASSERT_TRUE(CreateBackupPartFile(job.file));
+    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    CDownloadProgressDlg window(nullptr, job, false);
+    window.SetDiscWriter(writer.get());
+    ASSERT_TRUE(window.OnInitDialog());
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return backend->burning.load() && window.LastStatus() == kBackupWritingDisc; },
+        20000));
+    const auto asked = std::chrono::steady_clock::now();
+    window.OnCancel();
+    EXPECT_TRUE(window.WorkerEnded());
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
+    EXPECT_EQ(window.result(), CDownloadProgressDlg::kResultClosed);
 }
 
 }  // namespace
