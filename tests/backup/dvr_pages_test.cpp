@@ -292,8 +292,8 @@ TEST_F(DvrPagesTest, ValuesThePageCannotShowStayAsTheyWereUntilChosen) {
 TEST_F(DvrPagesTest, AFailedSendShowsChangeFailed) {
     OpenSheet({.product = "P51K"});
     ASSERT_TRUE(ShowPage("Date"));
-    ASSERT_TRUE(ShowPage("Record Setting"));
     Choose(DP::kIdFormat, 1);
+    ASSERT_TRUE(ShowPage("Record Setting"));
     EXPECT_FALSE(
         ormidon::testing::SaveScreenshot(sheet.get(), "settings-dvr-record-setting").empty());
     ASSERT_TRUE(ShowPage("Date"));
