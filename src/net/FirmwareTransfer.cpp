@@ -140,8 +140,8 @@ class Transfer {
                 std::min<uint64_t>(part.data.size() - offset, kFirmwareCommandPiece));
             std::string request = FirmwareCommandRequest(part, index, count, lastPart, job_.cookie);
             if (request.empty()) return false;
-            // [0] becomes 1 once the whole request went out, [1] gets a status other than 200.
-            int32_t status[2] = {};
+            // [1] gets a status other than 200, [2] becomes 1 once the whole request went out.
+            int32_t status[3] = {};
             const int answered = HalvoSendCommand(
                 CGI_UPGRADEFW, request.data(), static_cast<int>(request.size()),
                 part.data.data() + offset, static_cast<int>(size), status, sizeof status, nullptr,
@@ -149,7 +149,7 @@ class Transfer {
             // A device that writes the part after its last piece may drop the connection
             // without an answer: that piece counts when all of it went out.
             const bool lastPiece = index + 1 == count;
-            if (answered == 0 && !(lastPiece && status[1] == 0 && status[0] == 1)) return false;
+            if (answered == 0 && !(lastPiece && status[1] == 0 && status[2] == 1)) return false;
             offset += size;
             Progress(size);
         }
