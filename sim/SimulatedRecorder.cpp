@@ -86,6 +86,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_firmware.InstallRoutes(
         m_server, [this](const HttpRequest& r, Responder& w) { return RefuseWithoutSession(r, w); },
         [this] { return Identity().firmwareVersion; });
+    m_dvr.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {

@@ -18,6 +18,7 @@
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
 #include "sim/FirmwareUpgradeService.h"
+#include "sim/DvrSettings.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -52,6 +53,8 @@ class SimulatedRecorder {
     DvrDisks& Disks() { return m_disks; }
     // Version query, firmware parts by both protocols, cancels and the upgrade's keep-alive.
     FirmwareUpgradeService& Firmware() { return m_firmware; }
+    // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
+    DvrSettings& Dvr() { return m_dvr; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -128,6 +131,7 @@ class SimulatedRecorder {
     NetworkBackupService m_backup;
     DvrDisks m_disks;
     FirmwareUpgradeService m_firmware;
+    DvrSettings m_dvr;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;
