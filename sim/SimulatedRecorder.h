@@ -123,6 +123,8 @@ class SimulatedRecorder {
     // Refuses the request (401) when sessions are checked and it has none. Locked.
     bool RefuseWithoutSession(const HttpRequest& request, Responder& responder) const;
     std::string OnlineBytes() const;
+    // Listens also at the address and port of a stored "IP" section.
+    void FollowAddress(const std::string& ip);
     std::string NewSessionId();
 
     HttpServer m_server;
