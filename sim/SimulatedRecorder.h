@@ -17,6 +17,7 @@
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
+#include "sim/EventLog.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -49,6 +50,8 @@ class SimulatedRecorder {
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
     DvrDisks& Disks() { return m_disks; }
+    // The event log, fresh for the family at each identity change.
+    EventLog& Events() { return m_events; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -124,6 +127,7 @@ class SimulatedRecorder {
     DeviceControls m_controls;
     NetworkBackupService m_backup;
     DvrDisks m_disks;
+    EventLog m_events;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;
