@@ -92,6 +92,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_events.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_dvr.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {

@@ -17,6 +17,7 @@
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
+#include "sim/DvrSettings.h"
 #include "sim/EventLog.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
@@ -52,6 +53,8 @@ class SimulatedRecorder {
     DvrDisks& Disks() { return m_disks; }
     // The event log, fresh for the family at each identity change.
     EventLog& Events() { return m_events; }
+    // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
+    DvrSettings& Dvr() { return m_dvr; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -128,6 +131,7 @@ class SimulatedRecorder {
     NetworkBackupService m_backup;
     DvrDisks m_disks;
     EventLog m_events;
+    DvrSettings m_dvr;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -20,13 +20,13 @@
 
 #include "settings/ToolBoxPropertyPage.h"
 
-// #include "backup/RecordPage.h"
+#include "backup/RecordPage.h"
 
-// #include "backup/AlarmPropertyPage.h"
+#include "backup/AlarmPropertyPage.h"
 
 // #include "settings/COnlineUserPage.h"
 
-// #include "backup/AlarmDataPage.h"
+#include "backup/AlarmDataPage.h"
 
 #include "settings/CSNTPPage.h"
 
@@ -42,11 +42,11 @@
 
 // #include "backup/CEventPage.h"
 
-// #include "backup/TimerRecordPage.h"
+#include "backup/TimerRecordPage.h"
 
-// #include "backup/DVRDatePage.h"
+#include "backup/DVRDatePage.h"
 
-// #include "backup/DVRRecordPage.h"
+#include "backup/DVRRecordPage.h"
 
 namespace {
 
@@ -119,13 +119,16 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::General:
             return std::make_unique<ToolBoxPropertyPage>(sheet);
 
-            // case PageKind::FilePath: return std::make_unique<RecordPage>(sheet);
+        case PageKind::FilePath:
+            return std::make_unique<RecordPage>(sheet);
 
-            // case PageKind::Alarm: return std::make_unique<AlarmPropertyPage>(sheet);
+        case PageKind::Alarm:
+            return std::make_unique<AlarmPropertyPage>(sheet);
 
             // case PageKind::OnlineUserInfo: return std::make_unique<COnlineUserPage>(sheet);
 
-            // case PageKind::AlarmList: return std::make_unique<AlarmDataPage>(sheet);
+        case PageKind::AlarmList:
+            return std::make_unique<AlarmDataPage>(sheet);
 
         case PageKind::ServerTime:
             return std::make_unique<CSNTPPage>(sheet);
@@ -145,11 +148,14 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
 
             // case PageKind::SearchList: return std::make_unique<CEventPage>(sheet);
 
-            // case PageKind::TimerRecord: return std::make_unique<TimerRecordPage>(sheet);
+        case PageKind::TimerRecord:
+            return std::make_unique<TimerRecordPage>(sheet);
 
-            // case PageKind::DVRDate: return std::make_unique<DVRDatePage>(sheet);
+        case PageKind::DVRDate:
+            return std::make_unique<DVRDatePage>(sheet);
 
-            // case PageKind::DVRRecord: return std::make_unique<DVRRecordPage>(sheet);
+        case PageKind::DVRRecord:
+            return std::make_unique<DVRRecordPage>(sheet);
 
         default:
             return std::make_unique<CPlaceholderPage>(sheet, kind);
