@@ -19,6 +19,7 @@
 #include "sim/DvrDisks.h"
 #include "sim/DvrSettings.h"
 #include "sim/EventLog.h"
+#include "sim/FirmwareUpgradeService.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -53,6 +54,8 @@ class SimulatedRecorder {
     DvrDisks& Disks() { return m_disks; }
     // The event log, fresh for the family at each identity change.
     EventLog& Events() { return m_events; }
+    // Version query, firmware parts by both protocols, cancels and the upgrade's keep-alive.
+    FirmwareUpgradeService& Firmware() { return m_firmware; }
     // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
     DvrSettings& Dvr() { return m_dvr; }
 
@@ -123,6 +126,8 @@ class SimulatedRecorder {
     // Refuses the request (401) when sessions are checked and it has none. Locked.
     bool RefuseWithoutSession(const HttpRequest& request, Responder& responder) const;
     std::string OnlineBytes() const;
+    // Listens also at the address and port of a stored "IP" section.
+    void FollowAddress(const std::string& ip);
     std::string NewSessionId();
 
     HttpServer m_server;
@@ -131,6 +136,7 @@ class SimulatedRecorder {
     NetworkBackupService m_backup;
     DvrDisks m_disks;
     EventLog m_events;
+    FirmwareUpgradeService m_firmware;
     DvrSettings m_dvr;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;

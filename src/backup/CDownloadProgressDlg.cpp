@@ -5,9 +5,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "backup/CCDBurner.h"
 #include "core/DeviceIdentity.h"
-#include "core/StringTable.h"
 #include "core/SessionCookie.h"
+#include "core/StringTable.h"
 #include "net/CgiCommand.h"
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
@@ -19,8 +20,14 @@ namespace {
 // Hands the download's reports to the window's thread and the sheet's progress bar.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop) : m_window(window), m_stop(stop) {}
+    WindowListener(QObject* window, const std::stop_token& stop, bool holdFinished)
+        : m_window(window), m_stop(stop), m_holdFinished(holdFinished) {}
     void OnStatus(int status, uint32_t percent) override {
+        // With disc writing the finished status follows the burn.
+        if (m_holdFinished && status == kBackupFinished) return;
+        Post(status, percent);
+    }
+    void Post(int status, uint32_t percent) {
         QMetaObject::invokeMethod(m_window, "OnDownloadStatus", Qt::QueuedConnection,
                                   Q_ARG(int, status), Q_ARG(unsigned, percent));
     }
@@ -31,12 +38,12 @@ class WindowListener final : public NetworkBackupListener {
   private:
     QObject* m_window;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
+    bool m_holdFinished;
 };
 
 }  // namespace
 
-CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job,
-                                           bool tellDevice)
+CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice)
     : QDialog(parent), m_job(std::move(job)), m_bTellDevice(tellDevice) {
     setWindowTitle("DVR-Network Backup");
     setFixedSize(360, 120);
@@ -70,9 +77,14 @@ CDownloadProgressDlg::~CDownloadProgressDlg() {
 bool CDownloadProgressDlg::OnInitDialog() {
     if (m_thread.Joinable()) return true;
     m_thread = ormidon::Thread([this](std::stop_token stop) {
-        WindowListener listener(this, stop);
+        WindowListener listener(this, stop, m_pDiscWriter != nullptr);
         int status = RunNetworkBackup(m_job, stop, listener);
         if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
+        if (status == kBackupFinished && m_pDiscWriter != nullptr) {
+            listener.Post(kBackupWritingDisc, 0);
+            m_pDiscWriter->Burn(stop);
+            listener.Post(kBackupFinished, 0);
+        }
     });
     return m_thread.Joinable();
 }
@@ -85,14 +97,22 @@ QString CDownloadProgressDlg::StatusText() const { return m_pStatus->text(); }
 
 QString CDownloadProgressDlg::StatusTextOf(int status) {
     switch (status) {
-        case kBackupRequestFailed: return QString::fromUtf8(LoadResourceString(4065));
-        case kBackupFileFailed: return QString::fromUtf8(LoadResourceString(4105));
-        case kBackupReceiveFailed: return QString::fromUtf8(LoadResourceString(4106));
-        case kBackupNoData: return QString::fromUtf8(LoadResourceString(4107));
-        case kBackupFinished: return "Download process is finished";
-        case kBackupRefused: return QString::fromUtf8(LoadResourceString(4115));
-        case kBackupWritingDisc: return "Writing cd ...";
-        default: return {};
+        case kBackupRequestFailed:
+            return QString::fromUtf8(LoadResourceString(4065));
+        case kBackupFileFailed:
+            return QString::fromUtf8(LoadResourceString(4105));
+        case kBackupReceiveFailed:
+            return QString::fromUtf8(LoadResourceString(4106));
+        case kBackupNoData:
+            return QString::fromUtf8(LoadResourceString(4107));
+        case kBackupFinished:
+            return "Download process is finished";
+        case kBackupRefused:
+            return QString::fromUtf8(LoadResourceString(4115));
+        case kBackupWritingDisc:
+            return "Writing cd ...";
+        default:
+            return {};
     }
 }
 
@@ -102,6 +122,7 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
         return;
     }
     m_nLastStatus = status;
+    m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
@@ -118,6 +139,11 @@ void CDownloadProgressDlg::StopWorker() {
 
 void CDownloadProgressDlg::OnCancel() {
     const bool unfinished = !m_bFinished.load();
+    if (!unfinished && m_pDiscWriter != nullptr) {
+        // A disc may be being written: the burn ends on the abort and the bar with it.
+        m_pDiscWriter->Abort();
+        PostProgressCommand(PROGRESS_END);
+    }
     StopWorker();
     if (unfinished && m_bTellDevice && !m_cancelThread.Joinable()) {
         // The device's answer is not waited for on the window's thread.

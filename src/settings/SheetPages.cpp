@@ -8,15 +8,15 @@
 
 // The page classes: a page plugs in by making its line here and its case below live.
 // The blank lines keep each page's line apart from its neighbours' for merges.
-// #include "settings/NetworkConfigPage.h"
+#include "settings/NetworkConfigPage.h"
 
-// #include "settings/MailPropertyPage.h"
+#include "settings/MailPropertyPage.h"
 
-// #include "settings/FTPPropertyPage.h"
+#include "settings/FTPPropertyPage.h"
 
 #include "settings/AccountPropertyPage.h"
 
-// #include "settings/CPeripheralPage.h"
+#include "settings/CPeripheralPage.h"
 
 #include "settings/ToolBoxPropertyPage.h"
 
@@ -24,13 +24,13 @@
 
 #include "backup/AlarmPropertyPage.h"
 
-// #include "settings/COnlineUserPage.h"
+#include "settings/COnlineUserPage.h"
 
 #include "backup/AlarmDataPage.h"
 
 #include "settings/CSNTPPage.h"
 
-// #include "settings/CDNSPage.h"
+#include "settings/CDNSPage.h"
 
 #include "settings/DevicePage.h"
 
@@ -105,16 +105,20 @@ std::vector<PageKind> FamilyPages() {
 
 std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sheet) {
     switch (kind) {
-            // case PageKind::Network: return std::make_unique<NetworkConfigPage>(sheet);
+        case PageKind::Network:
+            return std::make_unique<NetworkConfigPage>(sheet);
 
-            // case PageKind::Mail: return std::make_unique<MailPropertyPage>(sheet);
+        case PageKind::Mail:
+            return std::make_unique<MailPropertyPage>(sheet);
 
-            // case PageKind::FTP: return std::make_unique<FTPPropertyPage>(sheet);
+        case PageKind::FTP:
+            return std::make_unique<FTPPropertyPage>(sheet);
 
         case PageKind::Account:
             return std::make_unique<AccountPropertyPage>(sheet);
 
-            // case PageKind::Peripheral: return std::make_unique<CPeripheralPage>(sheet);
+        case PageKind::Peripheral:
+            return std::make_unique<CPeripheralPage>(sheet);
 
         case PageKind::General:
             return std::make_unique<ToolBoxPropertyPage>(sheet);
@@ -125,7 +129,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::Alarm:
             return std::make_unique<AlarmPropertyPage>(sheet);
 
-            // case PageKind::OnlineUserInfo: return std::make_unique<COnlineUserPage>(sheet);
+        case PageKind::OnlineUserInfo:
+            return std::make_unique<COnlineUserPage>(sheet);
 
         case PageKind::AlarmList:
             return std::make_unique<AlarmDataPage>(sheet);
@@ -133,7 +138,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::ServerTime:
             return std::make_unique<CSNTPPage>(sheet);
 
-            // case PageKind::DDNS: return std::make_unique<CDNSPage>(sheet);
+        case PageKind::DDNS:
+            return std::make_unique<CDNSPage>(sheet);
 
         case PageKind::Device:
             return std::make_unique<DevicePage>(sheet);

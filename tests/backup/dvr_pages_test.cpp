@@ -113,6 +113,18 @@ TEST_F(DvrPagesTest, DateSendsEveryValueWithTheFlagsOfWhatWasEdited) {
              "STARTWEEKINDEX=4&STARTDAYOFWEEK=0&STARTMONTH=0&STARTHOUR=2&STARTMINUTE=0&"
              "ENDWEEKINDEX=4&ENDDAYOFWEEK=0&ENDMONTH=9&ENDHOUR=4&ENDMINUTE=30&ADJUSTHOUR=1&"
              "ADJUSTMINUTE=0"},
+        // Values no control can show go back as they came and count as unchanged.
+        {"values past the controls",
+         With(With(With(defaults, "FORMAT", "7"), "HOUR", "25"), "STARTHOUR", "30"),
+         [this] {
+             EXPECT_EQ(Chosen(DP::kIdFormat), -1);
+             Control<QRadioButton>(DP::kIdOn)->click();
+         },
+         "YEAR=2026&MONTH=12&DAY=10&DAYOFWEEK=4&HOUR=25&MINUTE=35&SECOND=20&FORMAT=7&"
+         "DAYLIGHTSAVING=1&CHDATE=0&CHFORMAT=0&CHDAYLIGHT=1&CHDAYLIGHTTIME=0&"
+         "STARTWEEKINDEX=4&STARTDAYOFWEEK=0&STARTMONTH=2&STARTHOUR=30&STARTMINUTE=0&"
+         "ENDWEEKINDEX=4&ENDDAYOFWEEK=0&ENDMONTH=9&ENDHOUR=3&ENDMINUTE=0&ADJUSTHOUR=1&"
+         "ADJUSTMINUTE=0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -124,9 +136,10 @@ TEST_F(DvrPagesTest, DateSendsEveryValueWithTheFlagsOfWhatWasEdited) {
         EXPECT_EQ(SentQuery("/SetDvrDate.cgi"), "/SetDvrDate.cgi?" + Cookie() + "&" + c.expected);
         sheet.reset();
     }
-    // The recorder keeps what was flagged: the last case's end time shows in its next answer.
-    EXPECT_EQ(device.Dvr().DateValue("ENDHOUR"), "4");
-    EXPECT_EQ(device.Dvr().DateValue("ENDMINUTE"), "30");
+    // The recorder keeps what was flagged: the last case's daylight saving shows in its next
+    // answer, beside the values it was sent without a flag.
+    EXPECT_EQ(device.Dvr().DateValue("DAYLIGHTSAVING"), "1");
+    EXPECT_EQ(device.Dvr().DateValue("HOUR"), "25");
 }
 
 TEST_F(DvrPagesTest, ThePagesAreDisabledWithoutTheRecordersCommands) {
@@ -279,8 +292,8 @@ TEST_F(DvrPagesTest, ValuesThePageCannotShowStayAsTheyWereUntilChosen) {
 TEST_F(DvrPagesTest, AFailedSendShowsChangeFailed) {
     OpenSheet({.product = "P51K"});
     ASSERT_TRUE(ShowPage("Date"));
-    ASSERT_TRUE(ShowPage("Record Setting"));
     Choose(DP::kIdFormat, 1);
+    ASSERT_TRUE(ShowPage("Record Setting"));
     EXPECT_FALSE(
         ormidon::testing::SaveScreenshot(sheet.get(), "settings-dvr-record-setting").empty());
     ASSERT_TRUE(ShowPage("Date"));
