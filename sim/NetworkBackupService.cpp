@@ -73,6 +73,7 @@ NetworkBackupScript NetworkBackupService::Script() const {
 
 void NetworkBackupService::Serve(const HttpRequest& request, Responder& responder) {
     const NetworkBackupScript script = Script();
+    if (script.beforeReply) script.beforeReply();
     const uint64_t generation = m_cancelGeneration.load();
     auto number = [&](const char* name, int lowest, int highest) {
         return request.NumberParam(name, lowest, highest).value_or(0);

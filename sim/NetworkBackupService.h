@@ -32,6 +32,8 @@ struct NetworkBackupScript {
     bool byteByByte = false;
     // Data beyond Size: this many more bytes.
     uint64_t extraBytes = 0;
+    // Runs before the reply's first byte (a test holds the reply until it is ready).
+    std::function<void()> beforeReply = {};
 };
 
 // The bytes of the recording from `offset` on, `size` bytes long.

@@ -5,9 +5,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "backup/BackupPlayerHandOff.h"
 #include "core/DeviceIdentity.h"
-#include "core/StringTable.h"
 #include "core/SessionCookie.h"
+#include "core/StringTable.h"
 #include "net/CgiCommand.h"
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
@@ -16,10 +17,15 @@
 
 namespace {
 
-// Hands the download's reports to the window's thread and the sheet's progress bar.
+// A player that holds the shared lock this long is dropped from the download.
+constexpr uint32_t kPlayerLockBoundMs = 10'000;
+
+// Hands the download's reports to the window's thread and the sheet's progress bar, and,
+// during a Dynamic Download, tells the player how much of the file is ready.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop) : m_window(window), m_stop(stop) {}
+    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link)
+        : m_window(window), m_stop(stop), m_link(link) {}
     void OnStatus(int status, uint32_t percent) override {
         QMetaObject::invokeMethod(m_window, "OnDownloadStatus", Qt::QueuedConnection,
                                   Q_ARG(int, status), Q_ARG(unsigned, percent));
@@ -27,16 +33,80 @@ class WindowListener final : public NetworkBackupListener {
     void OnProgress(uint32_t command, uint32_t value) override {
         PostProgressCommand(command, value, m_stop);
     }
+    bool LockFile(const std::stop_token& stop) override {
+        if (m_link == nullptr || m_dropped) return true;
+        switch (m_link->LockMutex(kPlayerLockBoundMs, stop)) {
+            case ormidon::PlayerLink::LockResult::Locked:
+                m_locked = true;
+                return true;
+            case ormidon::PlayerLink::LockResult::Stopped:
+                return false;
+            case ormidon::PlayerLink::LockResult::TimedOut:
+                // The player keeps the file to itself: the download goes on without it.
+                m_link->DropPlayer();
+                m_dropped = true;
+                return true;
+            case ormidon::PlayerLink::LockResult::NoMutex:
+                return true;
+        }
+        return true;
+    }
+    void UnlockFile() override {
+        if (m_locked) m_link->UnlockMutex();
+        m_locked = false;
+    }
+    void OnData(uint64_t totalBytes) override {
+        m_total = totalBytes;
+        if (Following() && m_total > m_notified + m_link->dw_BackupPlayerBufferSize.load())
+            NotifyData();
+    }
+    // The player's notices at the download's end.
+    void Finish(int status) {
+        if (m_link == nullptr || m_dropped) return;
+        switch (status) {
+            case kBackupFinished:
+                if (!Following()) return;
+                if (m_total > m_notified) NotifyData();
+                m_link->Send(ormidon::kLinkEnd, 0, 0);
+                return;
+            case kBackupRequestFailed:
+            case kBackupReceiveFailed:
+                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopNetworkFailure);
+                return;
+            case kBackupFileFailed:
+                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopFileFailure);
+                return;
+            default:
+                if (Following()) m_link->Send(ormidon::kLinkEnd, 1, 0);
+                return;
+        }
+    }
 
   private:
+    // The player acknowledged this download and did not stop it.
+    bool Following() const {
+        return m_link != nullptr && !m_dropped && m_link->f_BackupPlayerAck.load() != 0 &&
+               m_link->f_BackupPlayerStop.load() == 0;
+    }
+    void NotifyData() {
+        m_link->Send(ormidon::kLinkData, 0, m_total - m_notified);
+        m_notified = m_total;
+    }
+
     QObject* m_window;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
+    ormidon::PlayerLink* m_link;
+    bool m_dropped = false;
+    bool m_locked = false;
+    uint64_t m_total = 0;
+    uint64_t m_notified = 0;
 };
+
+ormidon::PlayerLink* FollowingLink() { return &BackupPlayerLink(); }
 
 }  // namespace
 
-CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job,
-                                           bool tellDevice)
+CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice)
     : QDialog(parent), m_job(std::move(job)), m_bTellDevice(tellDevice) {
     setWindowTitle("DVR-Network Backup");
     setFixedSize(360, 120);
@@ -69,10 +139,19 @@ CDownloadProgressDlg::~CDownloadProgressDlg() {
 
 bool CDownloadProgressDlg::OnInitDialog() {
     if (m_thread.Joinable()) return true;
-    m_thread = ormidon::Thread([this](std::stop_token stop) {
-        WindowListener listener(this, stop);
+    ormidon::PlayerLink* link = FollowingLink();
+    if (link != nullptr) {
+        link->f_BackupPlayerAck = 0;
+        link->f_BackupPlayerStop = 0;
+        link->dw_BackupPlayerBufferSize = 0;
+        if (link->h_BackupPlayerWnd.load() != 0)
+            link->Send(ormidon::kLinkStart, 0, reinterpret_cast<uintptr_t>(this));
+    }
+    m_thread = ormidon::Thread([this, link](std::stop_token stop) {
+        WindowListener listener(this, stop, link);
         int status = RunNetworkBackup(m_job, stop, listener);
         if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
+        listener.Finish(status);
     });
     return m_thread.Joinable();
 }
@@ -85,14 +164,22 @@ QString CDownloadProgressDlg::StatusText() const { return m_pStatus->text(); }
 
 QString CDownloadProgressDlg::StatusTextOf(int status) {
     switch (status) {
-        case kBackupRequestFailed: return QString::fromUtf8(LoadResourceString(4065));
-        case kBackupFileFailed: return QString::fromUtf8(LoadResourceString(4105));
-        case kBackupReceiveFailed: return QString::fromUtf8(LoadResourceString(4106));
-        case kBackupNoData: return QString::fromUtf8(LoadResourceString(4107));
-        case kBackupFinished: return "Download process is finished";
-        case kBackupRefused: return QString::fromUtf8(LoadResourceString(4115));
-        case kBackupWritingDisc: return "Writing cd ...";
-        default: return {};
+        case kBackupRequestFailed:
+            return QString::fromUtf8(LoadResourceString(4065));
+        case kBackupFileFailed:
+            return QString::fromUtf8(LoadResourceString(4105));
+        case kBackupReceiveFailed:
+            return QString::fromUtf8(LoadResourceString(4106));
+        case kBackupNoData:
+            return QString::fromUtf8(LoadResourceString(4107));
+        case kBackupFinished:
+            return "Download process is finished";
+        case kBackupRefused:
+            return QString::fromUtf8(LoadResourceString(4115));
+        case kBackupWritingDisc:
+            return "Writing cd ...";
+        default:
+            return {};
     }
 }
 
@@ -105,8 +192,12 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
     m_pStatus->setText(StatusTextOf(status));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
+        // A player that follows the download plays it already.
+        const ormidon::PlayerLink* link = FollowingLink();
+        const bool playerFollows = link != nullptr && link->f_BackupPlayerAck.load() != 0 &&
+                                   link->f_BackupPlayerStop.load() == 0;
         m_pPlay->setEnabled(true);
-        m_pPlay->show();
+        m_pPlay->setVisible(!playerFollows);
     }
     show();
 }
