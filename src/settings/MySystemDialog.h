@@ -84,6 +84,9 @@ class MySystemDialog : public CTreePropSheet {
     CPropertyPage* PageByCaption(const QString& caption) const;
     ApplyBaseline& Baseline() { return m_baseline; }
     SheetLocalSettings& LocalSettings() { return m_local; }
+    // The main window, for pages that ask it for something (the Detection page has it show
+    // a channel live).
+    SheetHost* MainWindowHost() const { return Host(); }
 
     // Set by the Device and Peripheral appliers; APPLY rebuilds the control-device list.
     bool m_bDeviceListChanged = false;

@@ -32,11 +32,11 @@
 
 // #include "settings/CDNSPage.h"
 
-// #include "settings/DevicePage.h"
+#include "settings/DevicePage.h"
 
-// #include "settings/DetectionPage.h"
+#include "settings/DetectionPage.h"
 
-// #include "settings/CameraPage.h"
+#include "settings/CameraPage.h"
 
 #include "backup/DownloadFilePage.h"
 
@@ -130,11 +130,14 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
 
             // case PageKind::DDNS: return std::make_unique<CDNSPage>(sheet);
 
-            // case PageKind::Device: return std::make_unique<DevicePage>(sheet);
+        case PageKind::Device:
+            return std::make_unique<DevicePage>(sheet);
 
-            // case PageKind::Detection: return std::make_unique<DetectionPage>(sheet);
+        case PageKind::Detection:
+            return std::make_unique<DetectionPage>(sheet);
 
-            // case PageKind::Camera: return std::make_unique<CameraPage>(sheet);
+        case PageKind::Camera:
+            return std::make_unique<CameraPage>(sheet);
 
         case PageKind::NetworkBackup:
             return std::make_unique<DownloadFilePage>(sheet);
