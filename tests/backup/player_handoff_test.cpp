@@ -60,8 +60,9 @@ class PlayerHandOffTest : public SettingsSheetTest {
     void Conf(const std::string& text) { WriteFile(programFolder / "standin.conf", text); }
     // Holds the reply until the player acknowledged, so the notices cover the download.
     void ReplyAfterAck() {
-        device.Backup().SetScript({.beforeReply = [this] {
-            WaitUntil([&] { return BackupPlayerLink().f_BackupPlayerAck.load() != 0; }, 5000);
+        device.Backup().SetScript({.beforeWrite = [](uint64_t sent) {
+            if (sent == 0)
+                WaitUntil([&] { return BackupPlayerLink().f_BackupPlayerAck.load() != 0; }, 5000);
         }});
     }
     DownloadFilePage* Open() {
@@ -213,7 +214,13 @@ TEST_F(PlayerHandOffTest, ASecondDownloadReAddressesTheOpenPlayerAndAClosedOneIs
 
 TEST_F(PlayerHandOffTest, APlayerThatStopsGetsNoMoreNoticesAndPlayIsOffered) {
     Conf("ack_kb=1\nstop_after_data=1\n");
-    ReplyAfterAck();
+    // The rest of the reply waits for the player's STOP, so it comes during the transfer.
+    device.Backup().SetScript({.beforeWrite = [](uint64_t sent) {
+        if (sent == 0)
+            WaitUntil([&] { return BackupPlayerLink().f_BackupPlayerAck.load() != 0; }, 5000);
+        if (sent >= 256 * 1024)
+            WaitUntil([&] { return BackupPlayerLink().f_BackupPlayerStop.load() != 0; }, 5000);
+    }});
     Open();
     PressStart();
     EXPECT_EQ(lastStatus, kBackupFinished);
