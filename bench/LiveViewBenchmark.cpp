@@ -247,6 +247,4 @@ int main(int argc, char** argv) {
     std::printf("liveview_vs_decode: %.2f\n", perPicture / decode);
     ormidon::SetProgramFolderForTesting({});
     return 0;
-    ormidon::SetProgramFolderForTesting({});
-    return 0;
 }

@@ -9,7 +9,6 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <libyuv/convert_argb.h>
 #include <fstream>
 #include <iterator>
 
@@ -97,8 +96,8 @@ QString PlayerWindow::InfoText() const {
                                      t.hour, t.minute, t.second);
     if (m_current >= 0) {
         const RecordFileFrame& f = m_frames[static_cast<std::size_t>(m_current)];
-        text += QString::asprintf("   CH%02d   frame %d/%d   time %u ms", f.channel,
-                                  m_current + 1, FrameCount(), f.timeStamp);
+        text += QString::asprintf("   CH%02d   frame %d/%d   time %u ms", f.channel, m_current + 1,
+                                  FrameCount(), f.timeStamp);
     }
     return text;
 }
@@ -125,19 +124,20 @@ void PlayerWindow::ShowFrame(int index) {
     } else {
         std::span<const uint8_t> jpeg(m_bytes.data() + f.jpegOffset, f.length);
         int width = 0, height = 0;
-        if (m_codec.ReadSize(jpeg, width, height) && width > 0 && height > 0 &&
-            width <= 4096 && height <= 4096) {
-            m_decoded.resize(ormidon::BgrPictureBytes(width, height));
-            if (m_codec.Decode(jpeg, m_decoded, width, height) ==
-                ormidon::JpegDecodeStatus::Decoded) {
-                // Bottom-up blue-green-red rows (libyuv's RGB24) into the upright 32-bit
-                // image, kept from frame to frame while the size stays.
-                if (m_picture.size() != QSize(width, height) ||
-                    m_picture.format() != QImage::Format_RGB32) {
-                    m_picture = QImage(width, height, QImage::Format_RGB32);
-                }
-                libyuv::RGB24ToARGB(m_decoded.data(), width * 3, m_picture.bits(),
-                                    static_cast<int>(m_picture.bytesPerLine()), width, -height);
+        if (m_codec.ReadSize(jpeg, width, height) && width > 0 && height > 0 && width <= 4096 &&
+            height <= 4096) {
+            // The decoder writes the upright 32-bit picture itself, into the image kept from
+            // frame to frame while the size stays: no second pass over the pixels.
+            if (m_picture.size() != QSize(width, height) ||
+                m_picture.format() != QImage::Format_RGB32) {
+                m_picture = QImage(width, height, QImage::Format_RGB32);
+            }
+            std::span<uint8_t> rows(m_picture.bits(),
+                                    static_cast<std::size_t>(m_picture.sizeInBytes()));
+            // A JPEG the decoder gives up on half-way shows black rather than a mix of frames.
+            if (m_codec.DecodeUpright32(jpeg, rows, static_cast<int>(m_picture.bytesPerLine()),
+                                        width, height) != ormidon::JpegDecodeStatus::Decoded) {
+                m_picture.fill(Qt::black);
             }
         }
     }
@@ -225,7 +225,8 @@ void PlayerWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(area, Qt::black);
     if (m_picture.isNull() || area.isEmpty()) return;
     QSize shown = m_picture.size().scaled(area.size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(area.center().x() - shown.width() / 2, area.center().y() - shown.height() / 2),
-                 shown);
+    QRect target(
+        QPoint(area.center().x() - shown.width() / 2, area.center().y() - shown.height() / 2),
+        shown);
     painter.drawImage(target, m_picture);
 }

@@ -70,7 +70,6 @@ class PlayerWindow : public QWidget {
     bool m_playing = false;
     int m_speed = 1;
     QImage m_picture;
-    std::vector<uint8_t> m_decoded;
     ormidon::JpegCodec m_codec;
 
     QLabel* m_pInfo;

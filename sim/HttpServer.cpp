@@ -43,14 +43,51 @@ bool HttpServer::Start(uint16_t port) {
         return false;
     }
     m_port = ntohs(address.sin_port);
-    m_acceptThread = std::thread([this] { AcceptLoop(); });
+    m_acceptThread = std::thread([this] { AcceptLoop(m_listenSocket); });
+    return true;
+}
+
+bool HttpServer::Listen(uint32_t address, uint16_t port) {
+    std::lock_guard lock(m_listenMutex);
+    if (m_listenClosed || m_listenSocket < 0 || port == 0) return false;
+    if (address == INADDR_LOOPBACK && port == m_port) return true;
+    for (const Listener& listener : m_listeners)
+        if (listener.address == address && listener.port == port) return true;
+    const int listenSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenSocket < 0) return false;
+    const int on = 1;
+    setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(port);
+    bound.sin_addr.s_addr = htonl(address);
+    if (bind(listenSocket, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0 ||
+        listen(listenSocket, 64) != 0) {
+        close(listenSocket);
+        return false;
+    }
+    Listener& listener = m_listeners.emplace_back();
+    listener.socket = listenSocket;
+    listener.address = address;
+    listener.port = port;
+    listener.thread = std::thread([this, listenSocket] { AcceptLoop(listenSocket); });
     return true;
 }
 
 void HttpServer::Stop() {
     m_stop.Stop();
     if (m_acceptThread.joinable()) m_acceptThread.join();
-    // The accept thread has ended, so the list no longer grows.
+    std::list<Listener> listeners;
+    {
+        std::lock_guard lock(m_listenMutex);
+        m_listenClosed = true;
+        listeners.swap(m_listeners);
+    }
+    for (Listener& listener : listeners) {
+        if (listener.thread.joinable()) listener.thread.join();
+        close(listener.socket);
+    }
+    // The accept threads have ended, so the list no longer grows.
     for (Connection& connection : m_connections) {
         if (connection.thread.joinable()) connection.thread.join();
     }
@@ -126,13 +163,13 @@ void HttpServer::ReapFinished() {
     }
 }
 
-void HttpServer::AcceptLoop() {
+void HttpServer::AcceptLoop(int listenSocket) {
     for (;;) {
-        pollfd fds[2] = {{m_listenSocket, POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
+        pollfd fds[2] = {{listenSocket, POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
         if (poll(fds, 2, -1) < 0 && errno != EINTR) return;
         if (m_stop.Stopped()) return;
         if ((fds[0].revents & POLLIN) == 0) continue;
-        const int socket = accept4(m_listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
+        const int socket = accept4(listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
         ReapFinished();
         if (socket < 0) continue;
         std::lock_guard lock(m_mutex);

@@ -39,6 +39,10 @@ class HttpServer {
     // Ends every connection, stall and stream, and joins all threads.
     void Stop();
     uint16_t Port() const { return m_port; }
+    // Listens also on `address` (host order, 127.0.0.0/8) and `port`, as a device does that
+    // was given a new address or port; requests there are served as on the first. True when
+    // it listens there (already or now); false once stopped or when the bind fails.
+    bool Listen(uint32_t address, uint16_t port);
 
     void SetRoute(std::string path, Route route);
     // For paths without a route; by default 404.
@@ -62,7 +66,14 @@ class HttpServer {
         bool finished = false;
     };
 
-    void AcceptLoop();
+    struct Listener {
+        int socket = -1;
+        uint32_t address = 0;
+        uint16_t port = 0;
+        std::thread thread;
+    };
+
+    void AcceptLoop(int listenSocket);
     void Serve(Connection& connection);
     bool ReadRequest(int socket, HttpRequest& request, bool& bad);
     std::optional<Fault> TakeFault(const std::string& path);
@@ -72,6 +83,10 @@ class HttpServer {
     int m_listenSocket = -1;
     uint16_t m_port = 0;
     std::thread m_acceptThread;
+    // Further addresses and ports; guarded by m_listenMutex, closed for good by Stop.
+    std::mutex m_listenMutex;
+    std::list<Listener> m_listeners;
+    bool m_listenClosed = false;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_logChanged;

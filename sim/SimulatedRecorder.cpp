@@ -83,6 +83,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_disks.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_dvr.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
 }
 
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {
@@ -286,6 +289,9 @@ std::string SimulatedRecorder::OnlineBytes() const {
         entry[16] = 127;
         entry[19] = 1;
         entry[20] = static_cast<char>(m_sessions[i].account.level);
+        entry[21] = static_cast<char>(m_sessions[i].channel);
+        entry[22] = static_cast<char>(m_sessions[i].resolution);
+        entry[23] = static_cast<char>(m_sessions[i].quality);
         online += entry;
     }
     return online;
@@ -321,7 +327,22 @@ void SimulatedRecorder::SetConfig(const HttpRequest& request, Responder& respond
         std::lock_guard lock(m_mutex);
         stored = option != nullptr && m_config.SetSection(*option, request.body);
     }
+    // A device given a new port or loopback address answers there as soon as it took it,
+    // so the client finds it after its change; it still answers where it was too.
+    if (stored && *option == "IP") FollowAddress(request.body);
     responder.Reply(stored ? 200 : 400);
+}
+
+void SimulatedRecorder::FollowAddress(const std::string& ip) {
+    if (ip.size() < 0x12) return;
+    const auto byte = [&ip](std::size_t i) { return static_cast<uint8_t>(ip[i]); };
+    uint32_t address = 0;
+    for (std::size_t i = 4; i < 8; ++i) address = (address << 8) | byte(i);
+    const uint16_t port = static_cast<uint16_t>(byte(0x10) | (byte(0x11) << 8));
+    // An address outside the loopback net cannot be taken here; its port is heard on the
+    // first address.
+    if ((address >> 24) != 127) address = 0x7F000001;
+    m_server.Listen(address, port);
 }
 
 void SimulatedRecorder::Stream(const HttpRequest& request, Responder& responder) {

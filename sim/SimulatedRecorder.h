@@ -17,6 +17,7 @@
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
+#include "sim/DvrSettings.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -49,6 +50,8 @@ class SimulatedRecorder {
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
     DvrDisks& Disks() { return m_disks; }
+    // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
+    DvrSettings& Dvr() { return m_dvr; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -117,6 +120,8 @@ class SimulatedRecorder {
     // Refuses the request (401) when sessions are checked and it has none. Locked.
     bool RefuseWithoutSession(const HttpRequest& request, Responder& responder) const;
     std::string OnlineBytes() const;
+    // Listens also at the address and port of a stored "IP" section.
+    void FollowAddress(const std::string& ip);
     std::string NewSessionId();
 
     HttpServer m_server;
@@ -124,6 +129,7 @@ class SimulatedRecorder {
     DeviceControls m_controls;
     NetworkBackupService m_backup;
     DvrDisks m_disks;
+    DvrSettings m_dvr;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "backup/BackupPlayerHandOff.h"
+#include "backup/CCDBurner.h"
 #include "core/DeviceIdentity.h"
 #include "core/SessionCookie.h"
 #include "core/StringTable.h"
@@ -24,9 +25,15 @@ constexpr uint32_t kPlayerLockBoundMs = 10'000;
 // during a Dynamic Download, tells the player how much of the file is ready.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link)
-        : m_window(window), m_stop(stop), m_link(link) {}
+    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link,
+                   bool holdFinished)
+        : m_window(window), m_stop(stop), m_link(link), m_holdFinished(holdFinished) {}
     void OnStatus(int status, uint32_t percent) override {
+        // With disc writing the finished status follows the burn.
+        if (m_holdFinished && status == kBackupFinished) return;
+        Post(status, percent);
+    }
+    void Post(int status, uint32_t percent) {
         QMetaObject::invokeMethod(m_window, "OnDownloadStatus", Qt::QueuedConnection,
                                   Q_ARG(int, status), Q_ARG(unsigned, percent));
     }
@@ -96,6 +103,7 @@ class WindowListener final : public NetworkBackupListener {
     QObject* m_window;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
     ormidon::PlayerLink* m_link;
+    bool m_holdFinished;
     bool m_dropped = false;
     bool m_locked = false;
     uint64_t m_total = 0;
@@ -148,10 +156,15 @@ bool CDownloadProgressDlg::OnInitDialog() {
             link->Send(ormidon::kLinkStart, 0, reinterpret_cast<uintptr_t>(this));
     }
     m_thread = ormidon::Thread([this, link](std::stop_token stop) {
-        WindowListener listener(this, stop, link);
+        WindowListener listener(this, stop, link, m_pDiscWriter != nullptr);
         int status = RunNetworkBackup(m_job, stop, listener);
         if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
         listener.Finish(status);
+        if (status == kBackupFinished && m_pDiscWriter != nullptr) {
+            listener.Post(kBackupWritingDisc, 0);
+            m_pDiscWriter->Burn(stop);
+            listener.Post(kBackupFinished, 0);
+        }
     });
     return m_thread.Joinable();
 }
@@ -189,6 +202,7 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
         return;
     }
     m_nLastStatus = status;
+    m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
@@ -209,6 +223,11 @@ void CDownloadProgressDlg::StopWorker() {
 
 void CDownloadProgressDlg::OnCancel() {
     const bool unfinished = !m_bFinished.load();
+    if (!unfinished && m_pDiscWriter != nullptr) {
+        // A disc may be being written: the burn ends on the abort and the bar with it.
+        m_pDiscWriter->Abort();
+        PostProgressCommand(PROGRESS_END);
+    }
     StopWorker();
     if (unfinished && m_bTellDevice && !m_cancelThread.Joinable()) {
         // The device's answer is not waited for on the window's thread.

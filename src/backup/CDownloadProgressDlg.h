@@ -9,10 +9,12 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "net/NetworkBackupDownload.h"
 #include "platform/Thread.h"
 
+class CCDBurner;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +37,10 @@ class CDownloadProgressDlg : public QDialog {
     CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice);
     ~CDownloadProgressDlg() override;
 
+    // "Copy to CD": a finished download is then written by `writer` on the worker, between
+    // the statuses "Writing cd ..." and the finished one. Set before OnInitDialog.
+    void SetDiscWriter(CCDBurner* writer) { m_pDiscWriter = writer; }
+
     // Starts the download; false when its worker cannot start.
     bool OnInitDialog();
 
@@ -42,6 +48,8 @@ class CDownloadProgressDlg : public QDialog {
     QString StatusText() const;
     bool Finished() const { return m_bFinished.load(); }
     int LastStatus() const { return m_nLastStatus; }
+    // Every status shown so far, in order (progress excluded).
+    const std::vector<int>& Statuses() const { return m_statuses; }
     // The worker ended and was joined.
     bool WorkerEnded() const { return !m_thread.Joinable(); }
 
@@ -61,9 +69,11 @@ class CDownloadProgressDlg : public QDialog {
     void StopWorker();
 
     NetworkBackupJob m_job;
+    CCDBurner* m_pDiscWriter = nullptr;
     bool m_bTellDevice;
     std::atomic<bool> m_bFinished{false};
     int m_nLastStatus = -1;
+    std::vector<int> m_statuses;
     QLabel* m_pStatus;
     QProgressBar* m_pProgress;
     QPushButton* m_pCancel;

@@ -56,6 +56,28 @@ JpegDecodeStatus JpegCodec::Decode(std::span<const uint8_t> jpeg, std::span<uint
     return JpegDecodeStatus::Decoded;
 }
 
+JpegDecodeStatus JpegCodec::DecodeUpright32(std::span<const uint8_t> jpeg, std::span<uint8_t> rows,
+                                            int bytesPerLine, int& width, int& height) {
+    int w = 0;
+    int h = 0;
+    if (!ReadSize(jpeg, w, h)) return JpegDecodeStatus::Unreadable;
+    width = w;
+    height = h;
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+    if (bytesPerLine < 0 || static_cast<std::size_t>(bytesPerLine) < rowBytes ||
+        static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(h - 1) + rowBytes >
+            rows.size()) {
+        return JpegDecodeStatus::TooLarge;
+    }
+    if (tjDecompress2(decompressor_, jpeg.data(), jpeg.size(), rows.data(), w, bytesPerLine, h,
+                      TJPF_BGRX, 0) != 0 &&
+        tjGetErrorCode(decompressor_) != TJERR_WARNING) {
+        ResetDecompressor();
+        return JpegDecodeStatus::Unreadable;
+    }
+    return JpegDecodeStatus::Decoded;
+}
+
 bool JpegCodec::Encode(std::span<const uint8_t> picture, int width, int height, int quality,
                        std::vector<uint8_t>& jpeg) {
     if (BgrPictureBytes(width, height) == 0 || BgrPictureBytes(width, height) > picture.size()) {

@@ -35,6 +35,13 @@ class JpegCodec {
     JpegDecodeStatus Decode(std::span<const uint8_t> jpeg, std::span<uint8_t> picture, int& width,
                             int& height);
 
+    // Decodes `jpeg` upright into 32-bit pixels (blue, green, red, unused byte in memory order,
+    // as a little-endian 0xffRRGGBB word), rows `bytesPerLine` apart in `rows`, for a screen
+    // image that is drawn without converting. Checked like Decode: a picture that does not fit
+    // `rows` is refused before anything is written.
+    JpegDecodeStatus DecodeUpright32(std::span<const uint8_t> jpeg, std::span<uint8_t> rows,
+                                     int bytesPerLine, int& width, int& height);
+
     // Encodes a bottom-up BGR picture of `width` x `height` (rows of width x 3 bytes) as a
     // baseline JPEG that shows the picture upright. `quality` 1-100. Replaces `jpeg`.
     bool Encode(std::span<const uint8_t> picture, int width, int height, int quality,

@@ -1,8 +1,5 @@
 #include "record/SystemConfig.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <optional>
@@ -11,6 +8,7 @@
 
 #include "platform/Paths.h"
 #include "record/LittleEndian.h"
+#include "record/RecordFileAccess.h"
 
 namespace le = ormidon::le;
 
@@ -67,14 +65,6 @@ bool WriteAlarmDB(const std::filesystem::path& path, const std::vector<AlarmDBIt
     return ormidon::ReplaceFileAtomically(path, bytes);
 }
 
-// Without waiting: a path from the file may name a pipe, whose opening would wait for a writer.
-bool CanOpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
 }  // namespace
 
 std::filesystem::path SystemConfig::AlarmDBFilePath() {
@@ -129,7 +119,7 @@ int SystemConfig::AlarmDB_LoadItems() {
     for (uint16_t i = 0; i < m_wAlarmDBCount; ++i) {
         AlarmDBItem_Struct& item = m_lpAlarmDBItem_Struct[i];
         item = file.items[i];
-        item.flags = CanOpenForReading(item.path) ? 0 : kAlarmDBFlagFileMissing;
+        item.flags = CanOpenRecordFile(item.path) ? 0 : kAlarmDBFlagFileMissing;
     }
     return 1;
 }

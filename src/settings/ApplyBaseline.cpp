@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "backup/AlarmSettings.h"
 #include "core/AppObject.h"
 #include "core/ConfigRecords.h"
 #include "core/DeviceIdentity.h"
@@ -16,20 +17,6 @@ std::string EmptyWhenLonger(std::string text, std::size_t limit) {
 std::string Cut(std::string text, std::size_t limit) {
     if (text.size() > limit) text.resize(limit);
     return text;
-}
-
-int AlarmDurationIndex(uint16_t seconds) {
-    if (IsP62KModel() || IsN2xVModel() || IsT18DModel()) {
-        constexpr uint16_t kDurations[] = {3, 15, 30, 60, 1800, 65535};
-        const auto* found = std::find(std::begin(kDurations), std::end(kDurations), seconds);
-        return found == std::end(kDurations) ? 0 : static_cast<int>(found - kDurations);
-    }
-    if (IsP5xKModel()) {
-        constexpr uint16_t kDurations[] = {5, 10, 20, 40};
-        const auto* found = std::find(std::begin(kDurations), std::end(kDurations), seconds);
-        return found == std::end(kDurations) ? 0 : static_cast<int>(found - kDurations);
-    }
-    return 0;
 }
 
 }  // namespace

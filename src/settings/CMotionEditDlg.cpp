@@ -138,9 +138,7 @@ void CMotionEditDlg::OnSetup() {
     }
     app.f_CopyImageRequest = 1;
 
-    m_previewWidth = std::min<int>(app.w_ImageWidth, kDisplayWidth);
-    m_previewHeight = app.w_ImageHeight;
-    // The grid is drawn at the display size whatever the picture's size.
+    // The picture is drawn at the display size whatever its own size, and the grid with it.
     m_left = (width() - kDisplayWidth) / 2;
     m_top = settings::Scaled(60);
     const int buttonX = m_left + kDisplayWidth * 65 / 64;

@@ -115,8 +115,6 @@ class CMotionEditDlg : public QDialog {
     QPoint m_dragStart;
     QPoint m_dragCurrent;
     int m_displayHeight = 228;
-    int m_previewWidth = 0;
-    int m_previewHeight = 0;
     int m_left = 0;
     int m_top = 0;
 

@@ -206,6 +206,10 @@ bool MySystemDialog::PppoeWithoutDdns() const {
 
 void MySystemDialog::OnClickApply() {
     if (g_lpApp == nullptr) return;
+    // The shown page must agree to be left first, as for a change of page: a page with a
+    // value missing (an empty port) keeps the sheet open instead of dropping its changes.
+    if (CPropertyPage* active = GetActivePage(); active != nullptr && !active->OnKillActive())
+        return;
     // The N2xV's Network page is never applied, and it has no DDNS page to switch dynamic
     // DNS on: the check would refuse its every APPLY.
     if (!IsN2xVModel() && PppoeWithoutDdns()) {

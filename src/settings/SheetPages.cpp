@@ -8,29 +8,29 @@
 
 // The page classes: a page plugs in by making its line here and its case below live.
 // The blank lines keep each page's line apart from its neighbours' for merges.
-// #include "settings/NetworkConfigPage.h"
+#include "settings/NetworkConfigPage.h"
 
-// #include "settings/MailPropertyPage.h"
+#include "settings/MailPropertyPage.h"
 
-// #include "settings/FTPPropertyPage.h"
+#include "settings/FTPPropertyPage.h"
 
 #include "settings/AccountPropertyPage.h"
 
-// #include "settings/CPeripheralPage.h"
+#include "settings/CPeripheralPage.h"
 
 // #include "settings/ToolBoxPropertyPage.h"
 
-// #include "backup/RecordPage.h"
+#include "backup/RecordPage.h"
 
-// #include "backup/AlarmPropertyPage.h"
+#include "backup/AlarmPropertyPage.h"
 
-// #include "settings/COnlineUserPage.h"
+#include "settings/COnlineUserPage.h"
 
-// #include "backup/AlarmDataPage.h"
+#include "backup/AlarmDataPage.h"
 
 // #include "settings/CSNTPPage.h"
 
-// #include "settings/CDNSPage.h"
+#include "settings/CDNSPage.h"
 
 #include "settings/DevicePage.h"
 
@@ -42,11 +42,11 @@
 
 // #include "backup/CEventPage.h"
 
-// #include "backup/TimerRecordPage.h"
+#include "backup/TimerRecordPage.h"
 
-// #include "backup/DVRDatePage.h"
+#include "backup/DVRDatePage.h"
 
-// #include "backup/DVRRecordPage.h"
+#include "backup/DVRRecordPage.h"
 
 namespace {
 
@@ -105,30 +105,39 @@ std::vector<PageKind> FamilyPages() {
 
 std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sheet) {
     switch (kind) {
-            // case PageKind::Network: return std::make_unique<NetworkConfigPage>(sheet);
+        case PageKind::Network:
+            return std::make_unique<NetworkConfigPage>(sheet);
 
-            // case PageKind::Mail: return std::make_unique<MailPropertyPage>(sheet);
+        case PageKind::Mail:
+            return std::make_unique<MailPropertyPage>(sheet);
 
-            // case PageKind::FTP: return std::make_unique<FTPPropertyPage>(sheet);
+        case PageKind::FTP:
+            return std::make_unique<FTPPropertyPage>(sheet);
 
         case PageKind::Account:
             return std::make_unique<AccountPropertyPage>(sheet);
 
-            // case PageKind::Peripheral: return std::make_unique<CPeripheralPage>(sheet);
+        case PageKind::Peripheral:
+            return std::make_unique<CPeripheralPage>(sheet);
 
             // case PageKind::General: return std::make_unique<ToolBoxPropertyPage>(sheet);
 
-            // case PageKind::FilePath: return std::make_unique<RecordPage>(sheet);
+        case PageKind::FilePath:
+            return std::make_unique<RecordPage>(sheet);
 
-            // case PageKind::Alarm: return std::make_unique<AlarmPropertyPage>(sheet);
+        case PageKind::Alarm:
+            return std::make_unique<AlarmPropertyPage>(sheet);
 
-            // case PageKind::OnlineUserInfo: return std::make_unique<COnlineUserPage>(sheet);
+        case PageKind::OnlineUserInfo:
+            return std::make_unique<COnlineUserPage>(sheet);
 
-            // case PageKind::AlarmList: return std::make_unique<AlarmDataPage>(sheet);
+        case PageKind::AlarmList:
+            return std::make_unique<AlarmDataPage>(sheet);
 
             // case PageKind::ServerTime: return std::make_unique<CSNTPPage>(sheet);
 
-            // case PageKind::DDNS: return std::make_unique<CDNSPage>(sheet);
+        case PageKind::DDNS:
+            return std::make_unique<CDNSPage>(sheet);
 
         case PageKind::Device:
             return std::make_unique<DevicePage>(sheet);
@@ -144,11 +153,14 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
 
             // case PageKind::SearchList: return std::make_unique<CEventPage>(sheet);
 
-            // case PageKind::TimerRecord: return std::make_unique<TimerRecordPage>(sheet);
+        case PageKind::TimerRecord:
+            return std::make_unique<TimerRecordPage>(sheet);
 
-            // case PageKind::DVRDate: return std::make_unique<DVRDatePage>(sheet);
+        case PageKind::DVRDate:
+            return std::make_unique<DVRDatePage>(sheet);
 
-            // case PageKind::DVRRecord: return std::make_unique<DVRRecordPage>(sheet);
+        case PageKind::DVRRecord:
+            return std::make_unique<DVRRecordPage>(sheet);
 
         default:
             return std::make_unique<CPlaceholderPage>(sheet, kind);

@@ -72,6 +72,29 @@ TEST(JpegCodec, RoundTripKeepsOrientationColoursAndOddWidths) {
     }
 }
 
+TEST(JpegCodec, Upright32DecodeFillsPaddedRowsTopDownAndRefusesAShortBuffer) {
+    const int width = 17, height = 32, bytesPerLine = 80;  // 68 bytes of pixels, 12 of padding
+    JpegCodec codec;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(codec.Encode(Bands(width, height), width, height, 90, jpeg));
+    std::vector<uint8_t> rows(static_cast<size_t>(bytesPerLine) * (height - 1) + width * 4, 0xAB);
+    int w = 0, h = 0;
+    ASSERT_EQ(codec.DecodeUpright32(jpeg, rows, bytesPerLine, w, h), JpegDecodeStatus::Decoded);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+    const uint8_t kRed[3] = {0, 0, 255};
+    const uint8_t kWhite[3] = {255, 255, 255};
+    ExpectNear(rows.data() + 2 * bytesPerLine + 8 * 4, kRed);  // top rows first
+    ExpectNear(rows.data() + static_cast<size_t>(height - 2) * bytesPerLine + 8 * 4, kWhite);
+    EXPECT_EQ(rows[width * 4], 0xAB) << "the padding behind a row is not written";
+
+    std::vector<uint8_t> shortRows(rows.size() - 1, 0xCD);
+    EXPECT_EQ(codec.DecodeUpright32(jpeg, shortRows, bytesPerLine, w, h),
+              JpegDecodeStatus::TooLarge);
+    EXPECT_EQ(codec.DecodeUpright32(jpeg, rows, width * 4 - 1, w, h), JpegDecodeStatus::TooLarge);
+    EXPECT_EQ(shortRows[0], 0xCD);
+}
+
 TEST(JpegCodec, GrayscaleComesOutAsBgr) {
     const int width = 40;
     const int height = 16;

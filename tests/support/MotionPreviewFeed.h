@@ -40,8 +40,9 @@ inline bool FeedPreviewFrame(CAppObject& app, const std::vector<uint8_t>& pixels
                              int height) {
     if (!ormidon::testing::ProcessEventsUntil([&] { return app.f_CopyImageRequest != 0; }, 2000))
         return false;
-    std::memcpy(app.lp_CopyImageBuffer.get(), pixels.data(),
-                std::min<std::size_t>(pixels.size(), kImageBufferSize));
+    if (!pixels.empty())
+        std::memcpy(app.lp_CopyImageBuffer.get(), pixels.data(),
+                    std::min<std::size_t>(pixels.size(), kImageBufferSize));
     app.w_CopyImageWidth = static_cast<uint16_t>(width);
     app.w_CopyImageHeight = static_cast<uint16_t>(height);
     app.f_CopyImageRequest = 0;

@@ -142,9 +142,12 @@ class SettingsSheetTest : public ormidon::testing::WindowTest {
         ormidon::testing::ProcessEventsFor(5);
         return sheet->GetActivePage() == page;
     }
-    // The control with this id in the sheet (its pages included).
+    // The control with this id on the shown page, else elsewhere in the sheet (pages share
+    // ids, as their dialogs did).
     template <typename T = QWidget>
     T* Control(int id) const {
+        if (const QWidget* page = sheet->GetActivePage(); page != nullptr)
+            if (T* control = ormidon::FindControl<T>(page, id); control != nullptr) return control;
         return ormidon::FindControl<T>(sheet.get(), id);
     }
     QPushButton* Button(int id) const { return Control<QPushButton>(id); }

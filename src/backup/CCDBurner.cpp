@@ -1,0 +1,379 @@
+#include "backup/CCDBurner.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "backup/DiscBurnPrompts.h"
+#include "backup/DiscLayer.h"
+#include "core/AppObject.h"
+#include "platform/AsciiCase.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "settings/ProgressSlot.h"
+
+namespace {
+
+// Free space kept beyond the backup's own size.
+constexpr uint64_t kSpaceMargin = 4096;
+// Joliet keeps names up to this many characters.
+constexpr size_t kMaxDiscName = 64;
+constexpr const char* kImageFileName = "Image.iso";
+constexpr const char* kImageFileFilter = "Image Files (*.iso)|*.iso|All Files (*.*)|*.*";
+
+void Show(const std::string& text, std::stop_token stop = {}) {
+    ormidon::ShowMessageText(text, ormidon::kMbOk, std::move(stop));
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() &&
+           ormidon::EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// A new item's time: its own, else its source file's last write; -1 when the file does not
+// open, so that the disc's item is kept.
+int64_t NewItemTime(const DiscIsoItem& item, bool* unreadable) {
+    if (item.entryTime >= 0) return item.entryTime;
+    struct stat info {};
+    if (::stat(item.sourcePath.c_str(), &info) != 0) {
+        *unreadable = true;
+        return -1;
+    }
+    return static_cast<int64_t>(info.st_mtime);
+}
+
+std::string Formatted(const char* format, const std::string& value) {
+    std::string text(std::string(format).size() + value.size(), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value.c_str());
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+}  // namespace
+
+void WriteCDProgressCallback(int kind, int value) {
+    switch (kind) {
+        case 0:
+            PostProgressCommand(PROGRESS_START);
+            PostProgressCommand(PROGRESS_SET_TOTAL, 100);
+            break;
+        case 1:
+            PostProgressCommand(PROGRESS_SET_POS, static_cast<uint32_t>(value));
+            break;
+        case 2:
+            PostProgressCommand(PROGRESS_END);
+            break;
+        default:
+            break;
+    }
+}
+
+CCDBurner::CCDBurner() = default;
+
+CCDBurner::~CCDBurner() {
+    if (m_bInitialised) Cleanup();
+}
+
+void CCDBurner::Cleanup() {
+    DiscClearErrors();
+    DiscDone();
+    UnloadDiscLibrary();
+    m_bInitialised = false;
+}
+
+void CCDBurner::Progress(int kind, int value) const {
+    if (m_pfnProgress != nullptr) m_pfnProgress(kind, value);
+}
+
+int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook) {
+    m_strTargetName = m_strSourcePath = sourcePath;
+    m_pfnProgress = hook;
+    m_byAbort = 0;
+    if (sourcePath.empty()) {
+        Show("File name is not valid");
+        return 0;
+    }
+    if (!m_bInitialised) {
+        if (!DiscLibraryLoaded()) LoadDiscLibrary();
+        const int result = DiscInit();
+        if (result != 0) {
+            Show(result == 1 ? "The arguments are not valid."
+                             : "An error occured. The type of error cannot be determined.");
+            return 0;
+        }
+    }
+    auto drives = DiscGetAvailableDrivesEx(kDiscClassCd);
+    if (!drives) {
+        Show("No available devices.");
+        return 0;
+    }
+    m_ppDriveNames = std::move(*drives);
+    if (m_ppDriveNames.empty()) {
+        Show("The number of available devices is 0.");
+        return 0;
+    }
+    m_nDriveIndex = std::clamp(m_nDriveIndex, 0, DriveCount() - 1);
+    m_bInitialised = true;
+    return 1;
+}
+
+void CCDBurner::SetTarget(int driveIndex, bool closeDisc, const std::string& folder,
+                          const std::string& name) {
+    m_nDriveIndex = driveIndex;
+    m_bCloseDisc = closeDisc;
+    m_strDiscName = name;
+    m_strTargetName = folder + name;
+}
+
+std::string CCDBurner::DriveName() const {
+    if (m_nDriveIndex < 0 || m_nDriveIndex >= DriveCount()) return {};
+    return m_ppDriveNames[static_cast<size_t>(m_nDriveIndex)];
+}
+
+bool CCDBurner::IsImageRecorder() const { return DriveName().rfind(kImageRecorderName, 0) == 0; }
+
+std::string CCDBurner::PlayerSetupPath() const {
+    std::filesystem::path folder = ormidon::ProgramFolder();
+    if (g_lpApp != nullptr && !g_lpApp->CSettingINI.m_strProgramPath.empty()) {
+        folder = g_lpApp->CSettingINI.m_strProgramPath;
+    }
+    if (auto found = ormidon::FindFileNoCase(folder, kPlayerSetupName)) return found->string();
+    return (folder / kPlayerSetupName).string();
+}
+
+uint32_t CCDBurner::MediaClassOf(uint32_t flags, uint32_t unknown) {
+    constexpr uint32_t kDvdBits =
+        0x2 | 0x4 | 0x8 | 0x10 | 0x800 | 0x1000 | 0x2000 | 0x4000 | 0x40000 | 0x80000;
+    if (flags == 0) return kDiscClassNone;
+    if (flags & 0x1) return kDiscClassCd;
+    if (flags & kDvdBits) return kDiscClassDvd;
+    return unknown;
+}
+
+int CCDBurner::CheckTarget() {
+    std::string upper =
+        m_strTargetName.size() >= 4 ? m_strTargetName.substr(m_strTargetName.size() - 4) : "";
+    for (char& c : upper) c = ormidon::UpperAscii(c);
+    if (upper != ".DVR") {
+        Show("The extension of file name should be (dvr)");
+        return 0;
+    }
+    // The name must name something, stay one name, and fit the disc's long names.
+    if (m_strDiscName.size() <= 4 || m_strDiscName.find('/') != std::string::npos ||
+        m_strDiscName.size() > kMaxDiscName) {
+        Show("Filename is not valid!");
+        return 0;
+    }
+    auto device = DiscOpenDevice(DriveName());
+    if (!device) {
+        Show("Device could not be opened: " + DriveName());
+        return 0;
+    }
+    if (IsImageRecorder()) return 1;
+    if (auto info = DiscGetCDInfo(device.get(), 1)) {
+        uint64_t needed = m_dwSourceSize;
+        if (AppendPlayer()) {
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(PlayerSetupPath(), ec);
+            if (!ec) needed += size;
+        }
+        if (needed + kSpaceMargin > info->freeBlocks * kDiscBlockSize) {
+            Show("No available space for writing CD.");
+            return 0;
+        }
+        m_dwMediaType = MediaClassOf(info->mediaFlags, kDiscClassNotWritable);
+    } else {
+        m_dwMediaType = kDiscClassNone;
+    }
+    if (m_dwMediaType == kDiscClassNone) {
+        Show("NO DISC");
+        return 0;
+    }
+    if (m_dwMediaType == kDiscClassNotWritable) {
+        Show("Disc is non writable");
+        return 0;
+    }
+    auto info = DiscGetCDInfo(device.get(), 0);
+    if (!info) {
+        Show("NO DISC");
+        return 0;
+    }
+    // A disc without a track has no session to clash with.
+    if (info->trackCount == 0) return 1;
+    DiscImport imported = DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
+    for (const auto& item : imported.items) {
+        if (StartsWithNoCase(item.name, m_strDiscName)) {
+            Show("FileName is tha same as other existed file,please modify it");
+            return 0;
+        }
+    }
+    return 1;
+}
+
+bool CCDBurner::MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported) {
+    if (items.empty() || imported.empty()) return false;
+    for (auto& item : items) {
+        for (auto it = imported.begin(); it != imported.end();) {
+            if (!ormidon::EqualsNoCase(it->name, item.name)) {
+                ++it;
+                continue;
+            }
+            bool unreadable = false;
+            const int64_t newTime =
+                item.isReference ? item.entryTime : NewItemTime(item, &unreadable);
+            if (unreadable) Show(Formatted("Could not open file: %s.", item.sourcePath));
+            if (newTime < it->entryTime) std::swap(item, *it);
+            it = imported.erase(it);
+        }
+    }
+    for (auto& rest : imported) items.push_back(std::move(rest));
+    return true;
+}
+
+int CCDBurner::UserDialogAnswer(int request) {
+    switch (request) {
+        case 2:
+        case 7:
+        case 12:
+            return 5;
+        case 6:
+            return 3;
+        case 13:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+std::string CCDBurner::BurnResultText(int result) {
+    switch (result) {
+        case kDiscBurnOk:
+            return {};
+        case kDiscBurnUnknownFormat:
+            return "Write CD Error : unknown CD format";
+        case kDiscBurnInvalidDrive:
+            return "Write CD Error : invalid drive";
+        case kDiscBurnFailed:
+            return "Write CD Error : burn failed";
+        case kDiscBurnFunctionNotAllowed:
+            return "Write CD Error : function not allowed";
+        case kDiscBurnDriveNotAllowed:
+            return "Write CD Error : drive not allowed";
+        case kDiscBurnUserAborted:
+            return "Write CD Error : user aborted";
+        case kDiscBurnBadMessageFile:
+            return "Write CD Error : bad message file";
+        default:
+            return "Write CD Error : unknown error";
+    }
+}
+
+std::string CCDBurner::ImportErrorText(int error) {
+    static const char* const kErrors[] = {"an unknown error",   "a generic error",
+                                          "a drive error",      "a read error",
+                                          "a filesystem error", "an invalid track number"};
+    if (error < 0 || error > 5) error = 0;
+    return Formatted("There was %s while importing the track!", kErrors[error]);
+}
+
+int CCDBurner::Burn(std::stop_token stop) {
+    if (!m_bInitialised) return 0;
+    if (m_strTargetName.empty()) {
+        Show("Filename is not valid!", stop);
+        return 0;
+    }
+    auto device = DiscOpenDevice(DriveName());
+    const bool imageRecorder = IsImageRecorder();
+    if (device && !imageRecorder) {
+        auto info = DiscGetCDInfo(device.get(), 1);
+        m_dwMediaType = info ? MediaClassOf(info->mediaFlags, m_dwMediaType) : kDiscClassNone;
+        if (m_dwMediaType == kDiscClassNone) {
+            Show("NO DISC", stop);
+            Progress(2);
+            m_byAbort = 0;
+            return 0;
+        }
+    }
+    if (!device) {
+        // Ends like every other failed burn: nothing held, the progress bar ended.
+        Progress(2);
+        m_byAbort = 0;
+        Show("Device could not be opened: " + DriveName(), stop);
+        return 1;
+    }
+
+    DiscIsoItemList items;
+    items.push_back(DiscIsoItem{
+        .name = m_strDiscName.empty() ? std::filesystem::path(m_strTargetName).filename().string()
+                                      : m_strDiscName,
+        .sourcePath = std::filesystem::absolute(m_strSourcePath).string()});
+    if (AppendPlayer()) {
+        const std::string setup = PlayerSetupPath();
+        if (std::filesystem::is_regular_file(setup)) {
+            items.push_back(DiscIsoItem{.name = kPlayerSetupName, .sourcePath = setup});
+        } else {
+            // The backup is written without the player.
+            Show(Formatted("Could not open file: %s.", setup), stop);
+        }
+    }
+    DiscWriteDesc desc;
+    desc.mediaType = m_dwMediaType == kDiscClassCd ? kDiscClassCd : kDiscClassDvd;
+
+    Progress(0);
+    int result = -1;
+    bool write = true;
+    if (m_bImportSession && !imageRecorder) {
+        auto info = DiscGetCDInfo(device.get(), 0);
+        if (info && info->trackCount > 0) {
+            DiscImport imported =
+                DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
+            if (!imported.imported && imported.error != 0) {
+                Show(ImportErrorText(imported.error), stop);
+                write = false;
+            } else if (imported.imported) {
+                if (!imported.items.empty() && !MergeIsoTrees(items, std::move(imported.items))) {
+                    Show("There was an error while merging tracks!", stop);
+                    write = false;
+                } else {
+                    desc.stamp = imported.stamp;
+                }
+            }
+        }
+    }
+    if (write) {
+        auto track = DiscCreateIsoTrackEx(items, kVolumeName, kIsoTrackFlags);
+        desc.track = track.get();
+        DiscProgress progress;
+        progress.progress = [this](int percent) { Progress(1, percent); };
+        progress.aborted = [this] { return m_byAbort.load() != 0; };
+        progress.idle = [this, &stop] { return m_byAbort.load() != 0 || stop.stop_requested(); };
+        progress.userDialog = [this, &stop](int request, std::string& data) {
+            if (request != kDiscRequestImageFile) return UserDialogAnswer(request);
+            DiscBurnPrompts* prompts = m_pPrompts;
+            if (prompts == nullptr) {
+                if (!m_pDefaultPrompts) m_pDefaultPrompts = std::make_unique<QtDiscBurnPrompts>();
+                prompts = m_pDefaultPrompts.get();
+            }
+            std::string file = prompts->AskImageFile(kImageFileName, kImageFileFilter, stop);
+            if (file.empty()) return static_cast<int>(kDiscAnswerImageCancelled);
+            data = std::move(file);
+            return static_cast<int>(kDiscAnswerImageChosen);
+        };
+        const uint32_t flags = m_bCloseDisc ? kDiscBurnWrite : (kDiscBurnWrite | kDiscBurnKeepOpen);
+        result = DiscBurn(device.get(), desc, flags, progress);
+    }
+    DiscCloseDevice(device);
+    m_byAbort = 0;
+    (void)DiscGetErrorLog();
+    Progress(2);
+    if (result > 0 || result < -1) Show(BurnResultText(result), stop);
+    return 1;
+}
+
+CCDBurner& AppDiscWriter() {
+    static CCDBurner writer;
+    return writer;
+}

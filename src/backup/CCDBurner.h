@@ -1,0 +1,101 @@
+#pragma once
+// CCDBurner: writes a finished backup to a disc, adding it to what the disc's last session
+// holds, or into an image file. Init lists the drives when Start is pressed; the page's
+// setting dialog chooses drive, name and options; CheckTarget tests the target before the
+// download; Burn runs on the download thread after it. Everything reaches the drives
+// through the forwarding layer (DiscLayer).
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "backup/DiscBackend.h"
+
+class DiscBurnPrompts;
+
+// The progress hook: kind 0 start, 1 position in percent, 2 end.
+using WriteCDProgressHook = void (*)(int kind, int value);
+// Drives the settings sheet's progress bar.
+void WriteCDProgressCallback(int kind, int value);
+
+class CCDBurner {
+  public:
+    static constexpr const char* kVolumeName = "ODBackup";
+    static constexpr const char* kPlayerSetupName = "Tamburo_setup.exe";
+    static constexpr uint32_t kIsoTrackFlags = 11;
+
+    CCDBurner();
+    ~CCDBurner();
+    CCDBurner(const CCDBurner&) = delete;
+    CCDBurner& operator=(const CCDBurner&) = delete;
+
+    // Readies the writer for `sourcePath`: loads and initialises the backend once, lists
+    // the drives every time. 1 ready, 0 refused (its message shown).
+    int Init(const std::string& sourcePath, WriteCDProgressHook hook);
+    // The setting dialog's choice: the drive row, Close Disc, and the name on disc in `folder`.
+    void SetTarget(int driveIndex, bool closeDisc, const std::string& folder,
+                   const std::string& name);
+    void SetSourceSize(uint64_t bytes) { m_dwSourceSize = bytes; }
+    // Append Player: the player's setup file goes onto the disc with the backup. Not a
+    // stored setting; each setting dialog clears it.
+    void SetAppendPlayer(bool on) { m_dwWriteCDAppendPlayer = on ? 1 : 0; }
+    bool AppendPlayer() const { return m_dwWriteCDAppendPlayer != 0; }
+    // 1 when the target can take the backup, 0 refused (its message shown).
+    int CheckTarget();
+    // Writes the backup. 0 when not initialised, without a name, or without a disc; 1
+    // otherwise (errors shown). `stop` ends the waits for the operator.
+    int Burn(std::stop_token stop = {});
+    // Asks a running burn to end; the backend sees it between steps.
+    void Abort() { m_byAbort = 1; }
+    // Releases the backend of an initialised writer.
+    void Cleanup();
+
+    // Where the image file's name is asked during a burn (the UI thread's dialog unless set).
+    void SetPrompts(DiscBurnPrompts* prompts) { m_pPrompts = prompts; }
+
+    const std::vector<std::string>& DriveNames() const { return m_ppDriveNames; }
+    int DriveCount() const { return static_cast<int>(m_ppDriveNames.size()); }
+    uint32_t MediaType() const { return m_dwMediaType; }
+    bool Initialised() const { return m_bInitialised; }
+    const std::string& TargetName() const { return m_strTargetName; }
+    uint64_t SourceSize() const { return m_dwSourceSize; }
+
+    // Newer wins: merges the disc's `imported` items into `items`, each name once (ignoring
+    // case), the newer of two; equal times keep the new one. False when either is empty.
+    static bool MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported);
+    // The media class of disc information flags; `unknown` for flags outside every class.
+    static uint32_t MediaClassOf(uint32_t flags, uint32_t unknown);
+    // The answer to a backend's request during a burn (the image file is asked elsewhere).
+    static int UserDialogAnswer(int request);
+    // "Write CD Error : ..." for a burn result; empty for success.
+    static std::string BurnResultText(int result);
+    // "There was ... while importing the track!" for an import error.
+    static std::string ImportErrorText(int error);
+
+  private:
+    bool IsImageRecorder() const;
+    std::string DriveName() const;
+    std::string PlayerSetupPath() const;
+    void Progress(int kind, int value = 0) const;
+
+    std::vector<std::string> m_ppDriveNames;
+    bool m_bInitialised = false;
+    std::atomic<uint8_t> m_byAbort{0};
+    uint32_t m_dwMediaType = kDiscClassCd;
+    std::string m_strTargetName;  // folder + name on disc
+    std::string m_strDiscName;    // the name on disc
+    std::string m_strSourcePath;
+    bool m_bCloseDisc = false;
+    bool m_bImportSession = true;
+    int m_nDriveIndex = 0;
+    uint64_t m_dwSourceSize = 0;
+    std::atomic<int32_t> m_dwWriteCDAppendPlayer{0};
+    WriteCDProgressHook m_pfnProgress = nullptr;
+    DiscBurnPrompts* m_pPrompts = nullptr;
+    std::unique_ptr<DiscBurnPrompts> m_pDefaultPrompts;
+};
+
+// The program's one disc writer; it lives until the program ends.
+CCDBurner& AppDiscWriter();

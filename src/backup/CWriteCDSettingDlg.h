@@ -1,0 +1,74 @@
+#pragma once
+// CWriteCDSettingDlg: the "Write CD Setting" dialog. The operator chooses the drive, Close
+// Disc, Append Player and the name on disc of the backup; the source file is shown. Each
+// dialog starts fresh: the name is the source file's, Append Player cleared, Close Disc
+// from the "Write CD Close Option" setting.
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+class CCDBurner;
+
+class CWriteCDSettingDlg : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kIdOk = 1;
+    static constexpr int kIdDrives = 1195;
+    static constexpr int kIdCloseDisc = 1506;
+    static constexpr int kIdImportSession = 1507;
+    static constexpr int kIdSource = 1040;
+    static constexpr int kIdAppendPlayer = 1510;
+    static constexpr int kIdFileName = 1041;
+    static constexpr int kIdCd = 1508;
+    static constexpr int kIdDvd = 1509;
+    static constexpr int kIdCancelWriting = 1068;
+    // The dialog's results: OK, and "CANCEL WRITING CD".
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
+
+    explicit CWriteCDSettingDlg(QWidget* parent = nullptr);
+
+    // Takes the source, the writer's drives and media type and the size; records the size
+    // in the writer. 0 when there is no drive.
+    int Prepare(const std::string& sourcePath, const std::vector<std::string>& driveNames,
+                uint32_t mediaType, uint64_t sizeBytes, CCDBurner& writer);
+    void OnInitDialog();
+
+    bool CloseDisc() const { return m_bCloseDisc; }
+    int DriveRow() const { return m_nDriveRow; }
+    const std::string& Folder() const { return m_strFolder; }  // with its trailing "/"
+    const std::string& FileName() const { return m_strFileName; }
+
+  private:
+    std::string m_strSource;
+    std::string m_strFolder;
+    std::string m_strFileName;
+    std::vector<std::string> m_driveNames;
+    uint32_t m_dwMediaType = 1;
+    int m_nDriveRow = 0;
+    bool m_bCloseDisc = false;
+    CCDBurner* m_pWriter = nullptr;
+    QComboBox* m_pDrives;
+    QCheckBox* m_pCloseDisc;
+    QCheckBox* m_pImportSession;
+    QLineEdit* m_pSource;
+    QCheckBox* m_pAppendPlayer;
+    QLineEdit* m_pFileName;
+    QRadioButton* m_pCd;
+    QRadioButton* m_pDvd;
+};
+
+// The disc set-up of a backup with "Copy to CD": readies `writer` for `filePath`, then
+// shows fresh setting dialogs until a target passes CheckTarget. True when the backup is to
+// be written to disc; false when the writer refused (4119 then follows) or the operator
+// cancelled. `run` runs one dialog modally (tests answer it).
+enum class DiscSetupResult { Ready, InitFailed, Cancelled };
+DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, int sizeMB,
+                                QWidget* parent,
+                                const std::function<int(CWriteCDSettingDlg&)>& run = {});

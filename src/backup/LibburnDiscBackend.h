@@ -1,0 +1,57 @@
+#pragma once
+// The built-in disc backend: drives through libburn, sessions through libisofs.
+//
+// Drives are the optical drives libburn finds, the configured "stdio:<path>" pseudo-drives
+// (a file that libburn writes like an overwritable disc) and the image recorder, always
+// last, which writes a stand-alone image into a file that the writer names during the burn.
+//
+// Multisession media get a new session behind the last one. Overwritable media and stdio
+// files have no sessions of their own, so they grow: the first image starts at block 32,
+// each later one behind the image before it and referring to its files, and only after a
+// session was written whole are the 64 KiB at block 0 rewritten to point to it. A cut or
+// aborted burn therefore leaves the previous session what the disc shows.
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "backup/DiscBackend.h"
+
+class LibburnDiscBackend final : public DiscBackend {
+  public:
+    struct Options {
+        bool scanDrives = true;
+        std::vector<std::string> stdioDrives;  // "stdio:<path>" each
+        // The bound of the wait for a drive to stop after an abort.
+        int abortBoundMs = 1000;
+    };
+    // Scanning on; pseudo-drives from ORMIDON_DISC_DRIVES ("stdio:<path>" entries separated
+    // by ";"), scanning off when ORMIDON_DISC_SCAN is "0".
+    static Options OptionsFromEnvironment();
+
+    // Sets libburn and libisofs up once for the process; false when they refuse.
+    static bool InitLibraries();
+
+    explicit LibburnDiscBackend(Options options);
+    ~LibburnDiscBackend() override;
+
+    int Init() override;
+    int Done() override;
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType) override;
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override;
+    std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t flags) override;
+    DiscImport ImportDataTrack(DiscDevice& device, int track) override;
+    int Burn(DiscDevice& device, const DiscWriteDesc& desc, uint32_t flags,
+             const DiscProgress& progress) override;
+    std::string GetErrorLog() override;
+    void ClearErrors() override;
+
+  private:
+    void Log(const std::string& text);
+
+    Options m_options;
+    bool m_initialised = false;
+    std::mutex m_mutex;
+    std::map<std::string, std::string> m_addresses;  // drive name → libburn address
+    std::string m_errorLog;
+};

@@ -1,0 +1,146 @@
+// A network backup with "Copy to CD" against the simulated recorder: the download, then the
+// burn on a stdio pseudo-drive in the download's worker, then the finished status; the
+// disc image holds the download whole, and a second backup appends to it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "../support/EngineHarness.h"
+#include "../support/TempFolder.h"
+#include "IsoReadBack.h"
+#include "backup/CCDBurner.h"
+#include "backup/CDownloadProgressDlg.h"
+#include "backup/DiscLayer.h"
+#include "backup/LibburnDiscBackend.h"
+#include "core/ServerAddress.h"
+#include "core/SessionCookie.h"
+#include "platform/RecordingMessageBoxSink.h"
+#include "platform/window/testing/WindowTesting.h"
+#include "sim/SimulatedRecorder.h"
+
+namespace ormidon::test {
+namespace {
+
+class DiscDownloadTest : public ormidon::testing::WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(device.Start());
+        SetServerName("127.0.0.1");
+        scope.App().CSettingINI.m_wWebPort = device.Port();
+        ASSERT_TRUE(SetSessionCookie(device.OpenSession("admin")));
+        job.address = "127.0.0.1";
+        job.port = device.Port();
+        job.cookie = GetSessionCookie();
+        job.hostAddress = "127.0.0.1";
+        job.year = 2008, job.month = 5, job.day = 7, job.hour = 13;
+        job.sizeMB = 1;
+        disc = "stdio:" + (folder / "disc.iso").string();
+        SetDiscBackendForTesting(std::make_shared<LibburnDiscBackend>(
+            LibburnDiscBackend::Options{.scanDrives = false, .stdioDrives = {disc}}));
+        UnloadDiscLibrary();
+        SetMessageBoxSink(&boxes);
+    }
+    void TearDown() override {
+        writer.reset();
+        SetMessageBoxSink(nullptr);
+        SetDiscBackendForTesting(nullptr);
+        UnloadDiscLibrary();
+        ClearSessionCookie();
+    }
+
+    // One backup into `name` with Copy to CD; the statuses the window showed, in order.
+    std::vector<int> Backup(const std::string& name) {
+        job.file = folder / name;
+        EXPECT_TRUE(CreateBackupPartFile(job.file));
+        EXPECT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+        writer->SetSourceSize(static_cast<uint64_t>(job.sizeMB) << 20);
+        writer->SetTarget(0, false, folder.path().string() + "/", name);
+        EXPECT_EQ(writer->CheckTarget(), 1);
+        CDownloadProgressDlg window(nullptr, job, false);
+        window.SetDiscWriter(writer.get());
+        EXPECT_TRUE(window.OnInitDialog());
+        ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() == kBackupFinished; },
+                                             20000);
+        return window.Statuses();
+    }
+
+    AppRecordScope scope;
+    sim::SimulatedRecorder device;
+    TempFolder folder;
+    NetworkBackupJob job;
+    std::string disc;
+    RecordingMessageBoxSink boxes;
+    std::unique_ptr<CCDBurner> writer = std::make_unique<CCDBurner>();
+};
+
+TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends) {
+    EXPECT_EQ(Backup("CH01_0001.dvr"), (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
+    const std::string first = ReadFile(folder / "CH01_0001.dvr");
+    ASSERT_EQ(first.size(), 1024u * 1024);
+    auto back = ReadIsoImage(folder / "disc.iso");
+    ASSERT_TRUE(back) << ::testing::PrintToString(boxes.Texts());
+    EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+
+    EXPECT_EQ(Backup("CH01_0002.dvr"), (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
+    back = ReadIsoImage(folder / "disc.iso");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->files.size(), 2u);
+    EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+    EXPECT_TRUE(back->files["CH01_0002.dvr"].content == ReadFile(folder / "CH01_0002.dvr"));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// A drive whose burn runs until it is aborted.
+class EndlessDiscBackend final : public DiscBackend {
+  public:
+    std::atomic<bool> burning{false};
+    int Init() override { return 0; }
+    int Done() override { return 0; }
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t) override {
+        return std::vector<std::string>{"Slow Writer", kImageRecorderName};
+    }
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+        return std::make_unique<DiscDevice>(drive);
+    }
+    std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
+        return DiscInfo{.freeBlocks = 1'000'000, .mediaFlags = kDiscMediaDvd};
+    }
+    DiscImport ImportDataTrack(DiscDevice&, int) override { return {}; }
+    int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
+        burning = true;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!progress.Aborted() && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return progress.Aborted() ? kDiscBurnUserAborted : kDiscBurnFailed;
+    }
+    std::string GetErrorLog() override { return {}; }
+    void ClearErrors() override {}
+};
+
+TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound) {
+    auto backend = std::make_shared<EndlessDiscBackend>();
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    job.file = folder / "CH01_0001.dvr";
+    ASSERT_TRUE(CreateBackupPartFile(job.file));
+    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    CDownloadProgressDlg window(nullptr, job, false);
+    window.SetDiscWriter(writer.get());
+    ASSERT_TRUE(window.OnInitDialog());
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return backend->burning.load() && window.LastStatus() == kBackupWritingDisc; },
+        20000));
+    const auto asked = std::chrono::steady_clock::now();
+    window.OnCancel();
+    EXPECT_TRUE(window.WorkerEnded());
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
+    EXPECT_EQ(window.result(), CDownloadProgressDlg::kResultClosed);
+}
+
+}  // namespace
+}  // namespace ormidon::test

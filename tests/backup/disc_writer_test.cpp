@@ -1,0 +1,371 @@
+// The disc writer on a scripted backend: the set-up, the target checks, the burn with its
+// import and newer-wins merge, the texts of every result, the image file asked during the
+// burn, and the setting dialog that starts fresh each time.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "../support/EngineHarness.h"
+#include "../support/TempFolder.h"
+#include "FakeDiscBackend.h"
+#include "backup/CCDBurner.h"
+#include "backup/CWriteCDSettingDlg.h"
+#include "backup/DiscBurnPrompts.h"
+#include "backup/DiscLayer.h"
+#include "platform/Paths.h"
+#include "platform/RecordingMessageBoxSink.h"
+#include "platform/window/ControlId.h"
+#include "platform/window/testing/WindowTesting.h"
+
+namespace ormidon::test {
+namespace {
+
+std::vector<std::pair<int, int>> g_hookCalls;
+void RecordHook(int kind, int value) { g_hookCalls.emplace_back(kind, value); }
+
+class AnsweringPrompts final : public DiscBurnPrompts {
+  public:
+    std::string answer;
+    int asked = 0;
+    std::string AskImageFile(const std::string& suggested, const std::string& filter,
+                             std::stop_token) override {
+        ++asked;
+        EXPECT_EQ(suggested, "Image.iso");
+        EXPECT_EQ(filter, "Image Files (*.iso)|*.iso|All Files (*.*)|*.*");
+        return answer;
+    }
+};
+
+DiscIsoItem OnDisc(const std::string& name, int64_t time) {
+    return DiscIsoItem{.name = name, .isReference = true, .entryTime = time};
+}
+
+constexpr int64_t k2007 = 1'180'000'000;  // 2007-05-24
+constexpr int64_t k2008 = 1'210'000'000;  // 2008-05-05
+
+class DiscWriterTest : public ormidon::testing::WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        backend = std::make_shared<FakeDiscBackend>();
+        SetDiscBackendForTesting(backend);
+        UnloadDiscLibrary();
+        SetMessageBoxSink(&boxes);
+        g_hookCalls.clear();
+        source = (folder / "CH01_0001.dvr").string();
+        WriteFile(source, "recording");
+        writer = std::make_unique<CCDBurner>();
+        writer->SetPrompts(&prompts);
+        SetProgramFolderForTesting(folder.path());
+    }
+    void TearDown() override {
+        writer.reset();
+        SetMessageBoxSink(nullptr);
+        SetDiscBackendForTesting(nullptr);
+        UnloadDiscLibrary();
+        SetProgramFolderForTesting({});
+    }
+    // Init and a target on the drive of `row`.
+    void Ready(const std::string& name = "CH01_0001.dvr", int row = 0, bool closeDisc = false) {
+        ASSERT_EQ(writer->Init(source, RecordHook), 1);
+        writer->SetSourceSize(5 * 1024 * 1024);
+        writer->SetTarget(row, closeDisc, folder.path().string() + "/", name);
+    }
+    std::vector<std::string> Texts() const { return boxes.Texts(); }
+
+    AppRecordScope scope;
+    TempFolder folder;
+    std::shared_ptr<FakeDiscBackend> backend;
+    RecordingMessageBoxSink boxes;
+    AnsweringPrompts prompts;
+    std::string source;
+    std::unique_ptr<CCDBurner> writer;
+};
+
+TEST(DiscLayerTest, AnUnloadedLayerGivesItsFallbacks) {
+    UnloadDiscLibrary();
+    EXPECT_EQ(DiscInit(), 1);
+    EXPECT_EQ(DiscDone(), 1);
+    EXPECT_EQ(DiscOpenDevice("Image Recorder"), nullptr);
+    EXPECT_FALSE(DiscGetCDInfo(nullptr, 0));
+    EXPECT_FALSE(DiscGetAvailableDrivesEx(1));
+    EXPECT_EQ(DiscCreateIsoTrackEx({}, "ODBackup", 11), nullptr);
+    EXPECT_EQ(DiscBurn(nullptr, DiscWriteDesc{}, 4, DiscProgress{}), 1);
+    EXPECT_FALSE(DiscImportDataTrack(nullptr, 0).imported);
+}
+
+TEST_F(DiscWriterTest, InitRefusesWithItsText) {
+    const struct {
+        int initResult;
+        std::optional<std::vector<std::string>> drives;
+        const char* text;
+    } cases[] = {
+        {1, std::vector<std::string>{"a"}, "The arguments are not valid."},
+        {3, std::vector<std::string>{"a"},
+         "An error occured. The type of error cannot be determined."},
+        {0, std::nullopt, "No available devices."},
+        {0, std::vector<std::string>{}, "The number of available devices is 0."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        backend->initResult = c.initResult;
+        backend->drives = c.drives;
+        CCDBurner fresh;
+        EXPECT_EQ(fresh.Init(source, RecordHook), 0);
+        ASSERT_FALSE(Texts().empty());
+        EXPECT_EQ(Texts().back(), c.text);
+        EXPECT_FALSE(fresh.Initialised());
+    }
+    CCDBurner empty;
+    EXPECT_EQ(empty.Init("", RecordHook), 0);
+    EXPECT_EQ(Texts().back(), "File name is not valid");
+}
+
+TEST_F(DiscWriterTest, CheckTargetTestsNameSpaceMediaAndTheLastSession) {
+    const std::string longName = std::string(61, 'x') + ".dvr";
+    const struct {
+        const char* name;
+        uint64_t freeBlocks;
+        uint32_t flags;
+        const char* onDisc;
+        const char* text;  // nullptr: accepted
+    } cases[] = {
+        {"backup.avi", 2'295'104, kDiscMediaDvd, "", "The extension of file name should be (dvr)"},
+        {"CH01_0001.DVR", 2'295'104, kDiscMediaDvd, "", nullptr},
+        {".dvr", 2'295'104, kDiscMediaDvd, "", "Filename is not valid!"},
+        {"a/b.dvr", 2'295'104, kDiscMediaDvd, "", "Filename is not valid!"},
+        {longName.c_str(), 2'295'104, kDiscMediaDvd, "", "Filename is not valid!"},
+        {"CH01_0001.dvr", 2'295'104, kDiscMediaDvd, "CH01_0001.dvr.bak",
+         "FileName is tha same as other existed file,please modify it"},
+        {"CH01_0001.dvr", 2'295'104, kDiscMediaDvd, "CH01_0002.dvr", nullptr},
+        // 2,295,104 free blocks hold 500 MB; counted in 32 bits they would not.
+        {"CH01_0001.dvr", 2'295'104, kDiscMediaCd, "", nullptr},
+        {"CH01_0001.dvr", 200'000, kDiscMediaDvd, "", "No available space for writing CD."},
+        {"CH01_0001.dvr", 2'295'104, 0, "", "NO DISC"},
+        {"CH01_0001.dvr", 2'295'104, kDiscMediaNotWritable, "", "Disc is non writable"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + std::string(" ") + c.onDisc);
+        auto& disc = backend->discs["Fake Writer"];
+        disc.info = DiscInfo{
+            .freeBlocks = c.freeBlocks, .mediaFlags = c.flags, .trackCount = *c.onDisc ? 1u : 0u};
+        disc.session = DiscImport{.imported = *c.onDisc != 0};
+        if (*c.onDisc) disc.session.items = {OnDisc(c.onDisc, k2007)};
+        Ready(c.name);
+        writer->SetSourceSize(500ull * 1024 * 1024);
+        const size_t shown = Texts().size();
+        EXPECT_EQ(writer->CheckTarget(), c.text ? 0 : 1);
+        if (c.text) {
+            ASSERT_EQ(Texts().size(), shown + 1);
+            EXPECT_EQ(Texts().back(), c.text);
+        } else {
+            EXPECT_EQ(Texts().size(), shown);
+        }
+        EXPECT_EQ(backend->openDevices, 0);
+    }
+    // The image recorder has no disc to check.
+    Ready("CH01_0001.dvr", 1);
+    backend->discs[kImageRecorderName].info.reset();
+    EXPECT_EQ(writer->CheckTarget(), 1);
+}
+
+TEST_F(DiscWriterTest, ABlankDiscGetsTheNewItemsAndCloseDiscPicksTheFlags) {
+    for (bool closeDisc : {false, true}) {
+        Ready("CH01_0001.dvr", 0, closeDisc);
+        g_hookCalls.clear();
+        EXPECT_EQ(writer->Burn(), 1);
+        ASSERT_FALSE(backend->burns.empty());
+        const auto& burn = backend->burns.back();
+        EXPECT_EQ(burn.flags, closeDisc ? 0x4u : 0x14u);
+        EXPECT_FALSE(burn.appends);
+        ASSERT_EQ(burn.items.size(), 1u);
+        EXPECT_EQ(burn.items[0].name, "CH01_0001.dvr");
+        EXPECT_EQ(burn.items[0].sourcePath, source);
+        EXPECT_EQ(backend->imports, 0);
+        EXPECT_EQ(g_hookCalls,
+                  (std::vector<std::pair<int, int>>{{0, 0}, {1, 50}, {1, 100}, {2, 0}}));
+    }
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(backend->openDevices, 0);
+}
+
+TEST_F(DiscWriterTest, TheLastSessionIsKeptAndTheNewerOfTwoNamesWins) {
+    WriteFile(folder / "Tamburo_setup.exe", "player");
+    const struct {
+        int64_t discTime;
+        bool newWins;
+    } cases[] = {{k2007, true}, {INT64_MAX / 2, false}};
+    for (const auto& c : cases) {
+        auto& disc = backend->discs["Fake Writer"];
+        disc.info->trackCount = 2;
+        disc.session = DiscImport{
+            .imported = true,
+            .items = {OnDisc("TAMBURO_SETUP.EXE", c.discTime), OnDisc("CH02_0001.dvr", k2007)}};
+        Ready();
+        writer->SetAppendPlayer(true);
+        EXPECT_EQ(writer->Burn(), 1);
+        const auto& burn = backend->burns.back();
+        EXPECT_TRUE(burn.appends);
+        ASSERT_EQ(burn.items.size(), 3u);
+        EXPECT_EQ(burn.items[0].name, "CH01_0001.dvr");
+        EXPECT_EQ(burn.items[1].isReference, !c.newWins);
+        EXPECT_EQ(burn.items[1].name, c.newWins ? "Tamburo_setup.exe" : "TAMBURO_SETUP.EXE");
+        EXPECT_EQ(burn.items[2].name, "CH02_0001.dvr");
+    }
+    EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(DiscWriterTest, MergingKeepsEachNameOnceAndTheNewer) {
+    auto fresh = [](int64_t time) {
+        return DiscIsoItem{.name = "Tamburo_setup.exe", .sourcePath = "/x", .entryTime = time};
+    };
+    DiscIsoItemList items{fresh(k2008)};
+    ASSERT_TRUE(CCDBurner::MergeIsoTrees(items, {OnDisc("tamburo_setup.exe", k2007)}));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].entryTime, k2008);
+    items = {fresh(k2007)};
+    ASSERT_TRUE(CCDBurner::MergeIsoTrees(items, {OnDisc("tamburo_setup.exe", k2008)}));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].entryTime, k2008);
+    EXPECT_TRUE(items[0].isReference);
+    items = {fresh(k2007)};
+    ASSERT_TRUE(CCDBurner::MergeIsoTrees(items, {OnDisc("tamburo_setup.exe", k2007)}));
+    EXPECT_FALSE(items[0].isReference);  // equal times keep the new item
+    EXPECT_FALSE(CCDBurner::MergeIsoTrees(items, {}));
+    // A new item whose file is gone loses to the disc's, with the file's name shown.
+    items = {DiscIsoItem{.name = "a.dvr", .sourcePath = (folder / "gone").string()}};
+    ASSERT_TRUE(CCDBurner::MergeIsoTrees(items, {OnDisc("a.dvr", 0)}));
+    EXPECT_TRUE(items[0].isReference);
+    EXPECT_EQ(Texts().back(), "Could not open file: " + (folder / "gone").string() + ".");
+}
+
+TEST_F(DiscWriterTest, EachResultAndImportErrorShowsItsText) {
+    const std::pair<int, const char*> results[] = {
+        {1, "Write CD Error : unknown CD format"}, {2, "Write CD Error : invalid drive"},
+        {3, "Write CD Error : burn failed"},       {4, "Write CD Error : function not allowed"},
+        {5, "Write CD Error : drive not allowed"}, {6, "Write CD Error : user aborted"},
+        {7, "Write CD Error : bad message file"},  {99, "Write CD Error : unknown error"},
+    };
+    for (const auto& [result, text] : results) {
+        backend->discs["Fake Writer"].burnResult = result;
+        Ready();
+        EXPECT_EQ(writer->Burn(), 1);
+        EXPECT_EQ(Texts().back(), text);
+    }
+    backend->discs["Fake Writer"].burnResult = kDiscBurnOk;
+    const std::pair<int, const char*> imports[] = {
+        {1, "a generic error"},    {2, "a drive error"},           {3, "a read error"},
+        {4, "a filesystem error"}, {5, "an invalid track number"}, {9, "an unknown error"},
+    };
+    const size_t burns = backend->burns.size();
+    for (const auto& [error, what] : imports) {
+        auto& disc = backend->discs["Fake Writer"];
+        disc.info->trackCount = 1;
+        disc.session = DiscImport{.error = error};
+        Ready();
+        EXPECT_EQ(writer->Burn(), 1);
+        EXPECT_EQ(Texts().back(), std::string("There was ") + what + " while importing the track!");
+    }
+    EXPECT_EQ(CCDBurner::ImportErrorText(0),
+              "There was an unknown error while importing the track!");
+    EXPECT_EQ(backend->burns.size(), burns);  // nothing written after a failed import
+}
+
+TEST_F(DiscWriterTest, AbortEndsTheBurnAsUserAborted) {
+    Ready();
+    writer->Abort();
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_EQ(Texts().back(), "Write CD Error : user aborted");
+    // The flag is clear for the next burn.
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_EQ(Texts().size(), 1u);
+}
+
+TEST_F(DiscWriterTest, TheImageRecorderAsksForTheFileOnTheBurnsBehalf) {
+    Ready("CH01_0001.dvr", 1);
+    prompts.answer = (folder / "backup.iso").string();
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_EQ(prompts.asked, 1);
+    EXPECT_EQ(backend->burns.back().imageFile, prompts.answer);
+    EXPECT_TRUE(Texts().empty());
+    prompts.answer.clear();  // cancelled
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_EQ(Texts().back(), "Write CD Error : user aborted");
+}
+
+TEST_F(DiscWriterTest, AMissingPlayerSetupIsLeftOutAndTheBackupStillWritten) {
+    Ready();
+    writer->SetAppendPlayer(true);
+    EXPECT_EQ(writer->Burn(), 1);
+    ASSERT_EQ(backend->burns.size(), 1u);
+    EXPECT_EQ(backend->burns[0].items.size(), 1u);
+    EXPECT_EQ(Texts().back(),
+              "Could not open file: " + (folder / "Tamburo_setup.exe").string() + ".");
+}
+
+TEST_F(DiscWriterTest, ADriveThatDoesNotOpenEndsTheBurnWithItsText) {
+    Ready();
+    backend->discs["Fake Writer"].opens = false;
+    g_hookCalls.clear();
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_TRUE(backend->burns.empty());
+    EXPECT_EQ(Texts().back(), "Device could not be opened: Fake Writer");
+    EXPECT_EQ(g_hookCalls, (std::vector<std::pair<int, int>>{{2, 0}}));
+    // Without a disc the burn gives 0.
+    backend->discs["Fake Writer"].opens = true;
+    backend->discs["Fake Writer"].info.reset();
+    EXPECT_EQ(writer->Burn(), 0);
+    EXPECT_EQ(Texts().back(), "NO DISC");
+}
+
+TEST_F(DiscWriterTest, ARefusedCheckReopensAFreshSettingDialog) {
+    scope.App().CSettingINI.m_dwWriteCDCloseOption = 1;
+    int dialogs = 0;
+    auto result = RunWriteCDSetup(*writer, source, 500, nullptr, [&](CWriteCDSettingDlg& dialog) {
+        ++dialogs;
+        auto* name = FindControl<QLineEdit>(&dialog, CWriteCDSettingDlg::kIdFileName);
+        auto* append = FindControl<QCheckBox>(&dialog, CWriteCDSettingDlg::kIdAppendPlayer);
+        auto* close = FindControl<QCheckBox>(&dialog, CWriteCDSettingDlg::kIdCloseDisc);
+        auto* drives = FindControl<QComboBox>(&dialog, CWriteCDSettingDlg::kIdDrives);
+        EXPECT_EQ(name->text(), "CH01_0001.dvr");
+        EXPECT_FALSE(append->isChecked());
+        EXPECT_TRUE(close->isChecked());
+        EXPECT_EQ(drives->count(), 2);
+        EXPECT_EQ(
+            FindControl<QLineEdit>(&dialog, CWriteCDSettingDlg::kIdSource)->text().toStdString(),
+            source);
+        if (dialogs == 1) {
+            dialog.show();
+            ormidon::testing::SaveScreenshot(&dialog, "write-cd-setting");
+            name->setText("backup.avi");
+            append->setChecked(true);
+            close->setChecked(false);  // written through to the setting
+            EXPECT_EQ(scope.App().CSettingINI.m_dwWriteCDCloseOption, 0);
+            scope.App().CSettingINI.m_dwWriteCDCloseOption = 1;
+            return CWriteCDSettingDlg::kResultOk;
+        }
+        if (dialogs == 2) {
+            drives->setCurrentIndex(1);
+            name->setText("CH01_0009.dvr");
+            return CWriteCDSettingDlg::kResultOk;
+        }
+        return CWriteCDSettingDlg::kResultCancel;
+    });
+    EXPECT_EQ(result, DiscSetupResult::Ready);
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"The extension of file name should be (dvr)"}));
+    EXPECT_EQ(writer->TargetName(), folder.path().string() + "/CH01_0009.dvr");
+    EXPECT_EQ(writer->SourceSize(), 500ull * 1024 * 1024);
+    EXPECT_FALSE(writer->AppendPlayer());
+
+    result = RunWriteCDSetup(*writer, source, 5, nullptr,
+                             [](CWriteCDSettingDlg&) { return CWriteCDSettingDlg::kResultCancel; });
+    EXPECT_EQ(result, DiscSetupResult::Cancelled);
+    backend->drives.reset();
+    EXPECT_EQ(RunWriteCDSetup(*writer, source, 5, nullptr, {}), DiscSetupResult::InitFailed);
+}
+
+}  // namespace
+}  // namespace ormidon::test
