@@ -179,7 +179,7 @@ void HttpServer::AcceptLoop(int listenSocket) {
     }
 }
 
-bool HttpServer::ReadRequest(int socket, HttpRequest& request, bool& bad) {
+bool HttpServer::ReadRequest(int socket, HttpRequest& request, std::string& rest, bool& bad) {
     RequestReader reader;
     char buffer[16384];
     for (;;) {
@@ -193,6 +193,7 @@ bool HttpServer::ReadRequest(int socket, HttpRequest& request, bool& bad) {
         switch (reader.Feed(std::string_view(buffer, static_cast<std::size_t>(n)))) {
             case RequestReader::State::kComplete:
                 request = reader.Request();
+                rest = reader.Rest();
                 return true;
             case RequestReader::State::kBad:
                 bad = true;
@@ -206,8 +207,9 @@ bool HttpServer::ReadRequest(int socket, HttpRequest& request, bool& bad) {
 void HttpServer::Serve(Connection& connection) {
     const int socket = connection.socket;
     HttpRequest request;
+    std::string rest;
     bool bad = false;
-    if (ReadRequest(socket, request, bad)) {
+    if (ReadRequest(socket, request, rest, bad)) {
         std::optional<Fault> fault;
         Route route;
         uint64_t stallGeneration;
@@ -223,6 +225,7 @@ void HttpServer::Serve(Connection& connection) {
         }
         m_logChanged.notify_all();
         Responder responder(socket, m_stop, fault ? &*fault : nullptr, stallGeneration);
+        responder.SetPending(std::move(rest));
         const Fault::Kind kind = fault ? fault->kind : Fault::Kind::kStatus;
         if (fault && (kind == Fault::Kind::kStatus || kind == Fault::Kind::kReplaceBody)) {
             Responder plain(socket, m_stop, nullptr, stallGeneration);

@@ -75,7 +75,8 @@ class HttpServer {
 
     void AcceptLoop(int listenSocket);
     void Serve(Connection& connection);
-    bool ReadRequest(int socket, HttpRequest& request, bool& bad);
+    // `rest`: bytes that came behind the request, for routes that read a raw upload.
+    bool ReadRequest(int socket, HttpRequest& request, std::string& rest, bool& bad);
     std::optional<Fault> TakeFault(const std::string& path);
     void ReapFinished();
 

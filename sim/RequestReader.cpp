@@ -95,7 +95,10 @@ RequestReader::State RequestReader::Feed(std::string_view bytes) {
         const std::string_view taken = bytes.substr(0, std::min(wanted, bytes.size()));
         m_request.body.append(taken);
         m_request.raw.append(taken);
-        if (m_request.body.size() == m_bodyLength) m_state = State::kComplete;
+        if (m_request.body.size() == m_bodyLength) {
+            m_state = State::kComplete;
+            m_rest.assign(bytes.substr(taken.size()));
+        }
     }
     return m_state;
 }

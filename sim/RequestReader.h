@@ -23,6 +23,9 @@ class RequestReader {
     State GetState() const { return m_state; }
     // The request, once complete.
     const HttpRequest& Request() const { return m_request; }
+    // Bytes that came behind the complete request in the same feed: the start of what a
+    // client sends raw after its head.
+    const std::string& Rest() const { return m_rest; }
 
   private:
     bool ParseHeader(std::string_view header);
@@ -31,6 +34,7 @@ class RequestReader {
     std::string m_pending;  // header bytes seen so far
     std::size_t m_bodyLength = 0;
     HttpRequest m_request;
+    std::string m_rest;
 };
 
 }  // namespace ormidon::sim

@@ -98,6 +98,39 @@ bool Responder::PeerHungUp() const {
     return poll(&fd, 1, 0) > 0 && (fd.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
+std::size_t Responder::ReadRaw(char* buffer, std::size_t size, std::chrono::milliseconds idle) {
+    if (size == 0) return 0;
+    if (!m_pending.empty()) {
+        const std::size_t n = std::min(size, m_pending.size());
+        std::copy_n(m_pending.data(), n, buffer);
+        m_pending.erase(0, n);
+        return n;
+    }
+    for (;;) {
+        pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_stop.Fd(), POLLIN, 0}};
+        const int ready = poll(fds, 2, static_cast<int>(idle.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0 || m_stop.Stopped()) return 0;
+        const ssize_t n = recv(m_socket, buffer, size, MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+}
+
+void Responder::HoldOpen() {
+    m_answered = true;
+    while (m_stop.SleepFor(std::chrono::milliseconds(20))) {
+        if (PeerHungUp()) return;
+    }
+}
+
+void Responder::Abort() {
+    m_answered = true;
+    const linger reset = {1, 0};
+    setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    shutdown(m_socket, SHUT_RDWR);
+}
+
 void Responder::Stall() {
     m_answered = true;
     while (!m_stop.WaitStallEnd(m_stallGeneration, std::chrono::milliseconds(20))) {

@@ -22,6 +22,18 @@ class Responder {
     // Bytes exactly as given (for streamed replies). False when the client is gone or the
     // recorder stops.
     bool WriteRaw(std::string_view bytes);
+    // Reads what the client sends behind its request (a raw upload): up to `size` bytes,
+    // waiting at most `idle` for the first. 0 when the client closed or stayed silent, or
+    // the recorder stops.
+    std::size_t ReadRaw(char* buffer, std::size_t size, std::chrono::milliseconds idle);
+    // Keeps the connection open and silent until the client hangs up or the recorder
+    // stops; ending stalls does not end it.
+    void HoldOpen();
+    // Drops the connection at once with a reset, whatever the client still sends.
+    void Abort();
+    // Bytes the request reader took in behind the request; ReadRaw hands them out first.
+    void SetPending(std::string bytes) { m_pending = std::move(bytes); }
+
     // Real-time pause between writes; false when the recorder stops meanwhile.
     bool Pause(std::chrono::milliseconds pause);
     // Holds the connection silent until the test ends stalls, the client hangs up or the
@@ -41,6 +53,7 @@ class Responder {
     const Fault* m_fault;
     uint64_t m_stallGeneration;
     bool m_answered = false;
+    std::string m_pending;
 };
 
 // The reason text of a status line ("OK" for 200).

@@ -83,6 +83,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_disks.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_firmware.InstallRoutes(
+        m_server, [this](const HttpRequest& r, Responder& w) { return RefuseWithoutSession(r, w); },
+        [this] { return Identity().firmwareVersion; });
     m_dvr.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
@@ -347,6 +350,11 @@ void SimulatedRecorder::FollowAddress(const std::string& ip) {
 
 void SimulatedRecorder::Stream(const HttpRequest& request, Responder& responder) {
     if (RefuseWithoutSession(request, responder)) return;
+    // A firmware upgrade's keep-alive: no pictures, the connection only held.
+    if (const std::string* fake = request.Param("Fake"); fake != nullptr && *fake == "1") {
+        m_firmware.KeepAlive(request, responder);
+        return;
+    }
     HeaderLayout layout = HeaderLayout::kFlagWord;
     std::string sessionId;
     {

@@ -17,6 +17,7 @@
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
+#include "sim/FirmwareUpgradeService.h"
 #include "sim/DvrSettings.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
@@ -50,6 +51,8 @@ class SimulatedRecorder {
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
     DvrDisks& Disks() { return m_disks; }
+    // Version query, firmware parts by both protocols, cancels and the upgrade's keep-alive.
+    FirmwareUpgradeService& Firmware() { return m_firmware; }
     // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
     DvrSettings& Dvr() { return m_dvr; }
 
@@ -129,6 +132,7 @@ class SimulatedRecorder {
     DeviceControls m_controls;
     NetworkBackupService m_backup;
     DvrDisks m_disks;
+    FirmwareUpgradeService m_firmware;
     DvrSettings m_dvr;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;

@@ -61,6 +61,7 @@ int Exchange(uint8_t index, std::string_view query, const void* body, int bodyLe
     socket.Connect(ResolveDevice(index, server, g_lpApp->CSettingINI.m_wWebPort), sendSeconds);
     const std::string request = BuildRequest(query, body, bodyLength);
     socket.SendAll(request.data(), static_cast<int>(request.size()), sendSeconds);
+    if (statusRecord != nullptr && statusRecordSize >= 12) statusRecord[2] = 1;
     if (index == CGI_REBOOT) return 1;
 
     return ReadCommandReply(

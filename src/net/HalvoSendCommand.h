@@ -13,7 +13,9 @@
 //
 // Returns 1 when the device answered status 200 and the whole body (when `reply` is given)
 // arrived; 0 otherwise. A status other than 200 goes into statusRecord[1] when a record of
-// `statusRecordSize` >= 8 bytes is given; the device's 202 means "too many users".
+// `statusRecordSize` >= 8 bytes is given; the device's 202 means "too many users". A record
+// of >= 12 bytes also gets 1 in statusRecord[2] once the whole request and body went out,
+// which tells a connection dropped before the answer from one that failed earlier.
 //
 // `reply` (with room for `replyCapacity` bytes) receives the body and `replyLength` its
 // length; a body longer than the room, cut short or with a malformed length fails the

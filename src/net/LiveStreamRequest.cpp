@@ -3,11 +3,17 @@
 #include "net/CgiCommand.h"
 
 std::string BuildDeviceGetRequest(const CCgiRequest& target, std::string_view hostAddress) {
-    if (!target.IsValid() ||
-        hostAddress.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+    if (!target.IsValid()) return {};
+    return BuildDeviceGetRequestFor(target.GetText(), hostAddress);
+}
+
+std::string BuildDeviceGetRequestFor(std::string_view target, std::string_view hostAddress) {
+    const std::string_view breaking("\r\n\0", 3);
+    if (target.find_first_of(breaking) != std::string_view::npos ||
+        hostAddress.find_first_of(breaking) != std::string_view::npos) {
         return {};
     }
-    std::string request = "GET " + target.GetText() + " HTTP/1.1\r\n";
+    std::string request = "GET " + std::string(target) + " HTTP/1.1\r\n";
     request += "Accept: */* \r\n";
     request += "Accept-Language: zh-tw\r\n";
     request += "Accept-Encoding: gzip, deflate\r\n";

@@ -14,3 +14,7 @@ std::string BuildLiveStreamRequest(std::string_view cookie, std::string_view hos
 // device reads on a connection of their own. Empty when the target is invalid or the host
 // address holds CR, LF or NUL.
 std::string BuildDeviceGetRequest(const CCgiRequest& target, std::string_view hostAddress);
+
+// The same for a target that is no command of the table (the raw firmware upload). Empty
+// when the target or the host address holds CR, LF or NUL.
+std::string BuildDeviceGetRequestFor(std::string_view target, std::string_view hostAddress);

@@ -1,8 +1,6 @@
 #include "tools/LoginDialog.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
@@ -28,6 +26,7 @@
 #include "tools/CCopyProgramDialog.h"
 #include "tools/CDeviceSearchDialog.h"
 #include "tools/CDlgGetPath.h"
+#include "tools/CUpgradeFWDlg.h"
 #include "tools/LoginMessages.h"
 
 namespace {
@@ -488,12 +487,8 @@ void LoginDialog::OnUpgradeFirmwareButton() {
     RunFirmwareUpgrade();
 }
 
-void LoginDialog::RunFirmwareUpgrade() { ShowNotAvailable(kIdUpgradeFirmware); }
-
-void LoginDialog::ShowNotAvailable(int buttonId) {
-    QMessageBox box(
-        QMessageBox::Information, QGuiApplication::applicationDisplayName(),
-        ResourceText(buttonId) + QStringLiteral(": this function is not available yet."),
-        QMessageBox::Ok, this);
-    box.exec();
+void LoginDialog::RunFirmwareUpgrade() {
+    // Without an owner; its result is not used.
+    CUpgradeFWDlg upgrade(nullptr);
+    upgrade.DoModal();
 }

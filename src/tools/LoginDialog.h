@@ -135,7 +135,6 @@ class LoginDialog : public ormidon::SkinnedDialog, public LoginDialogThreads {
     void StopWorkers();
     // The part of the window the progress bar may cover.
     QRect ProgressRect() const;
-    void ShowNotAvailable(int buttonId);
 
     QLineEdit* m_pUserNameEdit;
     QLineEdit* m_pPasswordEdit;

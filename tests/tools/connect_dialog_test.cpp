@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
@@ -27,6 +26,7 @@
 #include "platform/window/testing/WindowTesting.h"
 #include "sim/SimulatedRecorder.h"
 #include "tools/CConnectDialog.h"
+#include "tools/CUpgradeFWDlg.h"
 #include "tools/LoginDialog.h"
 
 namespace {
@@ -151,8 +151,7 @@ class UpgradeButtonTest : public ConnectDialogTest {
         ConnectDialogTest::TearDown();
     }
 
-    // Presses the button and answers a "not available" box of the upgrade window; true
-    // when the upgrade window would have opened.
+    // Presses the button and cancels the upgrade window; true when that window opened.
     bool PressUpgrade() {
         login->open();
         EXPECT_TRUE(ProcessEventsUntil([&] { return login->isVisible(); }));
@@ -160,9 +159,9 @@ class UpgradeButtonTest : public ConnectDialogTest {
         bool reached = false;
         QTimer answerer;
         QObject::connect(&answerer, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (auto* upgrade = qobject_cast<CUpgradeFWDlg*>(QApplication::activeModalWidget())) {
                 reached = true;
-                box->accept();
+                upgrade->reject();
             }
         });
         answerer.start(5);
