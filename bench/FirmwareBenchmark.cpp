@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,7 @@ bool PartsArrived(ormidon::sim::SimulatedRecorder& recorder, const FirmwareTrans
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::vector<uint8_t>& data = job.parts[i].data;
         if (!parts[i].complete || parts[i].bytes.size() != data.size() ||
-            !std::equal(data.begin(), data.end(), parts[i].bytes.begin())) {
+            std::memcmp(data.data(), parts[i].bytes.data(), data.size()) != 0) {
             return false;
         }
     }

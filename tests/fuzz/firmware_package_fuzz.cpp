@@ -1,9 +1,12 @@
 // Any bytes as a firmware package: accepted exactly when the records tile the bytes (1 to
-// 255 of them, some data), and then every part equals its slice of the bytes.
+// 255 of them, some data), and then every part equals its slice of the bytes and the
+// transfer's pieces cover every part.
+#include <string>
 #include <vector>
 
 #include "FuzzTarget.h"
 #include "core/FirmwareFiles.h"
+#include "net/FirmwareTransfer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::span<const uint8_t> bytes(data, size);
@@ -40,6 +43,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(package->types[i] == (data[from - 4] & 0xF));
         FUZZ_CHECK(package->parts[i].size() == length);
         FUZZ_CHECK(std::equal(package->parts[i].begin(), package->parts[i].end(), data + from));
+    }
+
+    // The transfer's plan: the same parts in order, named by the last known code so far, and
+    // pieces that cover each part exactly with one Start and, beyond one piece, one Finished.
+    const FirmwareTransferJob job = MakePackageTransfer(*package, FirmwareProtocol::kCommand);
+    FUZZ_CHECK(job.parts.size() == slices.size() && job.progressBase == size);
+    std::string name;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        const FirmwareTransferPart& part = job.parts[i];
+        FUZZ_CHECK(part.data == package->parts[i]);
+        const uint8_t code = package->types[i];
+        if (code == kFirmwareBoot) name = "BOOT";
+        if (code == kFirmwareKernel) name = "KERNEL";
+        if (code == kFirmwareHtml) name = "HTML";
+        FUZZ_CHECK(part.commandType == name);
+        const uint64_t pieces = FirmwarePieceCount(part.data.size(), kFirmwareCommandPiece);
+        FUZZ_CHECK(pieces * kFirmwareCommandPiece >= part.data.size());
+        FUZZ_CHECK(pieces == 0 || (pieces - 1) * kFirmwareCommandPiece < part.data.size());
+        if (pieces == 0) continue;
+        const bool last = i + 1 == slices.size();
+        const std::string first = FirmwareCommandRequest(part, 0, pieces, last, "c");
+        FUZZ_CHECK(first.find("Upgrade=Start&FileSize=" + std::to_string(part.data.size())) !=
+                   std::string::npos);
+        const std::string end = FirmwareCommandRequest(part, pieces - 1, pieces, last, "c");
+        FUZZ_CHECK((end.find("Upgrade=Finished") != std::string::npos) == (pieces > 1));
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "../support/EngineHarness.h"
+#include "../support/TempFolder.h"
 #include "../support/TypablePort.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
@@ -211,6 +212,65 @@ TEST_F(UpgradeButtonTest, OnlyAnUpgradableAdministratorGetsThrough) {
         }
         EXPECT_TRUE(login->isVisible());
         EXPECT_EQ(g_lpApp->w_LoginResult, 0);
+    }
+}
+
+TEST_F(UpgradeButtonTest, EachFamilyUpgradesFromTheLoginWindow) {
+    struct Case {
+        const char* product;
+        const char* firmware;
+        bool folder;
+    };
+    const Case cases[] = {
+        {"P62K", "1013", false}, {"N25V", "0001", false}, {"T18D", "0001", false},
+        {"P51K", "1069", true},  {"P55K", "1070", true},
+    };
+    test::TempFolder files;
+    const std::string kernel(2500, 'k');
+    {
+        std::string package = {0x41, static_cast<char>(0x9C), 0, 0};
+        test::WriteFile(files / "package.bin", package + kernel);  // one kernel record
+    }
+    test::WriteFile(files / "KERNEL16.BIN", kernel);
+    test::WriteFile(files / "KERNEL4.BIN", kernel);
+    g_lpApp->CSettingINI.m_strProgramPath = (files.path() / "").string();
+    TestClock clock;
+    ScopedClockOverride useClock(clock);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.product);
+        sim::DeviceIdentity identity;
+        identity.productId = c.product;
+        identity.firmwareVersion = c.firmware;
+        device.SetIdentity(identity);
+        device.Firmware().ClearParts();
+        login->open();
+        ASSERT_TRUE(ProcessEventsUntil([&] { return login->isVisible(); }));
+        FindControl<QLineEdit>(login.get(), LoginDialog::kIdPassword)->setText("admin");
+        // The upgrade window, once open: its file or folder, Upgrade, and the clock run on
+        // through the transfer's pauses until the window closes itself.
+        bool started = false;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* upgrade = qobject_cast<CUpgradeFWDlg*>(QApplication::activeModalWidget());
+            if (upgrade == nullptr) return;
+            if (!started) {
+                started = true;
+                upgrade->m_strFirmwarePath =
+                    c.folder ? files.path().string() : (files / "package.bin").string();
+                upgrade->OnUpgradeButton();
+            } else if (clock.WaitForWaiters(1, 1)) {
+                clock.Advance(500);
+            }
+        });
+        driver.start(2);
+        FindControl<QAbstractButton>(login.get(), LoginDialog::kIdUpgradeFirmware)->click();
+        EXPECT_TRUE(started);
+        const auto parts = device.Firmware().Parts();
+        ASSERT_EQ(parts.size(), 1u);
+        EXPECT_TRUE(parts[0].complete);
+        EXPECT_EQ(parts[0].bytes, kernel);
+        EXPECT_EQ(boxes.Ids().back(), 4048u);
+        EXPECT_TRUE(login->isVisible());
     }
 }
 
