@@ -28,11 +28,17 @@ std::vector<std::pair<std::string, std::string>> DefaultDeviceInfo() {
             {"Boot-Version", "1.02"}, {"2041-Version", "2.10"}, {"FPGA-Version", "1.05"}};
 }
 
+bool IsDvrFamily(const DeviceIdentity& identity) {
+    return identity.productId == "P51K" || identity.productId == "P53K" ||
+           identity.productId == "P55K";
+}
+
 }  // namespace
 
 SimulatedRecorder::SimulatedRecorder(RecorderSetup setup)
     : m_setup(std::move(setup)), m_deviceInfo(DefaultDeviceInfo()) {
     m_config.Reset(m_setup.identity, m_setup.accounts, 0);
+    m_events.Reset(IsDvrFamily(m_setup.identity));
     InstallRoutes();
 }
 
@@ -83,6 +89,9 @@ void SimulatedRecorder::InstallRoutes() {
     m_disks.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
         return RefuseWithoutSession(r, w);
     });
+    m_events.InstallRoutes(m_server, [this](const HttpRequest& r, Responder& w) {
+        return RefuseWithoutSession(r, w);
+    });
     m_firmware.InstallRoutes(
         m_server, [this](const HttpRequest& r, Responder& w) { return RefuseWithoutSession(r, w); },
         [this] { return Identity().firmwareVersion; });
@@ -95,6 +104,7 @@ void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {
     std::lock_guard lock(m_mutex);
     m_setup.identity = std::move(identity);
     m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Port());
+    m_events.Reset(IsDvrFamily(m_setup.identity));
 }
 
 DeviceIdentity SimulatedRecorder::Identity() const {

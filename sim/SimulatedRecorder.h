@@ -17,8 +17,9 @@
 #include "sim/DeviceControls.h"
 #include "sim/DeviceIdentity.h"
 #include "sim/DvrDisks.h"
-#include "sim/FirmwareUpgradeService.h"
 #include "sim/DvrSettings.h"
+#include "sim/EventLog.h"
+#include "sim/FirmwareUpgradeService.h"
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
@@ -51,6 +52,8 @@ class SimulatedRecorder {
     DeviceControls& Controls() { return m_controls; }
     NetworkBackupService& Backup() { return m_backup; }
     DvrDisks& Disks() { return m_disks; }
+    // The event log, fresh for the family at each identity change.
+    EventLog& Events() { return m_events; }
     // Version query, firmware parts by both protocols, cancels and the upgrade's keep-alive.
     FirmwareUpgradeService& Firmware() { return m_firmware; }
     // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
@@ -132,6 +135,7 @@ class SimulatedRecorder {
     DeviceControls m_controls;
     NetworkBackupService m_backup;
     DvrDisks m_disks;
+    EventLog m_events;
     FirmwareUpgradeService m_firmware;
     DvrSettings m_dvr;
     mutable std::mutex m_mutex;

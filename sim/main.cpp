@@ -5,7 +5,7 @@
 //               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
 //               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
 //               [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...
-//               [--search PORT] [--search-answer-port PORT]
+//               [--search PORT] [--search-answer-port PORT] [--log-records N]
 #include <signal.h>
 
 #include <cstdio>
@@ -28,7 +28,7 @@ int Usage() {
         "                   [--max-sessions N] [--fps N] [--size WxH]\n"
         "                   [--device-info KEY=VALUE]...\n"
         "                   [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...\n"
-        "                   [--search PORT] [--search-answer-port PORT]\n"
+        "                   [--search PORT] [--search-answer-port PORT] [--log-records N]\n"
         "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
         "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
         "picture size of the product's video mode and resolution. --device-info sets\n"
@@ -37,7 +37,8 @@ int Usage() {
         "(1-255), type (1 PTZ camera, the default, or a device kind) and protocol (1 Pelco).\n"
         "--search answers device searches sent to 127.255.255.255:PORT (the devices\n"
         "use 7777) at 127.0.0.1:3332 or the given answer port: this recorder and two\n"
-        "more devices, with its accounts; every datagram is printed.\n");
+        "more devices, with its accounts; every datagram is printed.\n"
+        "--log-records fills the event log with that many records of the family's events.\n");
     return 2;
 }
 
@@ -160,6 +161,7 @@ int main(int argc, char** argv) {
     long port = 8080;
     long searchPort = -1;
     long searchAnswerPort = 3332;
+    long logRecords = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") return Usage(), 0;
@@ -188,6 +190,8 @@ int main(int argc, char** argv) {
             setup.identity.hostName = value;
         } else if (option == "--max-sessions" && ParseNumber(value, 0, 1000000, number)) {
             setup.maxSessions = static_cast<std::size_t>(number);
+        } else if (option == "--log-records" && ParseNumber(value, 0, 100000, number)) {
+            logRecords = number;
         } else if (option == "--fps" && ParseNumber(value, 0, 1000, number)) {
             video.framesPerSecond = static_cast<int>(number);
         } else if (option == "--size") {
@@ -218,6 +222,7 @@ int main(int argc, char** argv) {
     for (const auto& [key, entryValue] : deviceInfo) recorder.SetDeviceInfo(key, entryValue);
     recorder.Controls().SetPtzSlaves(cameras);
     recorder.Video().SetSetup(video);
+    if (logRecords >= 0) recorder.Events().Generate(static_cast<std::size_t>(logRecords));
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
         return 1;

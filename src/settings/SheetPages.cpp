@@ -18,7 +18,7 @@
 
 #include "settings/CPeripheralPage.h"
 
-// #include "settings/ToolBoxPropertyPage.h"
+#include "settings/ToolBoxPropertyPage.h"
 
 #include "backup/RecordPage.h"
 
@@ -28,7 +28,7 @@
 
 #include "backup/AlarmDataPage.h"
 
-// #include "settings/CSNTPPage.h"
+#include "settings/CSNTPPage.h"
 
 #include "settings/CDNSPage.h"
 
@@ -120,7 +120,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::Peripheral:
             return std::make_unique<CPeripheralPage>(sheet);
 
-            // case PageKind::General: return std::make_unique<ToolBoxPropertyPage>(sheet);
+        case PageKind::General:
+            return std::make_unique<ToolBoxPropertyPage>(sheet);
 
         case PageKind::FilePath:
             return std::make_unique<RecordPage>(sheet);
@@ -134,7 +135,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::AlarmList:
             return std::make_unique<AlarmDataPage>(sheet);
 
-            // case PageKind::ServerTime: return std::make_unique<CSNTPPage>(sheet);
+        case PageKind::ServerTime:
+            return std::make_unique<CSNTPPage>(sheet);
 
         case PageKind::DDNS:
             return std::make_unique<CDNSPage>(sheet);
