@@ -3,9 +3,12 @@
 // window opens empty.
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdlib>
 #include <cstring>
 
+#include "HandOffWindow.h"
 #include "PlayerWindow.h"
+#include "platform/PlayerLink.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,6 +17,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strchr(argv[i], '=') != nullptr && path != nullptr) continue;  // options
         if (path == nullptr) path = argv[i];
+    }
+    // A Dynamic Download: the growing download is followed over the link.
+    const char* link = std::getenv(ormidon::kPlayerLinkVariable);
+    bool dynamic = false;
+    for (int i = 1; i < argc; ++i) dynamic = dynamic || std::strcmp(argv[i], "DYNAMICLOAD=1") == 0;
+    if (dynamic && link != nullptr) {
+        HandOffWindow handOff(path != nullptr ? path : "");
+        handOff.Connect(link);
+        handOff.show();
+        return application.exec();
     }
     if (path != nullptr && !window.Load(path)) {
         QMessageBox::critical(nullptr, "Tamburo", window.ErrorText());

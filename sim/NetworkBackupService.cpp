@@ -89,6 +89,7 @@ void NetworkBackupService::Serve(const HttpRequest& request, Responder& responde
     uint64_t sent = 0;
     // Writes as scripted; false once the reply must end here.
     auto write = [&](std::string_view bytes) {
+        if (script.beforeWrite) script.beforeWrite(sent);
         if (m_cancelGeneration.load() != generation) return false;
         if (script.cutAfter && sent + bytes.size() > *script.cutAfter) {
             std::size_t keep = static_cast<std::size_t>(*script.cutAfter - sent);

@@ -32,6 +32,9 @@ struct NetworkBackupScript {
     bool byteByByte = false;
     // Data beyond Size: this many more bytes.
     uint64_t extraBytes = 0;
+    // Runs before each write with the reply bytes sent so far (a test holds the reply until
+    // it is ready).
+    std::function<void(uint64_t sent)> beforeWrite = {};
 };
 
 // The bytes of the recording from `offset` on, `size` bytes long.

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "backup/BackupPlayerHandOff.h"
 #include "backup/CCDBurner.h"
 #include "core/DeviceIdentity.h"
 #include "core/SessionCookie.h"
@@ -17,11 +18,16 @@
 
 namespace {
 
-// Hands the download's reports to the window's thread and the sheet's progress bar.
+// A player that holds the shared lock this long is dropped from the download.
+constexpr uint32_t kPlayerLockBoundMs = 10'000;
+
+// Hands the download's reports to the window's thread and the sheet's progress bar, and,
+// during a Dynamic Download, tells the player how much of the file is ready.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop, bool holdFinished)
-        : m_window(window), m_stop(stop), m_holdFinished(holdFinished) {}
+    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link,
+                   bool holdFinished)
+        : m_window(window), m_stop(stop), m_link(link), m_holdFinished(holdFinished) {}
     void OnStatus(int status, uint32_t percent) override {
         // With disc writing the finished status follows the burn.
         if (m_holdFinished && status == kBackupFinished) return;
@@ -34,12 +40,77 @@ class WindowListener final : public NetworkBackupListener {
     void OnProgress(uint32_t command, uint32_t value) override {
         PostProgressCommand(command, value, m_stop);
     }
+    bool LockFile(const std::stop_token& stop) override {
+        if (m_link == nullptr || m_dropped) return true;
+        switch (m_link->LockMutex(kPlayerLockBoundMs, stop)) {
+            case ormidon::PlayerLink::LockResult::Locked:
+                m_locked = true;
+                return true;
+            case ormidon::PlayerLink::LockResult::Stopped:
+                return false;
+            case ormidon::PlayerLink::LockResult::TimedOut:
+                // The player keeps the file to itself: the download goes on without it.
+                m_link->DropPlayer();
+                m_dropped = true;
+                return true;
+            case ormidon::PlayerLink::LockResult::NoMutex:
+                return true;
+        }
+        return true;
+    }
+    void UnlockFile() override {
+        if (m_locked) m_link->UnlockMutex();
+        m_locked = false;
+    }
+    void OnData(uint64_t totalBytes) override {
+        m_total = totalBytes;
+        if (Following() && m_total > m_notified + m_link->dw_BackupPlayerBufferSize.load())
+            NotifyData();
+    }
+    // The player's notices at the download's end.
+    void Finish(int status) {
+        if (m_link == nullptr || m_dropped) return;
+        switch (status) {
+            case kBackupFinished:
+                if (!Following()) return;
+                if (m_total > m_notified) NotifyData();
+                m_link->Send(ormidon::kLinkEnd, 0, 0);
+                return;
+            case kBackupRequestFailed:
+            case kBackupReceiveFailed:
+                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopNetworkFailure);
+                return;
+            case kBackupFileFailed:
+                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopFileFailure);
+                return;
+            default:
+                if (Following()) m_link->Send(ormidon::kLinkEnd, 1, 0);
+                return;
+        }
+    }
 
   private:
+    // The player acknowledged this download and did not stop it.
+    bool Following() const {
+        return m_link != nullptr && !m_dropped && m_link->f_BackupPlayerAck.load() != 0 &&
+               m_link->f_BackupPlayerStop.load() == 0;
+    }
+    void NotifyData() {
+        m_link->Send(ormidon::kLinkData, 0, m_total - m_notified);
+        m_notified = m_total;
+    }
+
     QObject* m_window;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
+    ormidon::PlayerLink* m_link;
     bool m_holdFinished;
+    bool m_dropped = false;
+    bool m_locked = false;
+    uint64_t m_total = 0;
+    uint64_t m_notified = 0;
 };
+
+ormidon::PlayerLink* FollowingLink() { return &BackupPlayerLink(); }
 
 }  // namespace
 
@@ -76,10 +147,19 @@ CDownloadProgressDlg::~CDownloadProgressDlg() {
 
 bool CDownloadProgressDlg::OnInitDialog() {
     if (m_thread.Joinable()) return true;
-    m_thread = ormidon::Thread([this](std::stop_token stop) {
-        WindowListener listener(this, stop, m_pDiscWriter != nullptr);
+    ormidon::PlayerLink* link = FollowingLink();
+    if (link != nullptr) {
+        link->f_BackupPlayerAck = 0;
+        link->f_BackupPlayerStop = 0;
+        link->dw_BackupPlayerBufferSize = 0;
+        if (link->h_BackupPlayerWnd.load() != 0)
+            link->Send(ormidon::kLinkStart, 0, reinterpret_cast<uintptr_t>(this));
+    }
+    m_thread = ormidon::Thread([this, link](std::stop_token stop) {
+        WindowListener listener(this, stop, link, m_pDiscWriter != nullptr);
         int status = RunNetworkBackup(m_job, stop, listener);
         if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
+        listener.Finish(status);
         if (status == kBackupFinished && m_pDiscWriter != nullptr) {
             listener.Post(kBackupWritingDisc, 0);
             m_pDiscWriter->Burn(stop);
@@ -126,8 +206,12 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
     m_pStatus->setText(StatusTextOf(status));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
+        // A player that follows the download plays it already.
+        const ormidon::PlayerLink* link = FollowingLink();
+        const bool playerFollows = link != nullptr && link->f_BackupPlayerAck.load() != 0 &&
+                                   link->f_BackupPlayerStop.load() == 0;
         m_pPlay->setEnabled(true);
-        m_pPlay->show();
+        m_pPlay->setVisible(!playerFollows);
     }
     show();
 }

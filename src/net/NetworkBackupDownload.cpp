@@ -154,9 +154,10 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         uint64_t before = stream.DataBytes();
         stream.Feed(buffer.data(), static_cast<std::size_t>(got));
         if (!pending.empty()) {
-            if (!WriteAll(file.Get(), pending.data(), pending.size())) {
-                return end(kBackupFileFailed);
-            }
+            if (!listener.LockFile(stop)) return end(kBackupCancelled);
+            const bool written = WriteAll(file.Get(), pending.data(), pending.size());
+            listener.UnlockFile();
+            if (!written) return end(kBackupFileFailed);
             pending.clear();
         }
         if (stream.DataBytes() != before) {
@@ -179,7 +180,10 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
     if (stream.DataBytes() == 0) return end(kBackupNoData);
     socket.Cleanup();
     bool closed = file.Close();
-    if (!closed || !NameFinishedFile(part, job.file)) {
+    if (!listener.LockFile(stop)) return end(kBackupCancelled);
+    const bool named = closed && NameFinishedFile(part, job.file);
+    listener.UnlockFile();
+    if (!named) {
         listener.OnProgress(kProgressEnd, 0);
         return finish(kBackupFileFailed);
     }

@@ -48,6 +48,11 @@ class NetworkBackupListener {
     virtual void OnProgress(uint32_t command, uint32_t value) = 0;
     // Payload bytes in the file so far, after each write.
     virtual void OnData(uint64_t /*totalBytes*/) {}
+    // The file is appended to and given its name only between these two, so a player that
+    // reads the growing file under the same lock never sees half a write. False (a stop
+    // request while waiting) ends the download as cancelled.
+    virtual bool LockFile(const std::stop_token& /*stop*/) { return true; }
+    virtual void UnlockFile() {}
 };
 
 // The request head, byte for byte; empty when a text would break it.

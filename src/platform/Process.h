@@ -1,5 +1,7 @@
 #pragma once
 // Starting another program as an independent process.
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,5 +14,11 @@ namespace ormidon {
 // running; false when it could not be started (missing, not executable, ...).
 bool StartDetachedProgram(const std::filesystem::path& program,
                           const std::vector<std::string>& arguments);
+
+// The same, with `environment` ("NAME=value" entries) added to (or replacing in) this
+// process's environment; `pid`, when given, receives the started program's process id.
+bool StartDetachedProgram(const std::filesystem::path& program,
+                          const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment, pid_t* pid);
 
 }  // namespace ormidon

@@ -38,7 +38,7 @@
 
 #include "settings/CameraPage.h"
 
-// #include "backup/DownloadFilePage.h"
+#include "backup/DownloadFilePage.h"
 
 #include "backup/CEventPage.h"
 
@@ -150,7 +150,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::Camera:
             return std::make_unique<CameraPage>(sheet);
 
-            // case PageKind::NetworkBackup: return std::make_unique<DownloadFilePage>(sheet);
+        case PageKind::NetworkBackup:
+            return std::make_unique<DownloadFilePage>(sheet);
 
         case PageKind::SearchList:
             return std::make_unique<CEventPage>(sheet);

@@ -1,0 +1,104 @@
+#include "HandOffWindow.h"
+
+#include <unistd.h>
+
+#include <QLabel>
+#include <QSocketNotifier>
+#include <QVBoxLayout>
+
+#include "platform/PlayerLink.h"
+
+HandOffWindow::HandOffWindow(const std::string& file, QWidget* parent)
+    : QWidget(parent), m_file(file) {
+    setWindowTitle("Tamburo - Dynamic Download");
+    m_pFile = new QLabel(this);
+    m_pFile->setWordWrap(true);
+    m_pMessage = new QLabel(this);
+    m_pMessage->setWordWrap(true);
+    m_pBytes = new QLabel(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pFile);
+    layout->addWidget(m_pMessage);
+    layout->addWidget(m_pBytes);
+    layout->addStretch(1);
+    resize(420, 140);
+    UpdateTexts();
+}
+
+HandOffWindow::~HandOffWindow() { CloseLink(); }
+
+bool HandOffWindow::Connect(const std::filesystem::path& link) {
+    // The id names this player in its acknowledgements: its process id, never 0.
+    m_id = static_cast<uint64_t>(::getpid());
+    m_fd = ormidon::ConnectPlayerLink(link, m_id);
+    if (m_fd < 0) return false;
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+    UpdateTexts();
+    return true;
+}
+
+void HandOffWindow::CloseLink() {
+    if (m_notifier != nullptr) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+void HandOffWindow::OnReadable() {
+    char buffer[4096];
+    const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+    if (got <= 0 || !m_reader.Feed(buffer, static_cast<std::size_t>(got),
+                                   [this](const ormidon::LinkFrame& frame) { OnFrame(frame); })) {
+        CloseLink();
+    }
+    UpdateTexts();
+}
+
+void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
+    switch (frame.message) {
+        case ormidon::kLinkCopyData:
+            if (frame.lParam == ormidon::kCopyDataBackupMutex)
+                m_mutexName = ormidon::TextOfPadded(frame.data, ormidon::kBackupMutexBytes);
+            else if (frame.lParam == ormidon::kCopyDataBackupPath)
+                m_file = ormidon::TextOfPadded(frame.data, ormidon::kBackupPathBytes);
+            break;
+        case ormidon::kLinkStart:
+            m_bytes = 0;
+            m_ended = false;
+            m_endText.clear();
+            if (!ormidon::WriteLinkFrame(m_fd, {ormidon::kLinkAck, 0, m_id, {}})) CloseLink();
+            break;
+        case ormidon::kLinkData:
+            // Counted saturating: the announcements come from outside.
+            m_bytes = frame.lParam > UINT64_MAX - m_bytes ? UINT64_MAX : m_bytes + frame.lParam;
+            break;
+        case ormidon::kLinkEnd:
+            m_ended = true;
+            m_endText = frame.wParam == 0 ? "Download complete." : "Download ended incomplete.";
+            break;
+        case ormidon::kLinkStop:
+            m_ended = true;
+            m_endText = "Download failed.";
+            break;
+        default:
+            break;
+    }
+}
+
+QString HandOffWindow::MessageText() const { return m_pMessage->text(); }
+QString HandOffWindow::BytesText() const { return m_pBytes->text(); }
+
+void HandOffWindow::UpdateTexts() {
+    m_pFile->setText(QString::fromStdString(m_file));
+    m_pMessage->setText(
+        "This is not a record file: this player shows record files only. The download is "
+        "followed until it ends.");
+    QString bytes = QString("%1 bytes received").arg(m_bytes);
+    if (!m_endText.isEmpty()) bytes += "   " + m_endText;
+    if (m_fd < 0 && !m_ended) bytes += "   (no link)";
+    m_pBytes->setText(bytes);
+}
