@@ -215,7 +215,9 @@ class FullListTest : public SearchListPageTest {
 TEST_F(FullListTest, FiltersByKindAndHandsTheRowOver) {
     OpenWithKinds();
     std::vector<QStringList> steps;
-    AnswerFullList([&steps](CFullListDlg& dialog) {
+    // The preset as the Full List left it, before the Network Backup page takes it.
+    BackupPreset preset;
+    AnswerFullList([&steps, &preset](CFullListDlg& dialog) {
         EXPECT_TRUE(Box(dialog, CFullListDlg::kIdTimer)->isHidden());
         steps.push_back(Events(dialog));
         Box(dialog, CFullListDlg::kIdAlarm)->click();
@@ -226,6 +228,7 @@ TEST_F(FullListTest, FiltersByKindAndHandsTheRowOver) {
         // Row 1 under this filter is the alarm recording.
         dialog.List()->SelectRow(1);
         dialog.OnDownload();
+        preset = g_BackupPreset;
         return dialog.result();
     });
     g_BackupPreset = BackupPreset{};
@@ -237,11 +240,11 @@ TEST_F(FullListTest, FiltersByKindAndHandsTheRowOver) {
     EXPECT_EQ(steps[0], (QStringList{"MOTION", "TIMER", "ALARM", "MANUAL", "SYSTEM"}));
     EXPECT_EQ(steps[1], (QStringList{"MOTION", "MANUAL", "SYSTEM"}));
     EXPECT_EQ(steps[2], steps[0]);
-    EXPECT_EQ(g_BackupPreset.valid, 1);
-    EXPECT_EQ(g_BackupPreset.kind, 0);
-    EXPECT_EQ(g_BackupPreset.channel, 1);
-    EXPECT_EQ(g_BackupPreset.hour, 11);
-    EXPECT_EQ(g_BackupPreset.hddIndex, 1);
+    EXPECT_EQ(preset.valid, 1);
+    EXPECT_EQ(preset.kind, 0);
+    EXPECT_EQ(preset.channel, 1);
+    EXPECT_EQ(preset.hour, 11);
+    EXPECT_EQ(preset.hddIndex, 1);
     // The sheet went to its Network Backup page.
     ASSERT_TRUE(
         ProcessEventsUntil([this] { return sheet->GetActivePage() == Page("Network Backup"); }));
@@ -249,18 +252,20 @@ TEST_F(FullListTest, FiltersByKindAndHandsTheRowOver) {
 
 TEST_F(FullListTest, AMotionRowGivesItsKindAndChannel) {
     OpenWithKinds();
-    AnswerFullList([](CFullListDlg& dialog) {
+    BackupPreset preset;
+    AnswerFullList([&preset](CFullListDlg& dialog) {
         dialog.OnDownload();  // nothing chosen
         EXPECT_EQ(dialog.result(), 0);
         emit dialog.List()->itemDoubleClicked(dialog.List()->topLevelItem(0), 0);
+        preset = g_BackupPreset;
         return dialog.result();
     });
     Download();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{CFullListDlg::kMsgSelectItem}));
-    EXPECT_EQ(g_BackupPreset.kind, 1);
-    EXPECT_EQ(g_BackupPreset.channel, 4);
-    EXPECT_EQ((std::array{g_BackupPreset.year, g_BackupPreset.month, g_BackupPreset.day,
-                          g_BackupPreset.hour, g_BackupPreset.minute, g_BackupPreset.second}),
+    EXPECT_EQ(preset.kind, 1);
+    EXPECT_EQ(preset.channel, 4);
+    EXPECT_EQ((std::array{preset.year, preset.month, preset.day, preset.hour, preset.minute,
+                          preset.second}),
               (std::array<uint8_t, 6>{8, 5, 7, 13, 4, 9}));
 }
 
