@@ -23,6 +23,7 @@
 #include "sim/HttpServer.h"
 #include "sim/LiveVideo.h"
 #include "sim/NetworkBackupService.h"
+#include "sim/RecordingList.h"
 
 namespace ormidon::sim {
 
@@ -58,6 +59,7 @@ class SimulatedRecorder {
     FirmwareUpgradeService& Firmware() { return m_firmware; }
     // The DVR's clock and recording settings ("/GetDvrDate.cgi", "/GetRecordSetting.cgi").
     DvrSettings& Dvr() { return m_dvr; }
+    RecordingList& Recordings() { return m_recordings; }
 
     // Identity and accounts; each resets the configuration to fresh test data.
     void SetIdentity(DeviceIdentity identity);
@@ -138,6 +140,7 @@ class SimulatedRecorder {
     EventLog m_events;
     FirmwareUpgradeService m_firmware;
     DvrSettings m_dvr;
+    RecordingList m_recordings;
     mutable std::mutex m_mutex;
     RecorderSetup m_setup;
     ConfigStore m_config;

@@ -223,6 +223,10 @@ int main(int argc, char** argv) {
     recorder.Controls().SetPtzSlaves(cameras);
     recorder.Video().SetSetup(video);
     if (logRecords >= 0) recorder.Events().Generate(static_cast<std::size_t>(logRecords));
+    recorder.Recordings().SetPlaybackSearchListener([](const std::string& target) {
+        std::printf("playback search: %s\n", target.c_str());
+        std::fflush(stdout);
+    });
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
         return 1;

@@ -5,6 +5,7 @@
 // ACTION/PRESET; the Power button.
 #include <QString>
 
+#include "backup/CPlaybackSearchDlg.h"
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "core/DeviceKindTable.h"
@@ -20,6 +21,7 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/UiThread.h"
+#include "settings/PageToolkit.h"
 
 namespace {
 
@@ -200,8 +202,9 @@ void CQuorrelDlg::OnActionPreset() {
 }
 
 void CQuorrelDlg::OnPlaybackSearch() {
-    // The playback search window comes with the recording pages.
-    SetStatusText("Playback search is not available yet");
+    // Without a parent, as its own window; its result is not used.
+    CPlaybackSearchDlg dialog;
+    settings::RunChildDialog(dialog);
 }
 
 bool CQuorrelDlg::OnPanelCommand(int id) {

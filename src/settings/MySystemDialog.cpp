@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
+#include "platform/window/WindowMessageTarget.h"
 #include "settings/PropertyPage.h"
 #include "settings/SheetHost.h"
 
@@ -53,7 +54,14 @@ MySystemDialog::MySystemDialog(const QString& caption, SheetHost* host, int star
         m_local.wSearchListMaxNumber = settings.m_wSearchListMaxNumber;
     }
     AddPages();
+    m_messageTarget = new ormidon::WindowMessageTarget(
+        [this](uint32_t message, ormidon::WParam, ormidon::LParam) {
+            if (message == WM_GOTONETWORKBACKUP) OnGotoNetworkBackup();
+        },
+        this);
 }
+
+ormidon::WindowHandle MySystemDialog::Handle() const { return m_messageTarget->Handle(); }
 
 MySystemDialog::~MySystemDialog() {
     if (g_lpApp != nullptr) g_lpApp->f_SystemDialogOpen.exchange(0);
@@ -135,6 +143,7 @@ void MySystemDialog::CloseWindow() {
     if (!m_bWindowOpen) return;
     m_bWindowOpen = false;
     if (g_lpApp != nullptr) g_lpApp->f_SystemDialogOpen.exchange(0);
+    for (const std::unique_ptr<CPropertyPage>& page : m_pages) page->OnSheetClose();
     hide();
 }
 

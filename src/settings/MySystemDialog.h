@@ -14,11 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/WindowMessage.h"
 #include "settings/ApplyBaseline.h"
 #include "settings/SheetPages.h"
 #include "settings/TreePropSheet.h"
 
 class QPushButton;
+namespace ormidon {
+class WindowMessageTarget;
+}
 
 // Message ids of the sheet.
 inline constexpr uint32_t WM_GOTONETWORKBACKUP = 0x415;
@@ -75,6 +79,8 @@ class MySystemDialog : public CTreePropSheet {
     void OnClickReboot();
     // Shows the Network Backup page when the sheet has it; 0.
     int OnGotoNetworkBackup();
+    // Where WM_GOTONETWORKBACKUP is posted.
+    ormidon::WindowHandle Handle() const;
 
     int DisableButtons();
     int EnableButtons();
@@ -115,6 +121,7 @@ class MySystemDialog : public CTreePropSheet {
     QPushButton* m_btnExit = nullptr;
     QPushButton* m_btnApply = nullptr;
     QPushButton* m_btnReboot = nullptr;
+    ormidon::WindowMessageTarget* m_messageTarget = nullptr;
     bool m_bWindowOpen = false;
     bool m_bCreated = false;
 };

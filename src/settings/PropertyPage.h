@@ -47,6 +47,8 @@ class CPropertyPage : public QWidget {
     virtual void UpdateData(bool /*save*/) {}
     // The applier; see above.
     virtual int Apply() { return 0; }
+    // The sheet's window goes (EXIT, APPLY or closing): a page stops its workers here.
+    virtual void OnSheetClose() {}
 
     // What APPLY's PPPoE check reads from a page with a window; -1 where the page holds no
     // such choice. The Network page answers its address type (0 static, 1 PPPoE, 2 DHCP),

@@ -40,7 +40,7 @@
 
 #include "backup/DownloadFilePage.h"
 
-// #include "backup/CEventPage.h"
+#include "backup/CEventPage.h"
 
 #include "backup/TimerRecordPage.h"
 
@@ -153,7 +153,8 @@ std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sh
         case PageKind::NetworkBackup:
             return std::make_unique<DownloadFilePage>(sheet);
 
-            // case PageKind::SearchList: return std::make_unique<CEventPage>(sheet);
+        case PageKind::SearchList:
+            return std::make_unique<CEventPage>(sheet);
 
         case PageKind::TimerRecord:
             return std::make_unique<TimerRecordPage>(sheet);

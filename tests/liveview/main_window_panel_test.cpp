@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "MainWindowFixture.h"
+#include "backup/CPlaybackSearchDlg.h"
 #include "core/AppMessages.h"
 #include "core/DisplayMode.h"
 #include "liveview/CCmosToolBarDlg.h"
@@ -20,6 +21,7 @@
 #include "liveview/CVtxButton.h"
 #include "liveview/HotPoint.h"
 #include "platform/window/ControlId.h"
+#include "settings/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {
@@ -331,10 +333,16 @@ TEST_F(MainWindowPanelTest, SensorToolBarBesideTheT18D) {
     EXPECT_EQ(app.h_CmosToolBarHandle, 0u);
 }
 
-TEST_F(MainWindowPanelTest, PlaybackSearchIsNotThereYet) {
+TEST_F(MainWindowPanelTest, PlaybackSearchKeyOpensItsWindow) {
     Open("P51K", 14);
+    QString title;
+    settings::SetChildDialogResponder([&title](QDialog& dialog) {
+        if (dynamic_cast<CPlaybackSearchDlg*>(&dialog) != nullptr) title = dialog.windowTitle();
+        return 0;
+    });
     window->OnCommand(CQuorrelDlg::kIdPlaybackSearch);
-    EXPECT_EQ(window->StatusText(), "Playback search is not available yet");
+    settings::SetChildDialogResponder(nullptr);
+    EXPECT_EQ(title, "Playback Search");
 }
 
 }  // namespace
