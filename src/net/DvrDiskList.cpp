@@ -18,7 +18,7 @@ std::string DvrDiskName(int slot) {
 
 DvrHddBitmap DvrHddBitmapFromReply(std::span<const uint8_t> reply) {
     uint8_t bytes[sizeof(DvrHddBitmap)] = {};
-    std::memcpy(bytes, reply.data(), std::min(reply.size(), sizeof bytes));
+    if (!reply.empty()) std::memcpy(bytes, reply.data(), std::min(reply.size(), sizeof bytes));
     DvrHddBitmap bitmap;
     std::memcpy(bitmap.bySlotMap, bytes, sizeof bitmap.bySlotMap);
     bitmap.bySlaveFlag = bytes[32];
