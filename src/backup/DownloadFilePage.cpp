@@ -14,6 +14,7 @@
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/BackupPreset.h"
+#include "backup/CCDBurner.h"
 #include "backup/CDownloadProgressDlg.h"
 #include "core/AppObject.h"
 #include "core/KernelMailbox.h"
@@ -30,6 +31,7 @@
 namespace {
 
 DownloadFilePage::DownloadRunner g_downloadRunner;
+DownloadFilePage::DiscSetupRunner g_discSetupRunner;
 
 std::string NoFolderText() {
     return std::string(LoadResourceString(DownloadFilePage::kMsgNoFolder));
@@ -50,6 +52,10 @@ DownloadFilePage::~DownloadFilePage() = default;
 
 void DownloadFilePage::SetDownloadRunner(DownloadRunner runner) {
     g_downloadRunner = std::move(runner);
+}
+
+void DownloadFilePage::SetDiscSetupRunner(DiscSetupRunner runner) {
+    g_discSetupRunner = std::move(runner);
 }
 
 uint8_t DownloadFilePage::SlotOfRow(const DvrHddBitmap& bitmap, int row) {
@@ -239,10 +245,8 @@ void DownloadFilePage::OnCopyToCD() {
     m_pCopyToCD->setChecked(m_bCopyToCD);
 }
 
-bool DownloadFilePage::PrepareDiscCopy() {
-    // Disc writing is not available yet: the download goes on without a disc copy. This is
-    // where the disc writer is set up and its setting dialog asked, once it exists.
-    return false;
+DiscSetupResult DownloadFilePage::PrepareDiscCopy() {
+    return RunWriteCDSetup(AppDiscWriter(), m_strFilePath, m_nBackupSize, this, g_discSetupRunner);
 }
 
 int DownloadFilePage::RunDownload(bool tellDevice) {
@@ -265,6 +269,7 @@ int DownloadFilePage::RunDownload(bool tellDevice) {
     job.file = m_strFilePath;
 
     CDownloadProgressDlg window(this, job, tellDevice);
+    if (m_bCopyToCD) window.SetDiscWriter(&AppDiscWriter());
     if (g_downloadRunner) {
         if (!window.OnInitDialog()) return CDownloadProgressDlg::kResultClosed;
         window.show();
@@ -301,10 +306,13 @@ void DownloadFilePage::OnButtonStart() {
         ormidon::ShowMessage(kMsgPathInvalid);
         return;
     }
-    if (m_bCopyToCD && !PrepareDiscCopy()) {
-        ormidon::ShowMessage(kMsgBurnerFailed);
-        m_bCopyToCD = false;  // the stored option keeps its value
-        m_pCopyToCD->setChecked(false);
+    if (m_bCopyToCD) {
+        const DiscSetupResult setup = PrepareDiscCopy();
+        if (setup == DiscSetupResult::InitFailed) ormidon::ShowMessage(kMsgBurnerFailed);
+        if (setup != DiscSetupResult::Ready) {
+            m_bCopyToCD = false;  // the stored option keeps its value
+            m_pCopyToCD->setChecked(false);
+        }
     }
 
     g_lpApp->CSettingINI.m_strNetworkFileDirectory = m_strFolder;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 
+#include "backup/CWriteCDSettingDlg.h"
 #include "net/DvrDiskList.h"
 #include "settings/PropertyPage.h"
 
@@ -82,6 +83,10 @@ class DownloadFilePage : public CPropertyPage {
     // they answer its result. Empty restores the modal run.
     using DownloadRunner = std::function<int(CDownloadProgressDlg&)>;
     static void SetDownloadRunner(DownloadRunner runner);
+    // Tests answer the "Write CD Setting" dialogs of Copy to CD the same way; empty restores
+    // the modal run.
+    using DiscSetupRunner = std::function<int(CWriteCDSettingDlg&)>;
+    static void SetDiscSetupRunner(DiscSetupRunner runner);
 
     // The page's fields, for the sheet and the tests.
     int HddIndex() const { return m_nHddIndex; }
@@ -104,8 +109,9 @@ class DownloadFilePage : public CPropertyPage {
     void SetFolder(const std::string& folder);
     // Applies g_BackupPreset when it is valid and sound; clears it either way.
     void ApplyPreset();
-    // The disc copy chosen with "Copy to CD"; false when it cannot be prepared.
-    bool PrepareDiscCopy();
+    // The disc copy chosen with "Copy to CD": the writer readied and its target chosen and
+    // checked, refused by the writer, or cancelled in its dialog.
+    DiscSetupResult PrepareDiscCopy();
     // The download window's run; its result.
     int RunDownload(bool tellDevice);
 

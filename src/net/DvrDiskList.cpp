@@ -18,7 +18,6 @@ std::string DvrDiskName(int slot) {
 
 DvrHddBitmap DvrHddBitmapFromReply(std::span<const uint8_t> reply) {
     uint8_t bytes[sizeof(DvrHddBitmap)] = {};
-    // An empty reply may have no buffer at all.
     if (!reply.empty()) std::memcpy(bytes, reply.data(), std::min(reply.size(), sizeof bytes));
     DvrHddBitmap bitmap;
     std::memcpy(bitmap.bySlotMap, bytes, sizeof bitmap.bySlotMap);
@@ -47,6 +46,5 @@ std::optional<DvrHddBitmap> FetchDvrDiskList(std::stop_token stop) {
                          nullptr, 0, reply, sizeof reply, &length, 15, 15, 0, stop) == 0) {
         return std::nullopt;
     }
-    return DvrHddBitmapFromReply(
-        std::span<const uint8_t>(reply, std::min<uint32_t>(length, sizeof reply)));
+    return DvrHddBitmapFromReply(std::span<const uint8_t>(reply, std::min<uint32_t>(length, sizeof reply)));
 }

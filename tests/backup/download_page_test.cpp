@@ -11,8 +11,11 @@
 
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
+#include "FakeDiscBackend.h"
 #include "backup/BackupPreset.h"
+#include "backup/CCDBurner.h"
 #include "backup/CDownloadProgressDlg.h"
+#include "backup/DiscLayer.h"
 #include "backup/DownloadFilePage.h"
 #include "core/KernelMailbox.h"
 #include "core/StringTable.h"
@@ -260,6 +263,11 @@ TEST_F(DownloadPageTest, APresetIsAppliedOnceAndAnUnsoundOneIsDropped) {
 }
 
 TEST_F(DownloadPageTest, CopyToCdIsDroppedWithItsMessageAndTheDownloadGoesOn) {
+    // A writer that cannot start: its own message, then 4119; the download goes on.
+    auto backend = std::make_shared<FakeDiscBackend>();
+    backend->initResult = 3;
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
     app.CSettingINI.m_dwWriteCDOption = 1;
     DownloadFilePage* page = OpenPage();
     auto* copy = Control<QCheckBox>(DownloadFilePage::kIdCopyToCD);
@@ -268,12 +276,52 @@ TEST_F(DownloadPageTest, CopyToCdIsDroppedWithItsMessageAndTheDownloadGoesOn) {
     size->clear();
     QTest::keyClicks(size, "1");
     PressStart();
-    EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{DownloadFilePage::kMsgBurnerFailed});
+    EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{0, DownloadFilePage::kMsgBurnerFailed}));
     EXPECT_FALSE(copy->isChecked());
     EXPECT_FALSE(page->CopyToCD());
     EXPECT_EQ(app.CSettingINI.m_dwWriteCDOption, 1);
     EXPECT_EQ(downloads, 1);
     EXPECT_EQ(lastStatus, kBackupFinished);
+    SetDiscBackendForTesting(nullptr);
+    UnloadDiscLibrary();
+}
+
+TEST_F(DownloadPageTest, CopyToCdWritesTheFinishedDownloadAfterItsDialog) {
+    auto backend = std::make_shared<FakeDiscBackend>();
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    AppDiscWriter().Cleanup();
+    std::vector<int> statuses;
+    DownloadFilePage::SetDownloadRunner([&](CDownloadProgressDlg& window) {
+        ormidon::testing::ProcessEventsUntil(
+            [&] { return window.LastStatus() == kBackupFinished; });
+        statuses = window.Statuses();
+        window.OnCancel();
+        return int(CDownloadProgressDlg::kResultClosed);
+    });
+    int dialogs = 0;
+    DownloadFilePage::SetDiscSetupRunner([&](CWriteCDSettingDlg&) {
+        ++dialogs;
+        return CWriteCDSettingDlg::kResultOk;
+    });
+    app.CSettingINI.m_dwWriteCDOption = 1;
+    DownloadFilePage* page = OpenPage();
+    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
+    size->clear();
+    QTest::keyClicks(size, "1");
+    const std::string file = page->FilePath();
+    PressStart();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(page->CopyToCD());
+    EXPECT_TRUE(boxes.Ids().empty());
+    EXPECT_EQ(statuses, (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
+    ASSERT_EQ(backend->burns.size(), 1u);
+    ASSERT_EQ(backend->burns[0].items.size(), 1u);
+    EXPECT_EQ(backend->burns[0].items[0].name, std::filesystem::path(file).filename().string());
+    DownloadFilePage::SetDiscSetupRunner({});
+    AppDiscWriter().Cleanup();
+    SetDiscBackendForTesting(nullptr);
+    UnloadDiscLibrary();
 }
 
 TEST_F(DownloadPageTest, PlayHandsTheDownloadedFileOverASecondLater) {

@@ -291,9 +291,11 @@ TEST_F(PlayerHandOffTest, APlayerKeepingTheLockIsDroppedFromTheDownload) {
                    ReadFile(programFolder / "standin.log").find("HOLDING") != std::string::npos;
         });
         // Until the player is dropped: the writer may start its wait after any one advance.
+        // Small steps, so a read of the download that happens to wait meanwhile (10 s on the
+        // same clock) does not run out on a slow machine.
         while (!done && BackupPlayerLink().PlayerConnected()) {
-            clock.Advance(10'000);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            clock.Advance(1'000);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     });
     PressStart();
