@@ -21,15 +21,9 @@ constexpr uint32_t kCapabilityNcNo = 0x80;
 std::span<uint8_t> Live() { return g_lpApp->m_Cfg_DVRLIVE; }
 std::span<uint8_t> Alarm() { return g_lpApp->m_Cfg_ALARM; }
 
-// Stores a dialog value into a working byte; true when it changed.
-bool Store(uint8_t& working, int value) {
-    const auto byte = static_cast<uint8_t>(value);
-    if (byte == working) return false;
-    working = byte;
-    return true;
-}
-
 }  // namespace
+
+using dvrpages::Store;
 
 DetectionPage::DetectionPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::Detection) {}
 

@@ -20,4 +20,12 @@ QString ResourceText(uint32_t id);
 // when the device refuses it or cannot be reached.
 bool SendSection(uint8_t option);
 
+// Stores a dialog value into a working byte; true when it changed.
+inline bool Store(uint8_t& working, int value) {
+    const auto byte = static_cast<uint8_t>(value);
+    if (byte == working) return false;
+    working = byte;
+    return true;
+}
+
 }  // namespace dvrpages
