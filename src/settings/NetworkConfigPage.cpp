@@ -59,7 +59,7 @@ void NetworkConfigPage::OnInitDialog() {
                 [this, i] { OnAddressType(static_cast<uint8_t>(i)); });
     }
 
-    const auto row = [this](int y) { return Scaled(QRect(110, y, 170, 22)); };
+    const auto row = [](int y) { return Scaled(QRect(110, y, 170, 22)); };
     m_addressControls = {MakeLabel(this, 1397, "Server IP :", Scaled(QRect(20, 65, 85, 20))),
                          MakeLabel(this, 1398, "Gateway :", Scaled(QRect(20, 92, 85, 20))),
                          MakeLabel(this, 1399, "Net Mask :", Scaled(QRect(20, 119, 85, 20)))};

@@ -94,8 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         bool matches = false;
         for (const std::string* bytes : candidates) {
+            // Compared as unsigned bytes: a char of 0x80 or more is negative.
             matches = matches ||
-                      std::equal(part.data.begin(), part.data.end(), bytes->begin(), bytes->end());
+                      std::equal(part.data.begin(), part.data.end(), bytes->begin(), bytes->end(),
+                                 [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
         }
         FUZZ_CHECK(matches);
         ++expectedLoaded;
