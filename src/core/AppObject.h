@@ -123,6 +123,9 @@ class CAppObject {
     std::unique_ptr<uint8_t[]> lp_DisplayBuffer;  // allocated by the main window
     std::unique_ptr<uint8_t[]> lp_ResizeBuffer;
     std::atomic<uint8_t*> lp_CurrentImage{nullptr};
+    // Set by the compose thread when the current picture was decoded straight into the main
+    // window's screen image (LiveView::ScreenRowsFor) instead of into its decoded slot.
+    std::atomic<int32_t> f_PictureInScreenImage{0};
     // One parsed frame-header descriptor per socket slot.
     std::unique_ptr<FrameInfo_Struct[]> lp_FrameHeaderBuffer;
     // Free and filled socket slots: one less than the slots, so the fetch thread fills a

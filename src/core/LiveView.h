@@ -4,15 +4,27 @@
 // (or, for the frame drawing, composes into its image buffer on the calling thread).
 // Every method may be called from any worker thread.
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 class LiveView {
   public:
     virtual ~LiveView() = default;
 
-    // Draws the current decoded frame (lp_CurrentImage) and sets
+    // Draws the current decoded frame (lp_CurrentImage, or the screen image when
+    // f_PictureInScreenImage says the picture went there) and sets
     // h_FinishShowImageJobEvent when done. Runs on the kernel message thread.
     virtual void DrawFrame() = 0;
+
+    // Upright rows of 32-bit pixels (blue, green, red, unused) that the next picture of
+    // width x height may be decoded into, so that the drawing has nothing to convert. Empty
+    // when the drawing needs the decoded picture itself. From the compose thread, only while
+    // no drawing runs.
+    struct ScreenRows {
+        std::span<uint8_t> bytes;
+        int bytesPerLine = 0;
+    };
+    virtual ScreenRows ScreenRowsFor(uint16_t /*width*/, uint16_t /*height*/) { return {}; }
     // The status line of the main window.
     virtual void SetStatusText(std::string_view text) = 0;
     // Empties the frame-rate and data-rate overlay texts.

@@ -32,6 +32,7 @@
 #include "platform/window/SkinnedDialog.h"
 
 class CAppObject;
+struct BgrPicture;
 class CCmosToolBarDlg;
 class RetrKeyButton;
 class CVtxButton;
@@ -87,6 +88,8 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
 
     // ---- LiveView (any thread unless stated)
     void DrawFrame() override;  // kernel message thread
+    // Compose thread.
+    ScreenRows ScreenRowsFor(uint16_t width, uint16_t height) override;
     void SetStatusText(std::string_view text) override;
     void ClearOverlayTexts() override;
     void ClearAlarmChannelText() override;
@@ -224,6 +227,7 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void HideRemoteKeys();
     void ApplyUserClassToPanelButtons();
     void RepaintStatus();
+    void ComposeScreenImage(CAppObject& app, BgrPicture& picture, bool fullScreen);
     void HandOverFrame(bool fullScreen);
     void UpdateStatusTexts(CAppObject& app);
     void StoreMousePosition(const QPoint& position, bool move);

@@ -29,7 +29,32 @@ BgrPicture CurrentPicture(CAppObject& app) {
     return picture;
 }
 
+bool HotPointMarkerDue(const CAppObject& app) {
+    return app.by_HotPointMode == 2 && app.w_HotPointMarkFrames > 0;
+}
+
+bool LinesDoubled(const CAppObject& app, int width, int height) {
+    return app.lp_ResizeBuffer &&
+           ShouldDoubleLines(width, height, IsT18DModel(), kResizeBufferSize);
+}
+
 }  // namespace
+
+LiveView::ScreenRows CQuorrelDlg::ScreenRowsFor(uint16_t width, uint16_t height) {
+    if (!g_lpApp) return {};
+    const CAppObject& app = *g_lpApp;
+    // Fitting to the screen, doubling lines, the marker and the frame copy all start from the
+    // decoded picture.
+    if (m_bFullScreen != 0 || HotPointMarkerDue(app) || app.f_CopyImageRequest != 0 ||
+        LinesDoubled(app, width, height)) {
+        return {};
+    }
+    // No drawing runs now, so the image the next drawing shows is free to be written.
+    QImage& screen = m_screenFrames.Back();
+    if (!SizeScreenImage(screen, width, height)) return {};
+    return {std::span<uint8_t>(screen.bits(), static_cast<size_t>(screen.sizeInBytes())),
+            static_cast<int>(screen.bytesPerLine())};
+}
 
 void CQuorrelDlg::DrawFrame() {
     if (!g_lpApp) return;
@@ -37,34 +62,33 @@ void CQuorrelDlg::DrawFrame() {
     if (!app.f_VideoServerConnected) return;
 
     BgrPicture picture = CurrentPicture(app);
-    if (!picture.IsEmpty() && app.lp_ResizeBuffer &&
-        ShouldDoubleLines(picture.width, picture.height, IsT18DModel(), kResizeBufferSize)) {
-        picture = DoubleLines(picture, app.lp_ResizeBuffer.get());
-    }
-
     const bool fullScreen = m_bFullScreen != 0;
-    QImage& screen = m_screenFrames.Back();
-    bool drawn = false;
-    if (fullScreen) {
-        if (m_bFullScreenPending.exchange(0) != 0) {
-            RunOnWindowThread([this] { EnterFullScreenLayout(); });
-        }
-        drawn = ToScreenImage(
-            FitToArea(picture, m_rcWork.size(), app.lp_DisplayBuffer.get(), m_displayBufferSize),
-            screen);
-    } else {
-        if (app.by_HotPointMode == 2 && app.w_HotPointMarkFrames > 0 && !picture.IsEmpty()) {
-            DrawCrossMarker(picture.pixels, static_cast<uint16_t>(picture.width),
-                            static_cast<uint16_t>(picture.height), kHotPointMarkerColour, 2,
-                            app.w_HotPointMarkX, app.w_HotPointMarkY, 0, 0);
-            --app.w_HotPointMarkFrames;
-        }
-        drawn = ToScreenImage(picture, screen);
+    // A picture decoded straight into the screen image is shown as it is. Whatever acts on
+    // the picture itself gets it back into the decoded slot first: an image that does not
+    // match the slot shows no picture.
+    bool inScreenImage = app.f_PictureInScreenImage.exchange(0) != 0;
+    auto pictureFromScreenImage = [&](const QImage& image) {
+        if (!inScreenImage) return;
+        inScreenImage = false;
+        if (!ScreenImageToPicture(image, picture)) picture = {};
+    };
+    if (inScreenImage &&
+        (fullScreen || HotPointMarkerDue(app) || app.f_CopyImageRequest != 0 ||
+         app.f_SnapshotRequest != 0 || LinesDoubled(app, picture.width, picture.height))) {
+        pictureFromScreenImage(m_screenFrames.Back());
     }
-    // A frame that gives no picture shows none.
-    if (!drawn) screen = QImage();
-    HandOverFrame(fullScreen);
 
+    if (inScreenImage) {
+        HandOverFrame(false);
+    } else {
+        ComposeScreenImage(app, picture, fullScreen);
+    }
+
+    // A request that came while the frame was handed over takes the picture from the image
+    // just shown.
+    if (app.f_CopyImageRequest || app.f_SnapshotRequest) {
+        pictureFromScreenImage(m_screenFrames.Current().image);
+    }
     // The motion preview of the settings asked for a copy of the frame as drawn.
     if (app.f_CopyImageRequest && app.lp_CopyImageBuffer && !picture.IsEmpty() &&
         picture.Bytes() <= kImageBufferSize) {
@@ -75,6 +99,7 @@ void CQuorrelDlg::DrawFrame() {
         app.h_CopyImageReadySem.Release(1);
     }
     if (app.f_SnapshotRequest.exchange(0) != 0) {
+        pictureFromScreenImage(m_screenFrames.Current().image);
         const std::span<const uint8_t> bytes(picture.pixels, picture.pixels ? picture.Bytes() : 0);
         if (!SaveSnapshot(app.CSettingINI.m_strSnapshotPath, bytes, picture.width,
                           picture.height)) {
@@ -83,6 +108,35 @@ void CQuorrelDlg::DrawFrame() {
     }
     UpdateStatusTexts(app);
     app.h_FinishShowImageJobEvent.Set();
+}
+
+// Composes the decoded picture into the screen image that is not shown (lines doubled, or
+// fitted to the work area in full screen, the hot-point marker drawn) and shows it.
+void CQuorrelDlg::ComposeScreenImage(CAppObject& app, BgrPicture& picture, bool fullScreen) {
+    if (!picture.IsEmpty() && LinesDoubled(app, picture.width, picture.height)) {
+        picture = DoubleLines(picture, app.lp_ResizeBuffer.get());
+    }
+    QImage& screen = m_screenFrames.Back();
+    bool drawn = false;
+    if (fullScreen) {
+        if (m_bFullScreenPending.exchange(0) != 0) {
+            RunOnWindowThread([this] { EnterFullScreenLayout(); });
+        }
+        drawn = ToScreenImage(
+            FitToArea(picture, m_rcWork.size(), app.lp_DisplayBuffer.get(), m_displayBufferSize),
+            screen);
+    } else {
+        if (HotPointMarkerDue(app) && !picture.IsEmpty()) {
+            DrawCrossMarker(picture.pixels, static_cast<uint16_t>(picture.width),
+                            static_cast<uint16_t>(picture.height), kHotPointMarkerColour, 2,
+                            app.w_HotPointMarkX, app.w_HotPointMarkY, 0, 0);
+            --app.w_HotPointMarkFrames;
+        }
+        drawn = ToScreenImage(picture, screen);
+    }
+    // A frame that gives no picture shows none.
+    if (!drawn) screen = QImage();
+    HandOverFrame(fullScreen);
 }
 
 void CQuorrelDlg::HandOverFrame(bool fullScreen) {

@@ -1,6 +1,7 @@
 #include "liveview/FramePicture.h"
 
 #include <libyuv/convert_argb.h>
+#include <libyuv/convert_from_argb.h>
 
 #include "resample/ResizeImage.h"
 
@@ -30,13 +31,16 @@ BgrPicture FitToArea(const BgrPicture& picture, QSize area, uint8_t* buffer, siz
     return fitted;
 }
 
-bool ToScreenImage(const BgrPicture& picture, QImage& image) {
-    if (picture.IsEmpty()) return false;
-    if (image.width() != picture.width || image.height() != picture.height ||
+bool SizeScreenImage(QImage& image, int width, int height) {
+    if (image.width() != width || image.height() != height ||
         image.format() != QImage::Format_RGB32) {
-        image = QImage(picture.width, picture.height, QImage::Format_RGB32);
-        if (image.isNull()) return false;
+        image = QImage(width, height, QImage::Format_RGB32);
     }
+    return !image.isNull();
+}
+
+bool ToScreenImage(const BgrPicture& picture, QImage& image) {
+    if (picture.IsEmpty() || !SizeScreenImage(image, picture.width, picture.height)) return false;
     // The decoder's blue-green-red bytes are libyuv's RGB24, and 0xffRRGGBB words are its
     // ARGB; a negative height reads the bottom-up rows from the last, so the image is upright.
     const int step = picture.width * 3;
@@ -49,4 +53,16 @@ QImage ToScreenImage(const BgrPicture& picture) {
     QImage image;
     ToScreenImage(picture, image);
     return image;
+}
+
+bool ScreenImageToPicture(const QImage& image, const BgrPicture& picture) {
+    if (picture.IsEmpty() || image.format() != QImage::Format_RGB32 ||
+        image.width() != picture.width || image.height() != picture.height) {
+        return false;
+    }
+    // A negative height reads the upright image from its last row, so the picture's rows
+    // come out bottom-up.
+    libyuv::ARGBToRGB24(image.constBits(), static_cast<int>(image.bytesPerLine()), picture.pixels,
+                        picture.width * 3, picture.width, -picture.height);
+    return true;
 }

@@ -46,3 +46,12 @@ bool ToScreenImage(const BgrPicture& picture, QImage& image);
 
 // The same into a new image; a null image for an empty picture.
 QImage ToScreenImage(const BgrPicture& picture);
+
+// Makes `image` a screen image of width x height, keeping it when it already is one. False
+// when it cannot be made.
+bool SizeScreenImage(QImage& image, int width, int height);
+
+// The way back: writes the screen image `image` into `picture` (bottom-up blue-green-red
+// rows), which has the image's size. False, with nothing written, when the sizes differ or
+// the image is not a screen image.
+bool ScreenImageToPicture(const QImage& image, const BgrPicture& picture);

@@ -17,7 +17,8 @@ class ScreenFrames {
         bool fullScreen = false;  // composed over the work area, not for the video rectangle
     };
 
-    // The image the next frame goes into. Only the drawing thread calls this and Show.
+    // The image the next frame goes into. The drawing thread calls this and Show; the compose
+    // thread may decode into it too, but only between two drawings.
     QImage& Back() { return m_images[1 - m_shown]; }
     // Shows the back image, composed for full screen or not.
     void Show(bool fullScreen);

@@ -33,6 +33,36 @@ void TellWindow(CAppObject& app, ToldWindow& told, uint8_t channel) {
     }
 }
 
+// Decodes a frame for showing. A window that shows the picture as it is takes it straight
+// into its screen image, upright in the screen's pixel format, which spares the drawing a
+// conversion; otherwise, and whenever the picture would not fit the decoded slot that the
+// drawing may still need, it goes into the slot. Only with a single decoded slot: the
+// compose thread then never decodes while a drawing runs.
+bool DecodePicture(CAppObject& app, ormidon::JpegCodec& codec, std::span<const uint8_t> jpeg,
+                   std::span<uint8_t> picture, uint16_t& width, uint16_t& height) {
+    app.f_PictureInScreenImage = 0;
+    LiveView* view = app.lp_MainDialog;
+    int w = 0;
+    int h = 0;
+    if (view != nullptr && app.w_JPEGImageBufferCount == 1 && codec.ReadSize(jpeg, w, h) &&
+        w <= 0xFFFF && h <= 0xFFFF && ormidon::BgrPictureBytes(w, h) != 0 &&
+        ormidon::BgrPictureBytes(w, h) <= picture.size()) {
+        const LiveView::ScreenRows rows =
+            view->ScreenRowsFor(static_cast<uint16_t>(w), static_cast<uint16_t>(h));
+        if (!rows.bytes.empty()) {
+            width = static_cast<uint16_t>(w);
+            height = static_cast<uint16_t>(h);
+            if (codec.DecodeUpright32(jpeg, rows.bytes, rows.bytesPerLine, w, h) !=
+                ormidon::JpegDecodeStatus::Decoded) {
+                return false;
+            }
+            app.f_PictureInScreenImage = 1;
+            return true;
+        }
+    }
+    return DecodeJpegImage(codec, jpeg, picture, &width, &height) != 0;
+}
+
 uint16_t Next(uint16_t index, uint16_t count) {
     return static_cast<uint16_t>(count == 0 ? 0 : (index + 1) % count);
 }
@@ -62,12 +92,13 @@ bool ComposeFrame(CAppObject& app, ormidon::JpegCodec& codec, ToldWindow& told,
         app.f_VideoLoss = 0;
         uint16_t width = app.w_ImageWidth;
         uint16_t height = app.w_ImageHeight;
-        decoded = DecodeJpegImage(codec, std::span<const uint8_t>(jpeg, length), picture, &width,
-                                  &height) != 0;
+        decoded = DecodePicture(app, codec, std::span<const uint8_t>(jpeg, length), picture, width,
+                                height);
         app.w_ImageWidth = width;
         app.w_ImageHeight = height;
     } else {
         app.f_VideoLoss = 1;
+        app.f_PictureInScreenImage = 0;
         uint16_t width = 0;
         uint16_t height = 0;
         VideoLossPictureSize(info.byResolution, app.by_VideoMode, width, height);

@@ -38,6 +38,22 @@ TEST(FramePictureTest, ScreenImageIsUprightInRgb) {
     EXPECT_TRUE(ToScreenImage({}).isNull());
 }
 
+// The screen image written back as a picture is the picture it was made of; an image of
+// another size writes nothing.
+TEST(FramePictureTest, ScreenImageGoesBackToThePictureItCameFrom) {
+    SyntheticPicture source(7, 5);
+    const QImage image = ToScreenImage(source.picture);
+    std::vector<uint8_t> back(source.bytes.size(), 0xAA);
+    ASSERT_TRUE(ScreenImageToPicture(image, {back.data(), 7, 5}));
+    EXPECT_EQ(back, source.bytes);
+
+    std::vector<uint8_t> other(size_t(5) * 7 * 3, 0xAA);
+    EXPECT_FALSE(ScreenImageToPicture(image, {other.data(), 5, 7}));
+    EXPECT_FALSE(
+        ScreenImageToPicture(image.convertToFormat(QImage::Format_RGB888), {back.data(), 7, 5}));
+    EXPECT_EQ(other, std::vector<uint8_t>(other.size(), 0xAA));
+}
+
 // Field pictures 640 wide or more are doubled when the doubled picture fits the buffer;
 // a 720 x 576 or 640 x 480 frame would overrun it.
 TEST(FramePictureTest, LineDoublingOnlyWhenItFits) {

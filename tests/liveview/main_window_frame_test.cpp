@@ -6,6 +6,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "MainWindowFixture.h"
@@ -250,6 +252,79 @@ TEST_F(MainWindowFrameTest, FrameCopySnapshotAndHotPointMarker) {
     app.f_SnapshotRequest = 1;
     DrawOnWorker();
     EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{4116});
+}
+
+// A picture the compose thread decoded straight into the screen image is shown from that
+// image without a copy. The marker, the frame copy and the snapshot asked for after it was
+// decoded still get it as the decoded picture; pictures that are doubled or fitted, and
+// pictures decoded while a marker or a copy waits, are not offered the screen image.
+TEST_F(MainWindowFrameTest, PictureDecodedIntoTheScreenImageIsShownAsItIs) {
+    ASSERT_EQ(OpenWindow(), 1);
+    constexpr int kWidth = 704, kHeight = 480;
+    const size_t pictureBytes = size_t(kWidth) * kHeight * 3;
+    auto decodeIntoScreen = [&](QRgb top, QRgb bottom) -> const uint8_t* {
+        const LiveView::ScreenRows rows = window->ScreenRowsFor(kWidth, kHeight);
+        EXPECT_GE(rows.bytes.size(), size_t(rows.bytesPerLine) * kHeight);
+        if (rows.bytes.size() < size_t(rows.bytesPerLine) * kHeight) return nullptr;
+        for (int y = 0; y < kHeight; ++y) {
+            const QRgb colour = y < kHeight / 2 ? top : bottom;
+            uint8_t* row = rows.bytes.data() + size_t(y) * size_t(rows.bytesPerLine);
+            for (int x = 0; x < kWidth; ++x) std::memcpy(row + 4 * x, &colour, 4);
+        }
+        // The decoded slot holds nothing of this picture.
+        std::memset(app.lp_RGBBuffer.get(), 0x55, pictureBytes);
+        app.lp_CurrentImage = app.lp_RGBBuffer.get();
+        app.w_ImageWidth = kWidth;
+        app.w_ImageHeight = kHeight;
+        app.f_VideoServerConnected = 1;
+        app.f_PictureInScreenImage = 1;
+        return rows.bytes.data();
+    };
+
+    const uint8_t* rows = decodeIntoScreen(kTop, kBottom);
+    ASSERT_NE(rows, nullptr);
+    DrawOnWorker();
+    EXPECT_EQ(app.f_PictureInScreenImage, 0);
+    EXPECT_EQ(window->ShownFrame().constBits(), rows);
+    EXPECT_EQ(Pixel(window->ShownFrame(), {0, 0}), kTop);
+    EXPECT_EQ(Pixel(window->ShownFrame(), {kWidth - 1, kHeight - 1}), kBottom);
+    EXPECT_EQ(app.lp_RGBBuffer[pictureBytes - 1], 0x55);
+
+    ASSERT_NE(decodeIntoScreen(kBottom, kTop), nullptr);
+    app.by_HotPointMode = 2;
+    app.w_HotPointMarkFrames = 1;
+    app.w_HotPointMarkX = kWidth / 2;
+    app.w_HotPointMarkY = kHeight / 2;
+    app.f_CopyImageRequest = 1;
+    app.CSettingINI.m_strSnapshotPath = programFolder.path().string();
+    app.f_SnapshotRequest = 1;
+    DrawOnWorker();
+    EXPECT_EQ(app.w_HotPointMarkFrames, 0);
+    EXPECT_TRUE(app.h_CopyImageReadySem.Wait(0));
+    ASSERT_EQ(app.w_CopyImageWidth, kWidth);
+    ASSERT_EQ(app.w_CopyImageHeight, kHeight);
+    // The copy is the picture bottom-up in blue-green-red, marker included.
+    const uint8_t* copy = app.lp_CopyImageBuffer.get();
+    EXPECT_EQ(copy[0], qBlue(kTop));  // the last row, drawn kTop, comes first
+    EXPECT_EQ(copy[pictureBytes - 1], qRed(kBottom));
+    EXPECT_EQ(copy[(size_t(kHeight / 2) * kWidth + kWidth / 2) * 3 + 2], 0xFF);
+    EXPECT_EQ(qRed(window->ShownFrame().pixel(kWidth / 2, kHeight / 2)), 0xFF);
+    EXPECT_EQ(Pixel(window->ShownFrame(), {0, 0}), kBottom);
+    size_t snapshots = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(programFolder.path())) {
+        if (entry.path().extension() == ".jpg") ++snapshots;
+    }
+    EXPECT_EQ(snapshots, 1u);
+
+    EXPECT_TRUE(window->ScreenRowsFor(640, 228).bytes.empty()) << "a field has its lines doubled";
+    app.w_HotPointMarkFrames = 1;
+    EXPECT_TRUE(window->ScreenRowsFor(kWidth, kHeight).bytes.empty());
+    app.w_HotPointMarkFrames = 0;
+    app.f_CopyImageRequest = 1;
+    EXPECT_TRUE(window->ScreenRowsFor(kWidth, kHeight).bytes.empty());
+    app.f_CopyImageRequest = 0;
+    window->OnCommand(CQuorrelDlg::kIdTitleFullScreen);
+    EXPECT_TRUE(window->ScreenRowsFor(kWidth, kHeight).bytes.empty());
 }
 
 TEST_F(MainWindowFrameTest, NothingIsDrawnWithoutAVideoServer) {

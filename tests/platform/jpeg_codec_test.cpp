@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -93,6 +94,29 @@ TEST(JpegCodec, Upright32DecodeFillsPaddedRowsTopDownAndRefusesAShortBuffer) {
               JpegDecodeStatus::TooLarge);
     EXPECT_EQ(codec.DecodeUpright32(jpeg, rows, width * 4 - 1, w, h), JpegDecodeStatus::TooLarge);
     EXPECT_EQ(shortRows[0], 0xCD);
+}
+
+// The live view decodes a picture it shows as it is straight into screen pixels: they must be
+// the very pixels of the pipeline's picture, odd sizes and every edge block included.
+TEST(JpegCodec, Upright32HoldsThePipelinePictureByteForByte) {
+    const int width = 37, height = 29;
+    std::vector<uint8_t> source(BgrPictureBytes(width, height));
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>(i * 7 + i / 97);
+    JpegCodec codec;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(codec.Encode(source, width, height, 75, jpeg));
+    std::vector<uint8_t> picture(source.size());
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
+    int w = 0, h = 0;
+    ASSERT_EQ(codec.Decode(jpeg, picture, w, h), JpegDecodeStatus::Decoded);
+    ASSERT_EQ(codec.DecodeUpright32(jpeg, rows, width * 4, w, h), JpegDecodeStatus::Decoded);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* expected = PixelFromTop(picture, width, height, x, y);
+            const uint8_t* screen = rows.data() + (static_cast<size_t>(y) * width + x) * 4;
+            ASSERT_TRUE(std::equal(expected, expected + 3, screen)) << x << "," << y;
+        }
+    }
 }
 
 TEST(JpegCodec, GrayscaleComesOutAsBgr) {
