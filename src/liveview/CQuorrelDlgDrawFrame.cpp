@@ -38,15 +38,20 @@ bool LinesDoubled(const CAppObject& app, int width, int height) {
            ShouldDoubleLines(width, height, IsT18DModel(), kResizeBufferSize);
 }
 
+// Whether the drawing composes the screen image from the decoded picture (fitted to the
+// screen, lines doubled, the marker drawn into it) rather than showing it as it is.
+bool ComposedFromPicture(const CAppObject& app, bool fullScreen, int width, int height) {
+    return fullScreen || HotPointMarkerDue(app) || LinesDoubled(app, width, height);
+}
+
 }  // namespace
 
 LiveView::ScreenRows CQuorrelDlg::ScreenRowsFor(uint16_t width, uint16_t height) {
     if (!g_lpApp) return {};
     const CAppObject& app = *g_lpApp;
-    // Fitting to the screen, doubling lines, the marker and the frame copy all start from the
-    // decoded picture.
-    if (m_bFullScreen != 0 || HotPointMarkerDue(app) || app.f_CopyImageRequest != 0 ||
-        LinesDoubled(app, width, height)) {
+    // The frame copy, like the composing, starts from the decoded picture.
+    if (ComposedFromPicture(app, m_bFullScreen != 0, width, height) ||
+        app.f_CopyImageRequest != 0) {
         return {};
     }
     // No drawing runs now, so the image the next drawing shows is free to be written.
@@ -64,17 +69,16 @@ void CQuorrelDlg::DrawFrame() {
     BgrPicture picture = CurrentPicture(app);
     const bool fullScreen = m_bFullScreen != 0;
     // A picture decoded straight into the screen image is shown as it is. Whatever acts on
-    // the picture itself gets it back into the decoded slot first: an image that does not
-    // match the slot shows no picture.
+    // the picture itself gets it back into the decoded slot first: the composing from the
+    // image about to be written, the frame copy and the snapshot from the image just shown.
+    // An image that does not match the slot gives no picture.
     bool inScreenImage = app.f_PictureInScreenImage.exchange(0) != 0;
     auto pictureFromScreenImage = [&](const QImage& image) {
         if (!inScreenImage) return;
         inScreenImage = false;
         if (!ScreenImageToPicture(image, picture)) picture = {};
     };
-    if (inScreenImage &&
-        (fullScreen || HotPointMarkerDue(app) || app.f_CopyImageRequest != 0 ||
-         app.f_SnapshotRequest != 0 || LinesDoubled(app, picture.width, picture.height))) {
+    if (inScreenImage && ComposedFromPicture(app, fullScreen, picture.width, picture.height)) {
         pictureFromScreenImage(m_screenFrames.Back());
     }
 
@@ -84,19 +88,16 @@ void CQuorrelDlg::DrawFrame() {
         ComposeScreenImage(app, picture, fullScreen);
     }
 
-    // A request that came while the frame was handed over takes the picture from the image
-    // just shown.
-    if (app.f_CopyImageRequest || app.f_SnapshotRequest) {
-        pictureFromScreenImage(m_screenFrames.Current().image);
-    }
     // The motion preview of the settings asked for a copy of the frame as drawn.
-    if (app.f_CopyImageRequest && app.lp_CopyImageBuffer && !picture.IsEmpty() &&
-        picture.Bytes() <= kImageBufferSize) {
-        app.w_CopyImageWidth = static_cast<uint16_t>(picture.width);
-        app.w_CopyImageHeight = static_cast<uint16_t>(picture.height);
-        std::memcpy(app.lp_CopyImageBuffer.get(), picture.pixels, picture.Bytes());
-        app.f_CopyImageRequest = 0;
-        app.h_CopyImageReadySem.Release(1);
+    if (app.f_CopyImageRequest && app.lp_CopyImageBuffer) {
+        pictureFromScreenImage(m_screenFrames.Current().image);
+        if (!picture.IsEmpty() && picture.Bytes() <= kImageBufferSize) {
+            app.w_CopyImageWidth = static_cast<uint16_t>(picture.width);
+            app.w_CopyImageHeight = static_cast<uint16_t>(picture.height);
+            std::memcpy(app.lp_CopyImageBuffer.get(), picture.pixels, picture.Bytes());
+            app.f_CopyImageRequest = 0;
+            app.h_CopyImageReadySem.Release(1);
+        }
     }
     if (app.f_SnapshotRequest.exchange(0) != 0) {
         pictureFromScreenImage(m_screenFrames.Current().image);
