@@ -282,7 +282,20 @@ TEST_F(PlayerHandOffTest, APlayerThatFailsIsShownAndTheDownloadGoesOn) {
 
 TEST_F(PlayerHandOffTest, APlayerKeepingTheLockIsDroppedFromTheDownload) {
     Conf("ack_kb=1\nhold_lock=1\n");
-    ReplyAfterAck();
+    // The rest of the reply waits until the player holds the lock, so the download meets the
+    // held lock however fast the transfer runs.
+    device.Backup().SetScript({.beforeWrite = [this](uint64_t sent) {
+        if (sent == 0)
+            WaitUntil([&] { return BackupPlayerLink().f_BackupPlayerAck.load() != 0; }, 5000);
+        if (sent >= 256 * 1024) {
+            WaitUntil(
+                [&] {
+                    return ReadFile(programFolder / "standin.log").find("HOLDING") !=
+                           std::string::npos;
+                },
+                5000);
+        }
+    }});
     Open();
     std::atomic<bool> done{false};
     std::thread advancer([&] {
