@@ -10,7 +10,7 @@
 #include "platform/window/ControlId.h"
 #include "record/RecordFileAccess.h"
 #include "record/SystemConfig.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ const AlarmDBItem_Struct* EntryOfRow(int row) {
 
 }  // namespace
 
-AlarmDataPage::AlarmDataPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::AlarmList) {}
+AlarmDataPage::AlarmDataPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::AlarmList) {}
 
 void AlarmDataPage::OnInitDialog() {
     using namespace settings;

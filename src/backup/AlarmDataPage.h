@@ -5,7 +5,7 @@
 // again, so the list always shows what the file holds. The rules: backup/AlarmDatabaseList.h.
 #include <QString>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QPlainTextEdit;
 
@@ -23,7 +23,7 @@ class AlarmDataPage : public CPropertyPage {
     static constexpr int kIdClearAll = 1365;
     static constexpr const char* kReadFailedText = "Read alarm database file is failed";
 
-    explicit AlarmDataPage(MySystemDialog& sheet);
+    explicit AlarmDataPage(PageSheet& sheet);
 
     // True when the list shows the file, false when the file was rejected (moved aside).
     bool LoadAlarmDatabase();

@@ -12,8 +12,8 @@
 #include "core/DeviceIdentity.h"
 #include "net/SysConfig.h"
 #include "platform/MessageBox.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& r
 
 }  // namespace
 
-AlarmPropertyPage::AlarmPropertyPage(MySystemDialog& sheet)
-    : CPropertyPage(sheet, PageKind::Alarm) {}
+AlarmPropertyPage::AlarmPropertyPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Alarm) {}
 
 void AlarmPropertyPage::OnInitDialog() {
     using namespace settings;
@@ -192,6 +191,6 @@ int AlarmPropertyPage::Apply() {
     if (!ApplyAlarmValues(g_lpApp->m_Cfg_ALARM, Sheet().Baseline(), m_values)) return 0;
     if (SetSysCfg(CFG_ALARM, g_lpApp->m_Cfg_ALARM.data(),
                   static_cast<int>(g_lpApp->m_Cfg_ALARM.size()), 0) == 0)
-        ormidon::ShowMessage(MySystemDialog::kMsgChangeFailed);
+        ormidon::ShowMessage(PageSheet::kMsgChangeFailed);
     return 0;
 }

@@ -8,7 +8,7 @@
 #include <array>
 
 #include "backup/AlarmSettings.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QCheckBox;
 class QComboBox;
@@ -31,7 +31,7 @@ class AlarmPropertyPage : public CPropertyPage {
     static constexpr int kIdFirstSource = 1478;
     static constexpr int kIdRefresh = 1068;
 
-    explicit AlarmPropertyPage(MySystemDialog& sheet);
+    explicit AlarmPropertyPage(PageSheet& sheet);
 
     // ApplyAlarmPages: sends ALARM when a value changed; 4012 when the send failed. 0.
     int Apply() override;

@@ -1,22 +1,13 @@
 #pragma once
 // The alarm reaction of the "ALARM" section as the Alarm page edits it: the family's alarm
-// durations, the report-method buttons, and the applier's comparison with the baseline.
+// durations (sheet/AlarmDurations.h), the report-method buttons, and the applier's
+// comparison with the baseline.
 #include <cstdint>
 #include <span>
 
+#include "sheet/AlarmDurations.h"
+
 struct ApplyBaseline;
-
-struct AlarmDuration {
-    const char* text;  // as the list shows it, blanks included
-    uint16_t seconds;
-};
-
-// The durations of the connected device's family (empty for no family).
-std::span<const AlarmDuration> AlarmDurations();
-// The entry of a stored duration; 0 for one outside the list.
-int AlarmDurationIndex(uint16_t seconds);
-// The seconds written for an entry; an index past the list writes the first entry.
-uint16_t AlarmDurationSeconds(int index);
 
 // Methods: 0 off, 1 e-mail, 2 FTP, 3 both. "Email" and "FTP" toggle their bit but never
 // switch the last remaining method off.

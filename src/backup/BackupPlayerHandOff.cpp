@@ -30,7 +30,7 @@ bool ChooseBackupPlayer(bool dynamicDownload, const std::string& file, uint32_t 
     }
     if (link.f_BackupPlayerStarted.load() != 0 && link.dw_BackupPlayerProcessId.load() != 0 &&
         link.h_BackupPlayerWnd.load() != 0) {
-        link.Send(ormidon::kLinkCopyData, sender, ormidon::kCopyDataBackupPath,
+        link.Send(ormidon::kLinkCopyData, sender, ormidon::COPYDATA_BACKUP_PATH,
                   ormidon::PaddedText(file, ormidon::kBackupPathBytes));
         return true;
     }
@@ -62,7 +62,7 @@ bool ChooseBackupPlayer(bool dynamicDownload, const std::string& file, uint32_t 
         ormidon::ShowMessage(kMsgPlayerNoWindow);
         return true;
     }
-    link.Send(ormidon::kLinkCopyData, sender, ormidon::kCopyDataBackupMutex,
+    link.Send(ormidon::kLinkCopyData, sender, ormidon::COPYDATA_BACKUP_MUTEX,
               ormidon::PaddedText(name, ormidon::kBackupMutexBytes));
     return true;
 }

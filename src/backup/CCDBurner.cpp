@@ -13,7 +13,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/ProgressSlot.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 CDVRServerLogDlg::CDVRServerLogDlg(QWidget* parent)
     : ServerLogDialog(parent, kInitialMask,

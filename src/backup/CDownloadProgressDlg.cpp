@@ -1,7 +1,6 @@
 #include "backup/CDownloadProgressDlg.h"
 
 #include <QLabel>
-#include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -14,7 +13,8 @@
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
 #include "platform/window/ControlId.h"
-#include "settings/ProgressSlot.h"
+#include "platform/window/WindowMessageTarget.h"
+#include "sheet/ProgressSlot.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ constexpr uint32_t kPlayerLockBoundMs = 10'000;
 // during a Dynamic Download, tells the player how much of the file is ready.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link,
-                   bool holdFinished)
+    WindowListener(ormidon::WindowHandle window, const std::stop_token& stop,
+                   ormidon::PlayerLink* link, bool holdFinished)
         : m_window(window), m_stop(stop), m_link(link), m_holdFinished(holdFinished) {}
     void OnStatus(int status, uint32_t percent) override {
         // With disc writing the finished status follows the burn.
@@ -34,8 +34,9 @@ class WindowListener final : public NetworkBackupListener {
         Post(status, percent);
     }
     void Post(int status, uint32_t percent) {
-        QMetaObject::invokeMethod(m_window, "OnDownloadStatus", Qt::QueuedConnection,
-                                  Q_ARG(int, status), Q_ARG(unsigned, percent));
+        ormidon::WindowMessageTarget::PostTo(m_window, WM_DOWNLOADSTATUS,
+                                             static_cast<ormidon::WParam>(status),
+                                             static_cast<ormidon::LParam>(percent));
     }
     void OnProgress(uint32_t command, uint32_t value) override {
         PostProgressCommand(command, value, m_stop);
@@ -74,17 +75,17 @@ class WindowListener final : public NetworkBackupListener {
             case kBackupFinished:
                 if (!Following()) return;
                 if (m_total > m_notified) NotifyData();
-                m_link->Send(ormidon::kLinkEnd, 0, 0);
+                m_link->Send(ormidon::WM_DOWNLOADEND, 0, 0);
                 return;
             case kBackupRequestFailed:
             case kBackupReceiveFailed:
-                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopNetworkFailure);
+                m_link->Send(ormidon::WM_DOWNLOADSTOP, 0, ormidon::kStopNetworkFailure);
                 return;
             case kBackupFileFailed:
-                m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopFileFailure);
+                m_link->Send(ormidon::WM_DOWNLOADSTOP, 0, ormidon::kStopFileFailure);
                 return;
             default:
-                if (Following()) m_link->Send(ormidon::kLinkEnd, 1, 0);
+                if (Following()) m_link->Send(ormidon::WM_DOWNLOADEND, 1, 0);
                 return;
         }
     }
@@ -96,11 +97,11 @@ class WindowListener final : public NetworkBackupListener {
                m_link->f_BackupPlayerStop.load() == 0;
     }
     void NotifyData() {
-        m_link->Send(ormidon::kLinkData, 0, m_total - m_notified);
+        m_link->Send(ormidon::WM_DOWNLOADDATA, 0, m_total - m_notified);
         m_notified = m_total;
     }
 
-    QObject* m_window;
+    ormidon::WindowHandle m_window;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
     ormidon::PlayerLink* m_link;
     bool m_holdFinished;
@@ -138,6 +139,12 @@ CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job
     ormidon::SetControlId(m_pCancel, kIdCancel);
     connect(m_pCancel, &QPushButton::clicked, this, &CDownloadProgressDlg::OnCancel);
     connect(m_pPlay, &QPushButton::clicked, this, &CDownloadProgressDlg::OnPlay);
+    m_pTarget = new ormidon::WindowMessageTarget(
+        [this](uint32_t message, ormidon::WParam wParam, ormidon::LParam lParam) {
+            if (message == WM_DOWNLOADSTATUS)
+                OnDownloadStatus(static_cast<int>(wParam), static_cast<unsigned>(lParam));
+        },
+        this);
 }
 
 CDownloadProgressDlg::~CDownloadProgressDlg() {
@@ -153,20 +160,23 @@ bool CDownloadProgressDlg::OnInitDialog() {
         link->f_BackupPlayerStop = 0;
         link->dw_BackupPlayerBufferSize = 0;
         if (link->h_BackupPlayerWnd.load() != 0)
-            link->Send(ormidon::kLinkStart, 0, reinterpret_cast<uintptr_t>(this));
+            link->Send(ormidon::WM_DOWNLOADSTART, 0, reinterpret_cast<uintptr_t>(this));
     }
-    m_thread = ormidon::Thread([this, link](std::stop_token stop) {
-        WindowListener listener(this, stop, link, m_pDiscWriter != nullptr);
-        int status = RunNetworkBackup(m_job, stop, listener);
-        if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
-        listener.Finish(status);
-        if (status == kBackupFinished && m_pDiscWriter != nullptr) {
-            listener.Post(kBackupWritingDisc, 0);
-            m_pDiscWriter->Burn(stop);
-            listener.Post(kBackupFinished, 0);
-        }
-    });
+    m_thread =
+        ormidon::Thread([this, link](std::stop_token stop) { DownloadFileThread(stop, link); });
     return m_thread.Joinable();
+}
+
+void CDownloadProgressDlg::DownloadFileThread(std::stop_token stop, ormidon::PlayerLink* link) {
+    WindowListener listener(m_pTarget->Handle(), stop, link, m_pDiscWriter != nullptr);
+    int status = RunNetworkBackup(m_job, stop, listener);
+    if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
+    listener.Finish(status);
+    if (status == kBackupFinished && m_pDiscWriter != nullptr) {
+        listener.Post(kBackupWritingDisc, 0);
+        m_pDiscWriter->Burn(stop);
+        listener.Post(kBackupFinished, 0);
+    }
 }
 
 bool CDownloadProgressDlg::DeviceStopsBackupOnCancel() {

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ class CCDBurner;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+namespace ormidon {
+class PlayerLink;
+class WindowMessageTarget;
+}  // namespace ormidon
+
+// The worker's reports: wParam the status (kBackup...), lParam the percentage.
+inline constexpr uint32_t WM_DOWNLOADSTATUS = 0x412;
 
 class CDownloadProgressDlg : public QDialog {
     Q_OBJECT
@@ -65,8 +73,11 @@ class CDownloadProgressDlg : public QDialog {
     void OnPlay();
 
   private:
-    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent);
+    // WM_DOWNLOADSTATUS.
+    void OnDownloadStatus(int status, unsigned percent);
     void StopWorker();
+    // The worker: the transfer, then the disc when one is to be written.
+    void DownloadFileThread(std::stop_token stop, ormidon::PlayerLink* link);
 
     NetworkBackupJob m_job;
     CCDBurner* m_pDiscWriter = nullptr;
@@ -78,6 +89,7 @@ class CDownloadProgressDlg : public QDialog {
     QProgressBar* m_pProgress;
     QPushButton* m_pCancel;
     QPushButton* m_pPlay;
+    ormidon::WindowMessageTarget* m_pTarget;
     ormidon::Thread m_thread;
     ormidon::Thread m_cancelThread;
 };

@@ -6,9 +6,9 @@
 #include "backup/CFullListDlg.h"
 #include "platform/MessageBox.h"
 #include "platform/window/WindowMessageTarget.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/ProgressSlot.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ constexpr uint32_t kWmSearchListDone = ormidon::kWmUser + 0x181;
 
 }  // namespace
 
-CEventPage::CEventPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::SearchList) {
+CEventPage::CEventPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::SearchList) {
     m_bySlotToIndex.fill(0xFF);
     m_byIndexToSlot.fill(0xFF);
 }

@@ -11,7 +11,7 @@
 #include "core/ThreadSlot.h"
 #include "net/DvrDiskList.h"
 #include "net/SearchList.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QPushButton;
@@ -35,7 +35,7 @@ class CEventPage : public CPropertyPage {
     // How long a stopped download may take to end.
     static constexpr uint32_t kDownloadStopBoundMs = 2000;
 
-    explicit CEventPage(MySystemDialog& sheet);
+    explicit CEventPage(PageSheet& sheet);
     ~CEventPage() override;
 
     void UpdateData(bool save) override;

@@ -6,9 +6,9 @@
 #include "backup/SearchListPreset.h"
 #include "platform/MessageBox.h"
 #include "platform/window/WindowMessageTarget.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/PropertyPage.h"
 
 CFullListDlg::CFullListDlg(CPropertyPage* page, const std::vector<SearchListEntry>& entries,
                            const QString& title, uint8_t hddIndex, uint8_t listType)

@@ -12,7 +12,7 @@
 #include "net/HalvoSendCommand.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "net/CgiCommand.h"
 #include "net/HalvoSendCommand.h"
 #include "platform/MessageBox.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "platform/MessageBox.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ bool ShowHourMinute(QDateTimeEdit* picker, int hour, int minute) {
 
 }  // namespace
 
-DVRDatePage::DVRDatePage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::DVRDate) {}
+DVRDatePage::DVRDatePage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::DVRDate) {}
 
 QString DVRDatePage::DateFormatOf(int format) {
     switch (format) {
@@ -168,7 +168,7 @@ int DVRDatePage::Apply() {
     const DvrDateChange change = ComputeDvrDateChange(m_read, m_choices);
     if (!change.Any()) return 1;
     if (SetDvrDate(change) == 0) {
-        ormidon::ShowMessage(MySystemDialog::kMsgChangeFailed);
+        ormidon::ShowMessage(PageSheet::kMsgChangeFailed);
         return 0;
     }
     return 1;

@@ -6,7 +6,7 @@
 #include <QList>
 
 #include "backup/DvrDateSetting.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QDateTimeEdit;
@@ -31,7 +31,7 @@ class DVRDatePage : public CPropertyPage {
     // The firmware from which the recorder has the page's commands.
     static constexpr const char* kFirstFirmware = "1058";
 
-    explicit DVRDatePage(MySystemDialog& sheet);
+    explicit DVRDatePage(PageSheet& sheet);
 
     // ApplyDVRDatePage: 1 sent or nothing to send, 0 the request failed (4012 shown).
     int Apply() override;

@@ -10,9 +10,9 @@
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "platform/MessageBox.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "settings/SheetHost.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/SheetHost.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& r
 
 }  // namespace
 
-DVRRecordPage::DVRRecordPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::DVRRecord) {}
+DVRRecordPage::DVRRecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::DVRRecord) {}
 
 void DVRRecordPage::OnInitDialog() {
     using namespace settings;
@@ -170,7 +170,7 @@ void DVRRecordPage::OnMode(int mode) {
 int DVRRecordPage::Apply() {
     if (!HasWindow() || !m_bEnabled) return 1;
     if (SetRecordSetting(m_form) == 0) {
-        ormidon::ShowMessage(MySystemDialog::kMsgChangeFailed);
+        ormidon::ShowMessage(PageSheet::kMsgChangeFailed);
         return 0;
     }
     return 1;

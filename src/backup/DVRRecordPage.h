@@ -8,7 +8,7 @@
 #include <array>
 
 #include "backup/DvrRecordSetting.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QRadioButton;
@@ -33,7 +33,7 @@ class DVRRecordPage : public CPropertyPage {
     static constexpr int kIdFix = 1496;
     static constexpr int kIdGroup = 1497;
 
-    explicit DVRRecordPage(MySystemDialog& sheet);
+    explicit DVRRecordPage(PageSheet& sheet);
 
     // ApplyDVRRecordPage: 1 sent or nothing to send, 0 the request failed (4012 shown).
     int Apply() override;

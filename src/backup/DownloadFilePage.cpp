@@ -24,9 +24,9 @@
 #include "net/NetworkBackupDownload.h"
 #include "platform/AsciiCase.h"
 #include "platform/MessageBox.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "tools/CDlgGetPath.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ bool NameTaken(const std::filesystem::path& file) {
 
 }  // namespace
 
-DownloadFilePage::DownloadFilePage(MySystemDialog& sheet)
+DownloadFilePage::DownloadFilePage(PageSheet& sheet)
     : CPropertyPage(sheet, PageKind::NetworkBackup) {}
 
 DownloadFilePage::~DownloadFilePage() = default;

@@ -18,7 +18,7 @@
 
 #include "backup/CWriteCDSettingDlg.h"
 #include "net/DvrDiskList.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QCheckBox;
 class QComboBox;
@@ -53,7 +53,7 @@ class DownloadFilePage : public CPropertyPage {
     // PLAY hands the file over this long after the download window closed.
     static constexpr int kPlayDelayMs = 1000;
 
-    explicit DownloadFilePage(MySystemDialog& sheet);
+    explicit DownloadFilePage(PageSheet& sheet);
     ~DownloadFilePage() override;
 
     void OnSetActive() override;

@@ -7,7 +7,7 @@
 #include "core/SessionCookie.h"
 #include "net/CgiCommand.h"
 #include "net/HalvoSendCommand.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/ProgressSlot.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "tools/CDlgGetPath.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::optional<std::string> RunWavFileDialog(QWidget* parent) {
 
 }  // namespace
 
-RecordPage::RecordPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::FilePath) {}
+RecordPage::RecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::FilePath) {}
 
 void RecordPage::SetWavFileAnswer(WavFileAnswer answer) { g_wavFileAnswer = std::move(answer); }
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QLineEdit;
 
@@ -21,7 +21,7 @@ class RecordPage : public CPropertyPage {
     static constexpr int kIdModifyAlarmWav = 1316;
     static constexpr int kIdAlarmWavLabel = 1350;
 
-    explicit RecordPage(MySystemDialog& sheet);
+    explicit RecordPage(PageSheet& sheet);
 
     void OnModifyRecordPath();
     void OnModifySnapshotPath();

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/StringTable.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

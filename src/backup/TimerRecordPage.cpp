@@ -9,8 +9,8 @@
 #include "core/DeviceIdentity.h"
 #include "net/SysConfig.h"
 #include "platform/MessageBox.h"
-#include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageSheet.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ const QDate kAnyDate(2006, 1, 1);
 
 }  // namespace
 
-TimerRecordPage::TimerRecordPage(MySystemDialog& sheet)
-    : CPropertyPage(sheet, PageKind::TimerRecord) {}
+TimerRecordPage::TimerRecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::TimerRecord) {}
 
 void TimerRecordPage::OnInitDialog() {
     using namespace settings;
@@ -80,6 +79,6 @@ int TimerRecordPage::Apply() {
     WriteTimerSlots(g_lpApp->m_Cfg_DVRREC, chosen);
     if (SetSysCfg(CFG_DVRREC, g_lpApp->m_Cfg_DVRREC.data(),
                   static_cast<int>(g_lpApp->m_Cfg_DVRREC.size()), 0) == 0)
-        ormidon::ShowMessage(MySystemDialog::kMsgChangeFailed);
+        ormidon::ShowMessage(PageSheet::kMsgChangeFailed);
     return 1;
 }

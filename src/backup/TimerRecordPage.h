@@ -7,7 +7,7 @@
 #include <array>
 
 #include "backup/TimerRecordSlots.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QDateTimeEdit;
@@ -18,7 +18,7 @@ class TimerRecordPage : public CPropertyPage {
     static constexpr int kIdFirstDay = 1195;
     static constexpr int kIdFirstTime = 1479;
 
-    explicit TimerRecordPage(MySystemDialog& sheet);
+    explicit TimerRecordPage(PageSheet& sheet);
 
     // ApplyTimerRecordPage: 1 in every case; a failed send shows 4012.
     int Apply() override;

@@ -1,7 +1,7 @@
 #include "backup/TimerRecordSlots.h"
 
 #include "core/ConfigRecords.h"
-#include "settings/ApplyBaseline.h"
+#include "sheet/ApplyBaseline.h"
 
 TimerSlots ReadTimerSlots(std::span<const uint8_t> dvrrec) {
     TimerSlots slots;

@@ -202,7 +202,7 @@ static_assert(FieldsTile(kFields, ConfigSectionSize(CFG_ALARM)));
 inline constexpr RecordField byVideoSource{0x09, 1};
 }  // namespace AlarmRecordLayout
 
-namespace OnlineRecord {
+namespace OnlineUserEntry {
 inline constexpr std::size_t kEntries = 5;
 inline constexpr std::size_t kEntrySize = 24;
 // Offsets inside one entry; entry i starts at kEntrySize * i.
@@ -221,7 +221,7 @@ static_assert(kEntries * kEntrySize <= ConfigSectionSize(CFG_ONLINE));
 constexpr RecordField Entry(std::size_t entry, RecordField field) {
     return {field.offset + kEntrySize * entry, field.width, field.count};
 }
-}  // namespace OnlineRecord
+}  // namespace OnlineUserEntry
 
 namespace DvrLiveRecord {
 inline constexpr std::size_t kChannels = 16;

@@ -31,10 +31,10 @@ std::size_t CountRecords(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<FirmwarePackage> ParseFirmwarePackage(std::span<const uint8_t> bytes) {
+std::optional<FirmwarePackageJob> ParseFirmwarePackage(std::span<const uint8_t> bytes) {
     const std::size_t count = CountRecords(bytes);
     if (count == 0) return std::nullopt;
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     package.fileSize = bytes.size();
     package.types.reserve(count);
     package.parts.reserve(count);
@@ -50,7 +50,7 @@ std::optional<FirmwarePackage> ParseFirmwarePackage(std::span<const uint8_t> byt
     return package;
 }
 
-uint32_t ReadFirmwarePackage(const std::filesystem::path& file, FirmwarePackage& package) {
+uint32_t ReadFirmwarePackage(const std::filesystem::path& file, FirmwarePackageJob& package) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return 4047;
     std::ifstream in(file, std::ios::binary);
@@ -62,7 +62,7 @@ uint32_t ReadFirmwarePackage(const std::filesystem::path& file, FirmwarePackage&
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
         return 4057;
     }
-    std::optional<FirmwarePackage> parsed = ParseFirmwarePackage(bytes);
+    std::optional<FirmwarePackageJob> parsed = ParseFirmwarePackage(bytes);
     if (!parsed) return 4057;
     package = std::move(*parsed);
     return 0;

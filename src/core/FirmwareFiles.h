@@ -22,7 +22,7 @@ inline constexpr uint8_t kFirmwareHtml = 4;
 // A package holds at most this many records.
 inline constexpr std::size_t kMaxFirmwareParts = 255;
 
-struct FirmwarePackage {
+struct FirmwarePackageJob {
     std::vector<uint8_t> types;               // per record, in file order
     std::vector<std::vector<uint8_t>> parts;  // per record, its bytes
     uint64_t fileSize = 0;                    // headers included: the 100 % of the progress
@@ -30,11 +30,11 @@ struct FirmwarePackage {
 
 // The records of a package's bytes. Nothing when the records do not tile the bytes exactly,
 // there are none or more than kMaxFirmwareParts, or no record holds a data byte.
-std::optional<FirmwarePackage> ParseFirmwarePackage(std::span<const uint8_t> bytes);
+std::optional<FirmwarePackageJob> ParseFirmwarePackage(std::span<const uint8_t> bytes);
 
 // Reads a package file: 0 with `package` filled, or the message to show: 4047 when it does
 // not open, 4057 when it cannot be read or is refused as above.
-uint32_t ReadFirmwarePackage(const std::filesystem::path& file, FirmwarePackage& package);
+uint32_t ReadFirmwarePackage(const std::filesystem::path& file, FirmwarePackageJob& package);
 
 // One row of a part table.
 struct FirmwarePart {

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+enum class DisplayFamily : uint8_t;
+
 class CImageSize {
   public:
     // Sets w_DisplayMode, by_ImageSizeIndex and by_PrevImageSizeIndex from the
@@ -23,6 +25,17 @@ class CImageSize {
     uint16_t Height() const { return m_wHeight; }
 
   private:
+    // The family's initial mode (SetDefaultDisplayMode) and its chooser for a frame's size
+    // (SetImageSize); each family's is the one rule of DisplayMode.h for that family.
+    void DefaultP5xKMode();
+    void DefaultP62KMode();
+    void DefaultT18DMode();
+    void DefaultMode(DisplayFamily family);
+    bool ChooseP5xKMode(uint16_t width, uint16_t height);
+    bool ChooseP62KMode(uint16_t width, uint16_t height);
+    bool ChooseT18DMode(uint16_t width, uint16_t height);
+    bool ChooseMode(DisplayFamily family, uint16_t width, uint16_t height);
+
     std::atomic<uint16_t> m_wWidth{0};
     std::atomic<uint16_t> m_wHeight{0};
 };

@@ -5,13 +5,13 @@
 #include "core/AppMessages.h"
 #include "core/AppObject.h"
 #include "core/StringTable.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/WindowCommand.h"
 #include "platform/MessageBox.h"
 #include "platform/window/BitmapFile.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

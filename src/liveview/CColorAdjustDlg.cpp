@@ -12,13 +12,13 @@
 #include "core/DeviceIdentity.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/WindowCommand.h"
 #include "net/LoginReply.h"
 #include "platform/MessageBox.h"
 #include "platform/window/BitmapFile.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
+#include "widgets/CVtxButton.h"
 
 const std::array<ColorLabelButton_Struct, 3> ColorLabelButtonTable = {{
     {15, 47, 35, 67, 8523, 8523, "BMP\\Dialog_Brightness.bmp"},

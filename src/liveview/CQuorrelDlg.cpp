@@ -9,7 +9,6 @@
 #include "core/AppResources.h"
 #include "core/DeviceIdentity.h"
 #include "core/TextHelpers.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/RetrKeyButton.h"
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
@@ -17,7 +16,8 @@
 #include "platform/window/WindowMessageTarget.h"
 #include "record/AlarmSound.h"
 #include "settings/MySystemDialog.h"
-#include "settings/SheetHost.h"
+#include "sheet/SheetHost.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

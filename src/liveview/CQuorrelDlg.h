@@ -144,7 +144,7 @@ class CQuorrelDlg : public ormidon::SkinnedDialog, public LiveView {
     void OnWindowMessage(uint32_t message, ormidon::WParam wParam, ormidon::LParam lParam);
     int OnShowStatus(ormidon::WParam wParam, ormidon::LParam lParam);
     // Reads the device's configuration sections into the record: 1 when all arrived.
-    int ReadConfigSections();
+    int FetchConfigSections();
     // The function bar's and the channel bar's commands; false for another id.
     bool OnBarCommand(int id);
     void OnLogin();

@@ -13,13 +13,13 @@
 #include "core/TextHelpers.h"
 #include "liveview/CColorAdjustDlg.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/ColourReply.h"
 #include "liveview/MainWindowSheetHost.h"
 #include "liveview/WindowCommand.h"
 #include "net/ReLogin.h"
 #include "platform/MessageBox.h"
 #include "settings/MySystemDialog.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ void CQuorrelDlg::OnSystemConfig() {
     // A sheet closed by its own buttons is still here.
     lp_SystemDialog.reset();
     if (!VideoServerConnected()) return;
-    if (!ReadConfigSections()) {
+    if (!FetchConfigSections()) {
         ormidon::ShowMessage(kMsgConfigReadFailed);
         return;
     }

@@ -18,7 +18,6 @@
 #include "core/TextHelpers.h"
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/RetrKeyButton.h"
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
@@ -28,6 +27,7 @@
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 
@@ -310,7 +310,7 @@ int CQuorrelDlg::OnInitDialog() {
     app.h_StartToGetJpegImageEvent.Set();
     app.h_StartConnectionThreadEvent.Set();
 
-    if (ReadConfigSections()) {
+    if (FetchConfigSections()) {
         StartAutoRecord();
     } else {
         ormidon::ShowMessage(kMsgConfigReadFailed);

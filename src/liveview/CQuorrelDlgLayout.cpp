@@ -7,10 +7,10 @@
 #include "core/DisplayMode.h"
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/UiThread.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "core/TextHelpers.h"
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/HotPoint.h"
 #include "liveview/WindowCommand.h"
 #include "net/Rs485Sender.h"
@@ -21,7 +20,8 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/SkinnedWindow.h"
 #include "platform/window/UiThread.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

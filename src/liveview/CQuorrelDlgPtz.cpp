@@ -6,10 +6,10 @@
 #include "liveview/CCmosToolBarDlg.h"
 #include "liveview/CQuorrelDlg.h"
 #include "liveview/CSelectPTZDeviceDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/HotPoint.h"
 #include "liveview/PtzControl.h"
 #include "platform/window/SkinnedWindow.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "core/TextHelpers.h"
 #include "core/UserClassTable.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/SkinNames.h"
 #include "platform/window/BitmapFile.h"
 #include "platform/window/UiThread.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "core/LiveView.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/WindowCommand.h"
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/UiThread.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

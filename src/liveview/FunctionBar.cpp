@@ -8,8 +8,8 @@
 #include "core/DisplayMode.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
-#include "liveview/CVtxButton.h"
 #include "platform/window/ControlId.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "core/TextHelpers.h"
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "net/Rs485Sender.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 constexpr uint32_t kStrPtzControl = 8312;  // "PTZ_CONTROL_ON$PTZ_CONTROL_OFF"

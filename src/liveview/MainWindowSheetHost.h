@@ -1,6 +1,6 @@
 #pragma once
-// The main window as the settings sheet sees it (settings/SheetHost.h).
-#include "settings/SheetHost.h"
+// The main window as the settings sheet sees it (sheet/SheetHost.h).
+#include "sheet/SheetHost.h"
 
 class CQuorrelDlg;
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "liveview/CVtxButton.h"
 #include "platform/window/UiThread.h"
+#include "widgets/CVtxButton.h"
 
 RetrKeyButton::RetrKeyButton(CVtxButton* key) : m_key(key) {}
 

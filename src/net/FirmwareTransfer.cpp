@@ -229,7 +229,7 @@ class Transfer {
 
 }  // namespace
 
-FirmwareTransferJob MakePackageTransfer(FirmwarePackage package, FirmwareProtocol protocol) {
+FirmwareTransferJob MakePackageTransfer(FirmwarePackageJob package, FirmwareProtocol protocol) {
     FirmwareTransferJob job;
     job.protocol = protocol;
     job.progressBase = package.fileSize;

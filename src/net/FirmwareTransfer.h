@@ -75,7 +75,7 @@ inline constexpr uint32_t kStringUpgradeError = 4077;    // "Upgrade firmware er
 
 // The package as the transfer sends it: type names of the records, as the protocols want
 // them (other codes take the previous record's); the package thread's pacing.
-FirmwareTransferJob MakePackageTransfer(FirmwarePackage package, FirmwareProtocol protocol);
+FirmwareTransferJob MakePackageTransfer(FirmwarePackageJob package, FirmwareProtocol protocol);
 // The loaded rows of a parts table, in row order; the parts thread's pacing.
 FirmwareTransferJob MakePartsTransfer(FirmwarePartTable& table, FirmwareProtocol protocol);
 

@@ -84,8 +84,9 @@ std::size_t NetworkBackupStream::FeedHeader(const char* data, std::size_t size) 
     m_headerFill += take;
     if (m_headerFill < sizeof(m_header)) return take;
     m_headerFill = 0;
-    uint32_t length = ReadU32(m_header);
-    uint32_t type = ReadU32(m_header + 4);
+    const BackupFrameHeader header{ReadU32(m_header), ReadU32(m_header + 4)};
+    const uint32_t length = header.length;
+    const uint32_t type = header.type;
     switch (type) {
         case kTypeData:
             if (length > kMaxPayload) {

@@ -13,6 +13,13 @@
 #include <string>
 #include <string_view>
 
+// The header of one frame as it comes: u32 LE payload length, u32 LE frame type.
+struct BackupFrameHeader {
+    static constexpr std::size_t kSize = 8;
+    uint32_t length = 0;
+    uint32_t type = 0;
+};
+
 class NetworkBackupStream {
   public:
     // A data frame longer than this cannot be one the device sends.
@@ -66,7 +73,7 @@ class NetworkBackupStream {
     DataSink m_sink;
     State m_state = State::kStart;
     std::string m_head;
-    unsigned char m_header[8] = {};
+    unsigned char m_header[BackupFrameHeader::kSize] = {};
     std::size_t m_headerFill = 0;
     uint32_t m_payloadLeft = 0;
     uint64_t m_dataBytes = 0;

@@ -176,13 +176,13 @@ void PlayerLink::OnFrame(const LinkFrame& frame) {
         return;
     }
     if (!m_hello) return;
-    if (frame.message == kLinkAck) {
+    if (frame.message == WM_PLAYERACK) {
         // Only the recorded player's own id counts.
         if (frame.lParam != h_BackupPlayerWnd.load()) return;
         dw_BackupPlayerBufferSize =
             frame.wParam != 0 ? uint64_t{frame.wParam} * 1024 : kDefaultBufferBytes;
         f_BackupPlayerAck = 1;
-    } else if (frame.message == kLinkStop) {
+    } else if (frame.message == WM_DOWNLOADSTOP) {
         f_BackupPlayerStop = 1;
     }
 }

@@ -13,16 +13,16 @@
 namespace ormidon {
 
 inline constexpr uint32_t kLinkCopyData = 0x4A;  // wParam the sender, lParam the payload kind
-inline constexpr uint32_t kLinkStart = 0x1200;   // lParam the download window
-inline constexpr uint32_t kLinkAck = 0x1201;     // wParam buffer KB (0 default), lParam the player
-inline constexpr uint32_t kLinkData = 0x1202;    // lParam bytes appended since the last notice
-inline constexpr uint32_t kLinkEnd = 0x1203;     // wParam 0 complete, 1 without complete data
-inline constexpr uint32_t kLinkStop = 0x1204;    // to the player: lParam the failure
+inline constexpr uint32_t WM_DOWNLOADSTART = 0x1200;  // lParam the download window
+inline constexpr uint32_t WM_PLAYERACK = 0x1201;  // wParam buffer KB (0 default), lParam the player
+inline constexpr uint32_t WM_DOWNLOADDATA = 0x1202;  // lParam bytes appended since the last notice
+inline constexpr uint32_t WM_DOWNLOADEND = 0x1203;   // wParam 0 complete, 1 without complete data
+inline constexpr uint32_t WM_DOWNLOADSTOP = 0x1204;  // to the player: lParam the failure
 inline constexpr uint32_t kLinkHello = 0x7F00;   // the player's first frame: wParam pid, lParam id
 
 // COPYDATA payload kinds and sizes.
-inline constexpr uint64_t kCopyDataBackupPath = 1;
-inline constexpr uint64_t kCopyDataBackupMutex = 2;
+inline constexpr uint64_t COPYDATA_BACKUP_PATH = 1;
+inline constexpr uint64_t COPYDATA_BACKUP_MUTEX = 2;
 inline constexpr std::size_t kBackupPathBytes = 1024;
 inline constexpr std::size_t kBackupMutexBytes = 32;
 // STOP failures.

@@ -12,6 +12,11 @@
 #include "platform/Clock.h"
 
 constexpr uint16_t kAlarmDBMagic = 0x9987;
+// The file's header: u16 LE magic (kAlarmDBMagic), u16 LE number of entries.
+struct AlarmDataFileHeader {
+    uint16_t magic = 0;
+    uint16_t count = 0;
+};
 constexpr size_t kAlarmDBHeaderSize = 4;
 constexpr size_t kAlarmDBItemSize = 316;
 // Entries the file keeps; the oldest goes when another is appended.

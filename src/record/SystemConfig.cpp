@@ -20,11 +20,11 @@ constexpr std::string_view kAlarmDBFileName = "AlarmData.dat";
 // The u16 count cannot name more entries than this: nothing beyond is read.
 constexpr size_t kMostBytesRead = kAlarmDBHeaderSize + kAlarmDBItemSize * 0xFFFF;
 
-struct AlarmDBFile {
+// The header as read (count as the header says), and the entries the file holds, at most
+// count.
+struct AlarmDBFile : AlarmDataFileHeader {
     bool exists = false;
-    uint16_t magic = 0;
-    uint16_t count = 0;                     // as the header says
-    std::vector<AlarmDBItem_Struct> items;  // the entries the file holds, at most count
+    std::vector<AlarmDBItem_Struct> items;
 };
 
 // Reads the file; an entry cut short at the end of the file is not taken.

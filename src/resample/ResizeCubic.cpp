@@ -108,7 +108,7 @@ struct CubicTables {
 
 // Horizontal pass, baseline copy: the differences of the row's samples are made once and
 // shared by the destination columns that use them.
-void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
+void CubicRowH_8u_C3(const CubicTables& tables, int dstWidth, const std::uint8_t* row, float* out) {
     RowDifferences(row, tables.firstBase, tables.lastBase, tables.rowDifferences.get());
     for (int j = 0; j < dstWidth; ++j) {
         const CubicCoefficients& k = tables.colCoefficients[j];
@@ -123,8 +123,8 @@ void CubicRowH(const CubicTables& tables, int dstWidth, const std::uint8_t* row,
 
 // Vertical pass, baseline copy: one destination row from the window of four resampled rows; d
 // is rounded to single precision in this pass.
-void CubicRowV(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
-               const float* p1, const float* p2) {
+void CubicRowV_8u(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
+                  const float* p1, const float* p2) {
     const double t = fraction;
     const double b = t + 1.0;
     const double c = t * (t + 1.0) * 0.5;
@@ -260,7 +260,7 @@ void CubicRowVWide(std::uint8_t* dst, int count, float fraction, const float* pm
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), _mm_packus_epi16(words[0], words[1]));
     }
-    CubicRowV(dst + k, count - k, fraction, pm1 + k, p0 + k, p1 + k, p2 + k);
+    CubicRowV_8u(dst + k, count - k, fraction, pm1 + k, p0 + k, p1 + k, p2 + k);
 }
 
 #endif
@@ -276,7 +276,7 @@ void CubicRowHCopy(const CubicTables& tables, int dstWidth, const std::uint8_t* 
         return;
     }
 #endif
-    CubicRowH(tables, dstWidth, row, out);
+    CubicRowH_8u_C3(tables, dstWidth, row, out);
 }
 
 void CubicRowVCopy(std::uint8_t* dst, int count, float fraction, const float* pm1, const float* p0,
@@ -287,12 +287,12 @@ void CubicRowVCopy(std::uint8_t* dst, int count, float fraction, const float* pm
         return;
     }
 #endif
-    CubicRowV(dst, count, fraction, pm1, p0, p1, p2);
+    CubicRowV_8u(dst, count, fraction, pm1, p0, p1, p2);
 }
 
 }  // namespace
 
-int RunCubic(const ResizeJob& job) {
+int ResizeCubic_8u_C3(const ResizeJob& job) {
     CubicTables tables;
     tables.rowBases = AllocateScratch<int>(job.dstHeight);
     tables.rowFractions = AllocateScratch<float>(job.dstHeight);

@@ -115,9 +115,9 @@ int ResizeGeneral(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, Imag
         case RESIZE_LINEAR:
             return ormidon::resize::RunLinear(job);
         case RESIZE_CUBIC:
-            return ormidon::resize::RunCubic(job);
+            return ormidon::resize::ResizeCubic_8u_C3(job);
         case RESIZE_LANCZOS:
-            return ormidon::resize::RunLanczos(job);
+            return ormidon::resize::ResizeLanczos_8u_C3(job);
         default:
             return ormidon::resize::RunNearest(job);
     }
@@ -136,6 +136,6 @@ int ResizeSuperSample(const std::uint8_t* pSrc, ImageSize srcSize, int srcStep, 
     if (status != RESIZE_OK) {
         return status;
     }
-    return ormidon::resize::RunSuperSample(
+    return ormidon::resize::ResizeSuperSample_8u_C3(
         MakeJob(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor));
 }

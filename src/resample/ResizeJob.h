@@ -75,9 +75,9 @@ inline AxisWalk InterpolatingAxis(double factor, int regionSize) {
 // RESIZE_OK, or RESIZE_ERR_NO_MEMORY before writing anything.
 int RunNearest(const ResizeJob& job);
 int RunLinear(const ResizeJob& job);
-int RunCubic(const ResizeJob& job);
-int RunLanczos(const ResizeJob& job);
+int ResizeCubic_8u_C3(const ResizeJob& job);
+int ResizeLanczos_8u_C3(const ResizeJob& job);
 // The area-averaging path; both factors are at most 1.0.
-int RunSuperSample(const ResizeJob& job);
+int ResizeSuperSample_8u_C3(const ResizeJob& job);
 
 }  // namespace ormidon::resize

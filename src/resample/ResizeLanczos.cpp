@@ -56,8 +56,8 @@ void FillColumnTaps(const ResizeJob& job, const int* indices, std::ptrdiff_t* ta
 }
 
 // Horizontal pass of one source row (row points to the row's first pixel of the image).
-void LanczosRowH(const std::uint8_t* row, int dstWidth, const std::ptrdiff_t* taps,
-                 const float* weights, float* out) {
+void LanczosRowH_8u_C3(const std::uint8_t* row, int dstWidth, const std::ptrdiff_t* taps,
+                       const float* weights, float* out) {
     for (int j = 0; j < dstWidth; ++j) {
         const std::ptrdiff_t* o = taps + kTaps * j;
         const float* w = weights + kTaps * j;
@@ -72,8 +72,8 @@ void LanczosRowH(const std::uint8_t* row, int dstWidth, const std::ptrdiff_t* ta
 }
 
 // Vertical pass: one destination row from the six rows of the window.
-ORMIDON_RESIZE_BODY void LanczosRowV(std::uint8_t* dst, int count, const float* weights,
-                                     const std::array<const float*, kTaps>& rows) {
+ORMIDON_RESIZE_BODY void LanczosRowV_8u(std::uint8_t* dst, int count, const float* weights,
+                                        const std::array<const float*, kTaps>& rows) {
     const double w0 = weights[0];
     const double w1 = weights[1];
     const double w2 = weights[2];
@@ -96,13 +96,13 @@ ORMIDON_RESIZE_BODY void LanczosRowV(std::uint8_t* dst, int count, const float* 
 
 void LanczosRowVBaseline(std::uint8_t* dst, int count, const float* weights,
                          const std::array<const float*, kTaps>& rows) {
-    LanczosRowV(dst, count, weights, rows);
+    LanczosRowV_8u(dst, count, weights, rows);
 }
 
 #if ORMIDON_RESIZE_HAS_AVX2
 ORMIDON_RESIZE_AVX2 void LanczosRowVWide(std::uint8_t* dst, int count, const float* weights,
                                          const std::array<const float*, kTaps>& rows) {
-    LanczosRowV(dst, count, weights, rows);
+    LanczosRowV_8u(dst, count, weights, rows);
 }
 #endif
 
@@ -137,7 +137,7 @@ void LanczosWeights6(const float* fractions, int count, float* weights) {
     }
 }
 
-int RunLanczos(const ResizeJob& job) {
+int ResizeLanczos_8u_C3(const ResizeJob& job) {
     LanczosTables tables;
     tables.rowIndices = AllocateScratch<int>(job.dstHeight);
     tables.rowFractions = AllocateScratch<float>(job.dstHeight);
@@ -166,8 +166,8 @@ int RunLanczos(const ResizeJob& job) {
     RowWindow window(tables.lines);
     const auto resampleRow = [&](float* line, int row) {
         const int absolute = std::clamp(job.regionY + row, 0, job.srcHeight - 1);
-        LanczosRowH(image + absolute * job.srcStep, job.dstWidth, tables.colTaps.get(),
-                    tables.colWeights.get(), line);
+        LanczosRowH_8u_C3(image + absolute * job.srcStep, job.dstWidth, tables.colTaps.get(),
+                          tables.colWeights.get(), line);
     };
     for (int i = 0; i < job.dstHeight; ++i) {
         window.MoveTo(tables.rowIndices[i] - 2, resampleRow);

@@ -299,7 +299,7 @@ int RunIntegerBoxesWith(const ResizeJob& job, const SuperSamplePlan& plan, std::
 
 }  // namespace
 
-int RunSuperSample(const ResizeJob& job) {
+int ResizeSuperSample_8u_C3(const ResizeJob& job) {
     if (IsExactHalving(job)) {
         RunHalving(job);
         return RESIZE_OK;

@@ -12,7 +12,7 @@
 #include "net/SysConfig.h"
 #include "platform/MessageBox.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::span<uint8_t> Secure() { return App().m_Cfg_SECURE; }
 
 }  // namespace
 
-AccountPropertyPage::AccountPropertyPage(MySystemDialog& sheet)
+AccountPropertyPage::AccountPropertyPage(PageSheet& sheet)
     : CPropertyPage(sheet, PageKind::Account) {}
 
 uint32_t AccountPropertyPage::LifeTimeOfIndex(int index) {

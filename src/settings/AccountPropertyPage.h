@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QLineEdit;
@@ -40,7 +40,7 @@ class AccountPropertyPage : public CPropertyPage {
     // Shown when SECURE could not be sent.
     static constexpr const char* kSendFailedText = "Set the system config is failed\n";
 
-    explicit AccountPropertyPage(MySystemDialog& sheet);
+    explicit AccountPropertyPage(PageSheet& sheet);
 
     bool OnKillActive() override;
     void UpdateData(bool save) override;

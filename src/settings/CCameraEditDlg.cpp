@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "platform/MessageBox.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

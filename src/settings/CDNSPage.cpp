@@ -15,8 +15,8 @@
 #include "settings/DeviceText.h"
 #include "settings/MySystemDialog.h"
 #include "settings/NetworkConfigPage.h"
-#include "settings/PageToolkit.h"
 #include "settings/SectionWrite.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int ProviderIndex(const std::string& provider) {
 
 }  // namespace
 
-CDNSPage::CDNSPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::DDNS) {}
+CDNSPage::CDNSPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::DDNS) {}
 
 void CDNSPage::OnInitDialog() {
     using namespace settings;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,7 +32,7 @@ class CDNSPage : public CPropertyPage {
     static constexpr uint32_t kCapabilityMarrowfield = 0x200;
     static constexpr uint32_t kCapabilityQuensett = 0x80;
 
-    explicit CDNSPage(MySystemDialog& sheet);
+    explicit CDNSPage(PageSheet& sheet);
 
     void OnSetActive() override;
     void UpdateData(bool save) override;

@@ -8,7 +8,7 @@
 #include "platform/MessageBox.h"
 #include "settings/DeviceText.h"
 #include "settings/MailPropertyPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 CMailAccountEditDlg::CMailAccountEditDlg(const QString& prompt, const QString& address,
                                          QWidget* parent)

@@ -11,7 +11,7 @@
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "net/SysConfig.h"
 #include "platform/MessageBox.h"
 #include "settings/DeviceText.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ QString QualityText(uint8_t quality) { return quality <= 2 ? Text(2107u + qualit
 
 }  // namespace
 
-COnlineUserPage::COnlineUserPage(MySystemDialog& sheet)
+COnlineUserPage::COnlineUserPage(PageSheet& sheet)
     : CPropertyPage(sheet, PageKind::OnlineUserInfo) {}
 
 QString COnlineUserPage::ResolutionText(uint8_t code) {
@@ -97,7 +97,7 @@ void COnlineUserPage::FillRows() {
     m_list->clear();
     m_nRowCount = 0;
     const std::span<const uint8_t> online = g_lpApp->m_Cfg_ONLINE;
-    using namespace OnlineRecord;
+    using namespace OnlineUserEntry;
     for (std::size_t entry = 0; entry < kEntries; ++entry) {
         const std::string name = ReadText(online, Entry(entry, szName));
         if (name.empty()) continue;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 namespace settings {
 class ReportList;
@@ -16,7 +16,7 @@ class COnlineUserPage : public CPropertyPage {
     static constexpr int kIdRefresh = 1311;
     static constexpr uint32_t kMsgGetConfigError = 4029;
 
-    explicit COnlineUserPage(MySystemDialog& sheet);
+    explicit COnlineUserPage(PageSheet& sheet);
 
     void OnInfoRefresh();
     int RowCount() const { return m_nRowCount; }

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 int CPTZDeviceEditDlg::IndexOfBaudRate(uint32_t rate) {
     for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i)

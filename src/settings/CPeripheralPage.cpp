@@ -10,8 +10,8 @@
 #include "core/ConfigSection.h"
 #include "core/DeviceIdentity.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
 #include "settings/SectionWrite.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -20,8 +20,7 @@ constexpr uint32_t kMaxId = 255;
 
 }  // namespace
 
-CPeripheralPage::CPeripheralPage(MySystemDialog& sheet)
-    : CPropertyPage(sheet, PageKind::Peripheral) {}
+CPeripheralPage::CPeripheralPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Peripheral) {}
 
 void CPeripheralPage::OnInitDialog() {
     using namespace settings;
@@ -70,7 +69,7 @@ void CPeripheralPage::UpdateData(bool save) {
 }
 
 int CPeripheralPage::Apply() {
-    MySystemDialog& sheet = Sheet();
+    PageSheet& sheet = Sheet();
     sheet.m_bPeripheralChanged = false;
     if (!HasWindow() || g_lpApp == nullptr) return 1;
     UpdateData(true);

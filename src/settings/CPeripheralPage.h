@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 
@@ -19,7 +19,7 @@ class CPeripheralPage : public CPropertyPage {
     static constexpr int kIdId[2] = {1040, 1041};
     static constexpr int kIdModel[2] = {1302, 1303};
 
-    explicit CPeripheralPage(MySystemDialog& sheet);
+    explicit CPeripheralPage(PageSheet& sheet);
 
     void UpdateData(bool save) override;
     // 1; 0 when PERI could not be sent.

@@ -19,7 +19,7 @@
 #include "platform/MessageBox.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ CSNTPPage::ZoneOffset ParseZoneText(std::string_view text) {
 
 }  // namespace
 
-CSNTPPage::CSNTPPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::ServerTime) {
+CSNTPPage::CSNTPPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::ServerTime) {
     m_target = new ormidon::WindowMessageTarget(
         [this](uint32_t message, ormidon::WParam, ormidon::LParam) {
             if (message == WM_SYNCTIMEDONE) OnSyncTimeDone();

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/WindowMessage.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QCheckBox;
 class QComboBox;
@@ -51,7 +51,7 @@ class CSNTPPage : public CPropertyPage {
         int minute = 0;  // with the hour's sign
     };
 
-    explicit CSNTPPage(MySystemDialog& sheet);
+    explicit CSNTPPage(PageSheet& sheet);
 
     void UpdateData(bool save) override;
     int Apply() override;

@@ -10,7 +10,7 @@
 #include "settings/CCameraEditDlg.h"
 #include "settings/DvrChannelPages.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ std::span<uint8_t> Rec() { return g_lpApp->m_Cfg_DVRREC; }
 
 using dvrpages::Store;
 
-CameraPage::CameraPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::Camera) {}
+CameraPage::CameraPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Camera) {}
 
 QString CameraPage::SwitchText(uint8_t value) { return value == 1 ? "YES" : "NO"; }
 

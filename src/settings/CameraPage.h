@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 namespace settings {
 class ReportList;
@@ -19,7 +19,7 @@ class CameraPage : public CPropertyPage {
     static constexpr std::size_t kChannels = 16;
     static constexpr std::size_t kTitleBytes = 6;
 
-    explicit CameraPage(MySystemDialog& sheet);
+    explicit CameraPage(PageSheet& sheet);
 
     int Apply() override;
     // Edits the selected channel (the button and the double click alike).

@@ -10,8 +10,8 @@
 #include "settings/CMotionEditDlg.h"
 #include "settings/DvrChannelPages.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "settings/SheetHost.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/SheetHost.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::span<uint8_t> Alarm() { return g_lpApp->m_Cfg_ALARM; }
 
 using dvrpages::Store;
 
-DetectionPage::DetectionPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::Detection) {}
+DetectionPage::DetectionPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Detection) {}
 
 QString DetectionPage::DetectText(uint8_t value) { return value == 1 ? "ON" : "OFF"; }
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "settings/MotionGrid.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 namespace settings {
 class ReportList;
@@ -21,7 +21,7 @@ class DetectionPage : public CPropertyPage {
     static constexpr int kIdEdit = 1068;
     static constexpr std::size_t kChannels = 16;
 
-    explicit DetectionPage(MySystemDialog& sheet);
+    explicit DetectionPage(PageSheet& sheet);
 
     int Apply() override;
     // Edits the selected channel; `silent` (the double click) says nothing without one.

@@ -8,7 +8,7 @@
 #include "settings/CPTZDeviceEditDlg.h"
 #include "settings/DvrChannelPages.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ std::span<uint8_t> Rs485() { return g_lpApp->m_Cfg_RS485; }
 
 }  // namespace
 
-DevicePage::DevicePage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::Device) {}
+DevicePage::DevicePage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Device) {}
 
 QString DevicePage::DeviceText(uint8_t device) { return device == 1 ? "PTZ" : "CAMERA"; }
 
@@ -103,7 +103,7 @@ void DevicePage::OnEdit(bool silent) {
 }
 
 int DevicePage::Apply() {
-    MySystemDialog& sheet = Sheet();
+    PageSheet& sheet = Sheet();
     sheet.m_bDeviceListChanged = false;
     if (HasWindow() && m_bChanged) {
         const std::span<uint8_t> rs485 = Rs485();

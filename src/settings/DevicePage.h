@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 namespace settings {
 class ReportList;
@@ -19,7 +19,7 @@ class DevicePage : public CPropertyPage {
     static constexpr int kIdEdit = 1119;
     static constexpr std::size_t kChannels = 16;
 
-    explicit DevicePage(MySystemDialog& sheet);
+    explicit DevicePage(PageSheet& sheet);
 
     int Apply() override;
 

@@ -11,8 +11,8 @@
 #include "platform/MessageBox.h"
 #include "settings/DeviceText.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
 #include "settings/SectionWrite.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ QString ShownOrEmpty(const std::string& stored, std::size_t limit) {
 
 }  // namespace
 
-FTPPropertyPage::FTPPropertyPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::FTP) {}
+FTPPropertyPage::FTPPropertyPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::FTP) {}
 
 void FTPPropertyPage::OnInitDialog() {
     using namespace settings;

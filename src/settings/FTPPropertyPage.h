@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QLineEdit;
 
@@ -21,7 +21,7 @@ class FTPPropertyPage : public CPropertyPage {
     static constexpr uint32_t kMsgTypePort = 4090;
     static constexpr uint16_t kDefaultPort = 21;
 
-    explicit FTPPropertyPage(MySystemDialog& sheet);
+    explicit FTPPropertyPage(PageSheet& sheet);
 
     bool OnKillActive() override;
     void UpdateData(bool save) override;

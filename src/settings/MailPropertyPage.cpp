@@ -16,8 +16,8 @@
 #include "settings/CMailAccountEditDlg.h"
 #include "settings/DeviceText.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
 #include "settings/SectionWrite.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ QString Text(uint32_t id) {
 
 }  // namespace
 
-MailPropertyPage::MailPropertyPage(MySystemDialog& sheet) : CPropertyPage(sheet, PageKind::Mail) {}
+MailPropertyPage::MailPropertyPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Mail) {}
 
 QString MailPropertyPage::FormatMailAddress(const QString& text, int mode) {
     if (mode == 1) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -37,7 +37,7 @@ class MailPropertyPage : public CPropertyPage {
     static constexpr uint8_t kVerifyYes = 2;
     static constexpr uint8_t kVerifyNo = 0;
 
-    explicit MailPropertyPage(MySystemDialog& sheet);
+    explicit MailPropertyPage(PageSheet& sheet);
 
     void UpdateData(bool save) override;
     int Apply() override;

@@ -18,8 +18,8 @@
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
-#include "settings/PropertyPage.h"
-#include "settings/SheetHost.h"
+#include "sheet/PropertyPage.h"
+#include "sheet/SheetHost.h"
 
 namespace {
 
@@ -195,10 +195,27 @@ void MySystemDialog::OnClickReboot() {
     if (!sent) ormidon::ShowMessage(kMsgSendTimeout);
 }
 
-void MySystemDialog::ApplyPage(PageKind kind) {
+int MySystemDialog::ApplyPage(PageKind kind) {
     CPropertyPage* page = Page(kind);
-    if (page != nullptr && page->HasWindow()) page->Apply();
+    return page != nullptr && page->HasWindow() ? page->Apply() : 0;
 }
+
+// The appliers, in the order APPLY runs them; each is its page's Apply.
+int MySystemDialog::ApplyAccountPage() { return ApplyPage(PageKind::Account); }
+int MySystemDialog::ApplyAlarmPages() { return ApplyPage(PageKind::Alarm); }
+int MySystemDialog::ApplyMailPage() { return ApplyPage(PageKind::Mail); }
+int MySystemDialog::ApplyFTPPage() { return ApplyPage(PageKind::FTP); }
+int MySystemDialog::ApplyDevicePage() { return ApplyPage(PageKind::Device); }
+int MySystemDialog::ApplyDetectionPage() { return ApplyPage(PageKind::Detection); }
+int MySystemDialog::ApplyCameraPage() { return ApplyPage(PageKind::Camera); }
+int MySystemDialog::ApplyDNSPage() { return ApplyPage(PageKind::DDNS); }
+int MySystemDialog::ApplyPeripheralPage() { return ApplyPage(PageKind::Peripheral); }
+int MySystemDialog::ApplySNTPPage() { return ApplyPage(PageKind::ServerTime); }
+int MySystemDialog::ApplyToolBoxPage() { return ApplyPage(PageKind::General); }
+int MySystemDialog::ApplyTimerRecordPage() { return ApplyPage(PageKind::TimerRecord); }
+int MySystemDialog::ApplyDVRDatePage() { return ApplyPage(PageKind::DVRDate); }
+int MySystemDialog::ApplyDVRRecordPage() { return ApplyPage(PageKind::DVRRecord); }
+int MySystemDialog::ApplyNetworkPage() { return ApplyPage(PageKind::Network); }
 
 bool MySystemDialog::PppoeWithoutDdns() const {
     if (g_lpApp == nullptr) return false;
@@ -226,34 +243,30 @@ void MySystemDialog::OnClickApply() {
         return;
     }
 
-    using enum PageKind;
-    ApplyPage(Account);
-    ApplyPage(Alarm);
-    ApplyPage(Mail);
-    ApplyPage(FTP);
-    ApplyPage(Device);
-    ApplyPage(Detection);
-    ApplyPage(Camera);
-    ApplyPage(DDNS);
+    ApplyAccountPage();
+    ApplyAlarmPages();
+    ApplyMailPage();
+    ApplyFTPPage();
+    ApplyDevicePage();
+    ApplyDetectionPage();
+    ApplyCameraPage();
+    ApplyDNSPage();
     if (CameraFamily()) {
-        ApplyPage(Peripheral);
-        ApplyPage(ServerTime);
+        ApplyPeripheralPage();
+        ApplySNTPPage();
     }
-    if (CPropertyPage* general = Page(General); general != nullptr && general->HasWindow()) {
+    if (CPropertyPage* general = Page(PageKind::General);
+        general != nullptr && general->HasWindow()) {
         general->UpdateData(true);
-        if (IsP5xKModel() || IsP62KModel()) general->Apply();
+        if (IsP5xKModel() || IsP62KModel()) ApplyToolBoxPage();
     }
     if (IsP5xKModel()) {
-        ApplyPage(TimerRecord);
-        ApplyPage(DVRDate);
-        ApplyPage(DVRRecord);
+        ApplyTimerRecordPage();
+        ApplyDVRDatePage();
+        ApplyDVRRecordPage();
     }
-    if (!IsN2xVModel()) {
-        CPropertyPage* network = Page(Network);
-        // The following requests already go to the new address and port.
-        if (network != nullptr && network->HasWindow() && network->Apply() != 0)
-            ormidon::Sleep(kApplyNetworkPause);
-    }
+    // The following requests already go to the new address and port.
+    if (!IsN2xVModel() && ApplyNetworkPage() != 0) ormidon::Sleep(kApplyNetworkPause);
 
     CopyLocalSettings();
     if (m_bPeripheralChanged) RebuildFromPeripherals();

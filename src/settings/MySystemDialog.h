@@ -15,46 +15,17 @@
 #include <vector>
 
 #include "platform/WindowMessage.h"
-#include "settings/ApplyBaseline.h"
 #include "settings/SheetPages.h"
-#include "settings/TreePropSheet.h"
+#include "sheet/ApplyBaseline.h"
+#include "sheet/PageSheet.h"
+#include "sheet/TreePropSheet.h"
 
 class QPushButton;
 namespace ormidon {
 class WindowMessageTarget;
 }
 
-// Message ids of the sheet.
-inline constexpr uint32_t WM_GOTONETWORKBACKUP = 0x415;
-inline constexpr uint32_t WM_SYNCTIMEDONE = 0x41c;
-
-// What APPLY copies into the settings; the main window fills the first values when it
-// opens the sheet, the rest start from the settings. Pages read and change them here, so
-// an unopened page writes back what was there.
-struct SheetLocalSettings {
-    // File Path page.
-    std::string strRecordDir;
-    std::string strSnapshotDir;
-    std::string strAlarmWavFile;
-    // Alarm page.
-    uint8_t byAlarmRecord = 0;
-    uint8_t byAlarmAutoSwitchVideo = 0;
-    // General page: the turbo step's list index (the setting minus one).
-    int nTurboStepIndex = 0;
-    // Network Backup page: copied only when the page was shown.
-    int32_t dwDynamicDownloadOption = 0;
-    bool bNetworkFileDirectoryChanged = false;
-    std::string strNetworkFileDirectory;
-    // Search List page: each copied only when marked changed.
-    bool bSearchListTypeChanged = false;
-    uint8_t bySearchListType = 0;
-    bool bSearchListHDDChanged = false;
-    uint16_t wSearchListHDD = 0;
-    bool bSearchListMaxNumberChanged = false;
-    uint16_t wSearchListMaxNumber = 0;
-};
-
-class MySystemDialog : public CTreePropSheet {
+class MySystemDialog : public CTreePropSheet, public PageSheet {
   public:
     static constexpr int kIdExit = 8000;
     static constexpr int kIdApply = 8001;
@@ -62,7 +33,6 @@ class MySystemDialog : public CTreePropSheet {
     static constexpr uint32_t kStringCaption = 3027;
     static constexpr uint32_t kMsgApplyPppoeWithoutDdns = 4101;
     static constexpr uint32_t kMsgSendTimeout = 4064;
-    static constexpr uint32_t kMsgChangeFailed = 4012;
     static constexpr uint32_t kApplyNetworkPause = 3000;
 
     MySystemDialog(const QString& caption, SheetHost* host, int startPage);
@@ -71,32 +41,25 @@ class MySystemDialog : public CTreePropSheet {
     int OnInitDialog() override;
     // Builds and shows the window (modeless). Once per object.
     void Create();
-    // True while the window is open (between Create and EXIT, APPLY or closing).
-    bool IsWindowOpen() const { return m_bWindowOpen; }
+    QWidget& SheetWindow() override { return *this; }
+    bool IsWindowOpen() const override { return m_bWindowOpen; }
 
     void OnClickOK();
     void OnClickApply();
     void OnClickReboot();
     // Shows the Network Backup page when the sheet has it; 0.
     int OnGotoNetworkBackup();
-    // Where WM_GOTONETWORKBACKUP is posted.
-    ormidon::WindowHandle Handle() const;
+    ormidon::WindowHandle Handle() const override;
 
-    int DisableButtons();
-    int EnableButtons();
+    int DisableButtons() override;
+    int EnableButtons() override;
 
     CPropertyPage* Page(PageKind kind) const;
     // The page whose caption is `caption`; nullptr for none.
     CPropertyPage* PageByCaption(const QString& caption) const;
-    ApplyBaseline& Baseline() { return m_baseline; }
-    SheetLocalSettings& LocalSettings() { return m_local; }
-    // The main window, for pages that ask it for something (the Detection page has it show
-    // a channel live).
-    SheetHost* MainWindowHost() const { return Host(); }
-
-    // Set by the Device and Peripheral appliers; APPLY rebuilds the control-device list.
-    bool m_bDeviceListChanged = false;
-    bool m_bPeripheralChanged = false;
+    ApplyBaseline& Baseline() override { return m_baseline; }
+    SheetLocalSettings& LocalSettings() override { return m_local; }
+    SheetHost* MainWindowHost() const override { return Host(); }
 
     // The buttons' rectangles in a client area of `width` x `height` at display scale `s`.
     static QRect ButtonRect(int id, int width, int height, double scale);
@@ -107,7 +70,25 @@ class MySystemDialog : public CTreePropSheet {
 
   private:
     void AddPages();
-    void ApplyPage(PageKind kind);
+    // Runs the applier of the page of `kind` when that page has a window; its result, else 0.
+    int ApplyPage(PageKind kind);
+    // One applier per page, named as APPLY runs them.
+    int ApplyAccountPage();
+    int ApplyAlarmPages();
+    int ApplyMailPage();
+    int ApplyFTPPage();
+    int ApplyDevicePage();
+    int ApplyDetectionPage();
+    int ApplyCameraPage();
+    int ApplyDNSPage();
+    int ApplyPeripheralPage();
+    int ApplySNTPPage();
+    int ApplyToolBoxPage();
+    int ApplyTimerRecordPage();
+    int ApplyDVRDatePage();
+    int ApplyDVRRecordPage();
+    // Non-zero when it sent the address settings.
+    int ApplyNetworkPage();
     bool PppoeWithoutDdns() const;
     void CopyLocalSettings();
     void RebuildFromPeripherals();

@@ -18,8 +18,8 @@
 #include "platform/MessageBox.h"
 #include "settings/DeviceText.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
 #include "settings/SectionWrite.h"
+#include "sheet/PageToolkit.h"
 
 uint8_t g_byNetworkType = 0;
 
@@ -41,8 +41,7 @@ bool SendsBitRate() { return IsP5xKModel() && FirmwareAtLeast("3000"); }
 
 }  // namespace
 
-NetworkConfigPage::NetworkConfigPage(MySystemDialog& sheet)
-    : CPropertyPage(sheet, PageKind::Network) {}
+NetworkConfigPage::NetworkConfigPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Network) {}
 
 int NetworkConfigPage::PppoeTextLimit() { return UsesNarrowPppoe() ? 15 : 31; }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QLineEdit;
@@ -40,7 +40,7 @@ class NetworkConfigPage : public CPropertyPage {
     // The web port the login window takes; the page keeps typing within it.
     static constexpr uint32_t kMaxTypedPort = 9999;
 
-    explicit NetworkConfigPage(MySystemDialog& sheet);
+    explicit NetworkConfigPage(PageSheet& sheet);
 
     bool OnKillActive() override;
     void UpdateData(bool save) override;

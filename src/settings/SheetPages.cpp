@@ -1,10 +1,8 @@
 #include "settings/SheetPages.h"
 
-#include <array>
-
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 // The page classes: a page plugs in by making its line here and its case below live.
 // The blank lines keep each page's line apart from its neighbours' for merges.
@@ -50,37 +48,9 @@
 
 namespace {
 
-constexpr std::array<const char*, static_cast<std::size_t>(PageKind::Count)> kCaptions = {
-    "Network",
-    "Mail",
-    "FTP",
-    "Account",
-    "Peripheral",
-    "General",
-    "File Path",
-    "Alarm",
-    "Online User Info",
-    "Alarm List",
-    "Server Time Config",
-    "DDNS",
-    "Device",
-    "Detection",
-    "DVR",
-    "Network Backup",
-    "Search List",
-    "Timer Record",
-    "Date",
-    "Record Setting",
-};
-
 bool HasRetrDvr() { return g_lpApp != nullptr && g_lpApp->C_ControlD.HasRetrDvr() != 0; }
 
 }  // namespace
-
-const char* PageCaption(PageKind kind) {
-    const auto index = static_cast<std::size_t>(kind);
-    return index < kCaptions.size() ? kCaptions[index] : "";
-}
 
 std::vector<PageKind> FamilyPages() {
     using enum PageKind;
@@ -103,7 +73,7 @@ std::vector<PageKind> FamilyPages() {
     return {};
 }
 
-std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, MySystemDialog& sheet) {
+std::unique_ptr<CPropertyPage> CreateSheetPage(PageKind kind, PageSheet& sheet) {
     switch (kind) {
         case PageKind::Network:
             return std::make_unique<NetworkConfigPage>(sheet);

@@ -20,8 +20,8 @@
 #include "platform/MessageBox.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PageToolkit.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/ProgressSlot.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ bool HasChannelNames() { return IsP62KModel() && FirmwareAtLeast("1010"); }
 
 }  // namespace
 
-ToolBoxPropertyPage::ToolBoxPropertyPage(MySystemDialog& sheet)
+ToolBoxPropertyPage::ToolBoxPropertyPage(PageSheet& sheet)
     : CPropertyPage(sheet, PageKind::General) {
     m_target = new ormidon::WindowMessageTarget(
         [this](uint32_t message, ormidon::WParam wParam, ormidon::LParam) {
@@ -65,11 +65,11 @@ ToolBoxPropertyPage::ToolBoxPropertyPage(MySystemDialog& sheet)
         this);
     m_owner.hWnd = m_target->Handle();
     // Closing the sheet ends a fetch that is under way.
-    sheet.installEventFilter(this);
+    sheet.SheetWindow().installEventFilter(this);
 }
 
 ToolBoxPropertyPage::~ToolBoxPropertyPage() {
-    Sheet().removeEventFilter(this);
+    Sheet().SheetWindow().removeEventFilter(this);
     StopThreadSlot(m_fetch, kFetchStopBoundMs, "GetServerLogThread");
 }
 
@@ -225,7 +225,8 @@ void ToolBoxPropertyPage::OnServerLogDone(ormidon::WParam wParam) {
 }
 
 bool ToolBoxPropertyPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &Sheet() && event->type() == QEvent::Hide && m_state == FetchState::Fetching) {
+    if (watched == &Sheet().SheetWindow() && event->type() == QEvent::Hide &&
+        m_state == FetchState::Fetching) {
         SetButtonText(false);
         StopFetch();
         m_state = FetchState::Idle;

@@ -12,7 +12,7 @@
 
 #include "backup/GetServerLogThread.h"
 #include "core/ThreadSlot.h"
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 class QComboBox;
 class QLabel;
@@ -48,7 +48,7 @@ class ToolBoxPropertyPage : public CPropertyPage {
 
     enum class FetchState { Fetching = 1, Idle = 2 };
 
-    explicit ToolBoxPropertyPage(MySystemDialog& sheet);
+    explicit ToolBoxPropertyPage(PageSheet& sheet);
     ~ToolBoxPropertyPage() override;
 
     void UpdateData(bool save) override;

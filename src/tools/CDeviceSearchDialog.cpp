@@ -210,20 +210,7 @@ void CDeviceSearchDialog::StartSearch() {
     bool started = false;
     try {
         started = m_hReceiveThread.Start([window, number, setup](std::stop_token stop) {
-            // The window hears of each answer and of the end on its own thread; what a
-            // search that was stopped or replaced still queued is dropped there.
-            const auto deliver = [window, number](std::function<void(CDeviceSearchDialog&)> work) {
-                ormidon::RunOnUiThread([window, number, work = std::move(work)] {
-                    if (window && window->m_nSearchNumber == number) work(*window);
-                });
-            };
-            const DeviceSearchEnd end =
-                RunDeviceSearch(setup, stop, [&deliver](const DeviceSearchPacket& answer) {
-                    deliver([answer](CDeviceSearchDialog& w) { w.OnAnswer(answer); });
-                });
-            if (end != DeviceSearchEnd::kStopped) {
-                deliver([end](CDeviceSearchDialog& w) { w.OnSearchEnded(end); });
-            }
+            Receive_Thread(window, number, setup, stop);
         });
     } catch (const std::system_error&) {
         started = false;
@@ -231,6 +218,24 @@ void CDeviceSearchDialog::StartSearch() {
     m_fSearching = started;
     // Without a search the operator still needs OK to leave.
     if (!started) SetState(State::kInterrupted);
+}
+
+void CDeviceSearchDialog::Receive_Thread(QPointer<CDeviceSearchDialog> window, uint64_t number,
+                                         DeviceSearchSetup setup, std::stop_token stop) {
+    // The window hears of each answer and of the end on its own thread; what a
+    // search that was stopped or replaced still queued is dropped there.
+    const auto deliver = [window, number](std::function<void(CDeviceSearchDialog&)> work) {
+        ormidon::RunOnUiThread([window, number, work = std::move(work)] {
+            if (window && window->m_nSearchNumber == number) work(*window);
+        });
+    };
+    const DeviceSearchEnd end =
+        RunDeviceSearch(setup, stop, [&deliver](const DeviceSearchPacket& answer) {
+            deliver([answer](CDeviceSearchDialog& w) { w.OnAnswer(answer); });
+        });
+    if (end != DeviceSearchEnd::kStopped) {
+        deliver([end](CDeviceSearchDialog& w) { w.OnSearchEnded(end); });
+    }
 }
 
 void CDeviceSearchDialog::StopSearch() {

@@ -9,8 +9,10 @@
 // answer to the window's thread. APPLY and RESET DEFAULT wait for their answer on the
 // window's thread. The window is left with OK only; Escape does nothing.
 #include <QDialog>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,10 @@ class CDeviceSearchDialog : public QDialog {
 
     void StartSearch();
     void StopSearch();
+    // The search worker: runs the search of `setup` and hands each answer and the end to
+    // the window's thread, where what belongs to an older search (`number`) is dropped.
+    static void Receive_Thread(QPointer<CDeviceSearchDialog> window, uint64_t number,
+                               DeviceSearchSetup setup, std::stop_token stop);
     void OnAnswer(const DeviceSearchPacket& answer);
     void OnSearchEnded(DeviceSearchEnd end);
     void AddDevice(const DeviceSearchPacket& answer);

@@ -22,7 +22,7 @@
 #include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
-#include "tools/CDlgGetPath.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 
@@ -229,7 +229,7 @@ void CUpgradeFWDlg::OnUpgradeButton() {
 void CUpgradeFWDlg::OnFwdlgUpgrade() {
     // The running worker sends the previous job: it stops before anything is read anew.
     StopTransfers(kStopBoundMs);
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     uint32_t refusal;
     try {
         refusal = ReadFirmwarePackage(m_strFirmwarePath, package);
@@ -291,10 +291,52 @@ void CUpgradeFWDlg::StartTransfer(FirmwareTransferJob job, ThreadSlot& slot) {
     auto shared = std::make_shared<const FirmwareTransferJob>(std::move(job));
     const ormidon::WindowHandle handle = m_pTarget->Handle();
     const bool started = slot.Start([this, shared, handle](std::stop_token stop) {
-        WindowListener listener(this, handle);
-        RunFirmwareTransfer(*shared, stop, listener);
+        const FirmwareTransferJob& job = *shared;
+        const bool raw = job.protocol == FirmwareProtocol::kRaw;
+        if (job.folderParts) {
+            if (raw)
+                UpgradeFirmware2_Parts_Thread(job, stop, handle);
+            else
+                UpgradeFirmware_Parts_Thread(job, stop, handle);
+        } else {
+            if (raw)
+                UpgradeFirmware2_Package_Thread(job, stop, handle);
+            else
+                UpgradeFirmware_Package_Thread(job, stop, handle);
+        }
     });
     if (started) g_lpApp->CSettingINI.SaveSetting();
+}
+
+// The four transfer threads: one routine sends every kind of job, by its protocol and pacing.
+void CUpgradeFWDlg::UpgradeFirmware_Package_Thread(const FirmwareTransferJob& job,
+                                                   std::stop_token stop,
+                                                   ormidon::WindowHandle handle) {
+    TransferThread(job, stop, handle);
+}
+
+void CUpgradeFWDlg::UpgradeFirmware2_Package_Thread(const FirmwareTransferJob& job,
+                                                    std::stop_token stop,
+                                                    ormidon::WindowHandle handle) {
+    TransferThread(job, stop, handle);
+}
+
+void CUpgradeFWDlg::UpgradeFirmware_Parts_Thread(const FirmwareTransferJob& job,
+                                                 std::stop_token stop,
+                                                 ormidon::WindowHandle handle) {
+    TransferThread(job, stop, handle);
+}
+
+void CUpgradeFWDlg::UpgradeFirmware2_Parts_Thread(const FirmwareTransferJob& job,
+                                                  std::stop_token stop,
+                                                  ormidon::WindowHandle handle) {
+    TransferThread(job, stop, handle);
+}
+
+void CUpgradeFWDlg::TransferThread(const FirmwareTransferJob& job, std::stop_token stop,
+                                   ormidon::WindowHandle handle) {
+    WindowListener listener(this, handle);
+    RunFirmwareTransfer(job, stop, listener);
 }
 
 void CUpgradeFWDlg::StopTransfers(uint32_t boundMs) {
@@ -311,11 +353,32 @@ bool CUpgradeFWDlg::TransferRunning() const {
 
 void CUpgradeFWDlg::OnCancel() {
     if (m_family == Family::kNone || m_fClosing) return;
+    const bool raw = DeviceProtocol() == FirmwareProtocol::kRaw;
+    if (m_family == Family::kPackage) {
+        if (raw)
+            CancelPackageUpgrade2();
+        else
+            CancelPackageUpgrade();
+    } else {
+        if (raw)
+            CancelPartsUpgrade2();
+        else
+            CancelPartsUpgrade();
+    }
+}
+
+// The four cancel variants: one routine, by the protocol the device speaks.
+void CUpgradeFWDlg::CancelPackageUpgrade() { CancelUpgrade(FirmwareProtocol::kCommand); }
+void CUpgradeFWDlg::CancelPackageUpgrade2() { CancelUpgrade(FirmwareProtocol::kRaw); }
+void CUpgradeFWDlg::CancelPartsUpgrade() { CancelUpgrade(FirmwareProtocol::kCommand); }
+void CUpgradeFWDlg::CancelPartsUpgrade2() { CancelUpgrade(FirmwareProtocol::kRaw); }
+
+void CUpgradeFWDlg::CancelUpgrade(FirmwareProtocol protocol) {
     m_ctlProgress->setValue(0);
     m_ctlProgress->hide();
     StopTransfers(kStopBoundMs);
     // The device drops what it received so far; sent also when nothing was.
-    const bool raw = DeviceProtocol() == FirmwareProtocol::kRaw;
+    const bool raw = protocol == FirmwareProtocol::kRaw;
     const uint8_t index = raw ? CGI_CANCELUPFW : CGI_UPGRADEFW;
     CCgiRequest request(index);
     if (!raw) request.AddParam("Upgrade", "Cancel");

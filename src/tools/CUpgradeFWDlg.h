@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "core/FirmwareFiles.h"
@@ -90,6 +91,22 @@ class CUpgradeFWDlg : public QDialog {
     void OnFwdlgUpgrade();
     void OnUpgradePartsButton();
     void StartTransfer(FirmwareTransferJob job, ThreadSlot& slot);
+    void UpgradeFirmware_Package_Thread(const FirmwareTransferJob& job, std::stop_token stop,
+                                        ormidon::WindowHandle handle);
+    void UpgradeFirmware2_Package_Thread(const FirmwareTransferJob& job, std::stop_token stop,
+                                         ormidon::WindowHandle handle);
+    void UpgradeFirmware_Parts_Thread(const FirmwareTransferJob& job, std::stop_token stop,
+                                      ormidon::WindowHandle handle);
+    void UpgradeFirmware2_Parts_Thread(const FirmwareTransferJob& job, std::stop_token stop,
+                                       ormidon::WindowHandle handle);
+    void TransferThread(const FirmwareTransferJob& job, std::stop_token stop,
+                        ormidon::WindowHandle handle);
+    void CancelPackageUpgrade();
+    void CancelPackageUpgrade2();
+    void CancelPartsUpgrade();
+    void CancelPartsUpgrade2();
+    // Hides the bar, stops the transfer, tells the device and ends the window with 0.
+    void CancelUpgrade(FirmwareProtocol protocol);
     void StopTransfers(uint32_t boundMs);
     void OnWindowMessage(uint32_t message);
     Q_INVOKABLE void OnTransferProgress(int percent);

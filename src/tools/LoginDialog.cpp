@@ -14,7 +14,6 @@
 #include "core/PlaybackProgram.h"
 #include "core/StringTable.h"
 #include "core/TextHelpers.h"
-#include "liveview/CVtxButton.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/window/BitmapFile.h"
@@ -25,9 +24,10 @@
 #include "tools/CConnectDialog.h"
 #include "tools/CCopyProgramDialog.h"
 #include "tools/CDeviceSearchDialog.h"
-#include "tools/CDlgGetPath.h"
 #include "tools/CUpgradeFWDlg.h"
 #include "tools/LoginMessages.h"
+#include "widgets/CDlgGetPath.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

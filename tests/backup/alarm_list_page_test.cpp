@@ -12,7 +12,7 @@
 #include "backup/AlarmDataPage.h"
 #include "platform/Paths.h"
 #include "record/SystemConfig.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 

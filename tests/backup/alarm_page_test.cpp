@@ -13,9 +13,9 @@
 #include "../support/TempFolder.h"
 #include "backup/AlarmPropertyPage.h"
 #include "backup/RecordPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
-#include "tools/CDlgGetPath.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "backup/DownloadFilePage.h"
 #include "core/KernelMailbox.h"
 #include "core/StringTable.h"
-#include "tools/CDlgGetPath.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace ormidon::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "../support/SettingsSheetHarness.h"
 #include "backup/DVRDatePage.h"
 #include "backup/DVRRecordPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

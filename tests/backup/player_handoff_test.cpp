@@ -86,8 +86,8 @@ class PlayerHandOffTest : public SettingsSheetTest {
     }
     // Everything sent to the player so far has reached its log once a marker frame has.
     void Flush(const std::string& marker) {
-        ASSERT_TRUE(BackupPlayerLink().Send(ormidon::kLinkCopyData, 0, ormidon::kCopyDataBackupPath,
-                                            marker));
+        ASSERT_TRUE(BackupPlayerLink().Send(ormidon::kLinkCopyData, 0,
+                                            ormidon::COPYDATA_BACKUP_PATH, marker));
         ASSERT_TRUE(WaitUntil([&] {
             return ReadFile(programFolder / "standin.log").find(marker) != std::string::npos;
         }));
@@ -154,11 +154,11 @@ TEST_F(PlayerHandOffTest, ThePlayerFollowsTheDownloadByItsBufferSize) {
         const std::vector<LoggedFrame> frames = Frames();
         const auto mutex = Of(frames, ormidon::kLinkCopyData);
         ASSERT_GE(mutex.size(), 1u);
-        EXPECT_EQ(mutex[0].lParam, ormidon::kCopyDataBackupMutex);
+        EXPECT_EQ(mutex[0].lParam, ormidon::COPYDATA_BACKUP_MUTEX);
         EXPECT_EQ(mutex[0].text, " " + BackupPlayerLink().MutexName() + " len=32");
         EXPECT_EQ(BackupPlayerLink().MutexName().rfind("NETWORKBK_", 0), 0u);
-        ASSERT_EQ(Of(frames, ormidon::kLinkStart).size(), 1u);
-        const auto data = Of(frames, ormidon::kLinkData);
+        ASSERT_EQ(Of(frames, ormidon::WM_DOWNLOADSTART).size(), 1u);
+        const auto data = Of(frames, ormidon::WM_DOWNLOADDATA);
         ASSERT_FALSE(data.empty());
         uint64_t total = 0;
         for (std::size_t i = 0; i < data.size(); ++i) {
@@ -168,7 +168,7 @@ TEST_F(PlayerHandOffTest, ThePlayerFollowsTheDownloadByItsBufferSize) {
             total += data[i].lParam;
         }
         EXPECT_EQ(total, 1024u * 1024);
-        const auto end = Of(frames, ormidon::kLinkEnd);
+        const auto end = Of(frames, ormidon::WM_DOWNLOADEND);
         ASSERT_EQ(end.size(), 1u);
         EXPECT_EQ(end[0].wParam, 0u);
         EXPECT_EQ(Count("CHECK ok"), static_cast<int>(data.size()));
@@ -196,9 +196,9 @@ TEST_F(PlayerHandOffTest, ASecondDownloadReAddressesTheOpenPlayerAndAClosedOneIs
     EXPECT_EQ(BackupPlayerLink().MutexName(), firstMutex);
     const auto copies = Of(Frames(), ormidon::kLinkCopyData);
     ASSERT_GE(copies.size(), 2u);
-    EXPECT_EQ(copies[1].lParam, ormidon::kCopyDataBackupPath);
+    EXPECT_EQ(copies[1].lParam, ormidon::COPYDATA_BACKUP_PATH);
     EXPECT_EQ(copies[1].text, " " + second + ".part len=1024");
-    EXPECT_EQ(Of(Frames(), ormidon::kLinkStart).size(), 2u);
+    EXPECT_EQ(Of(Frames(), ormidon::WM_DOWNLOADSTART).size(), 2u);
 
     // The operator closes the player: the next Start starts a new one with a new mutex.
     ASSERT_EQ(::kill(static_cast<pid_t>(firstPid), SIGTERM), 0);
@@ -228,9 +228,9 @@ TEST_F(PlayerHandOffTest, APlayerThatStopsGetsNoMoreNoticesAndPlayIsOffered) {
     Flush("marker-stop");
     EXPECT_EQ(BackupPlayerLink().f_BackupPlayerStop.load(), 1u);
     const auto frames = Frames();
-    EXPECT_TRUE(Of(frames, ormidon::kLinkEnd).empty());
+    EXPECT_TRUE(Of(frames, ormidon::WM_DOWNLOADEND).empty());
     // DATA notices end once the STOP arrived; a few may cross it on the way.
-    EXPECT_LT(Of(frames, ormidon::kLinkData).size(), 1024u * 1024 / 2048);
+    EXPECT_LT(Of(frames, ormidon::WM_DOWNLOADDATA).size(), 1024u * 1024 / 2048);
 }
 
 TEST_F(PlayerHandOffTest, AForeignAckIsIgnored) {
@@ -241,8 +241,8 @@ TEST_F(PlayerHandOffTest, AForeignAckIsIgnored) {
     EXPECT_TRUE(playShown);
     Flush("marker-foreign");
     EXPECT_EQ(BackupPlayerLink().f_BackupPlayerAck.load(), 0u);
-    EXPECT_TRUE(Of(Frames(), ormidon::kLinkData).empty());
-    EXPECT_TRUE(Of(Frames(), ormidon::kLinkEnd).empty());
+    EXPECT_TRUE(Of(Frames(), ormidon::WM_DOWNLOADDATA).empty());
+    EXPECT_TRUE(Of(Frames(), ormidon::WM_DOWNLOADEND).empty());
 }
 
 TEST_F(PlayerHandOffTest, APlayerThatFailsIsShownAndTheDownloadGoesOn) {

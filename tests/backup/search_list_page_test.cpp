@@ -13,7 +13,7 @@
 #include "backup/BackupPreset.h"
 #include "backup/CEventPage.h"
 #include "backup/CFullListDlg.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

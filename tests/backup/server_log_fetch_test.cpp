@@ -13,7 +13,7 @@
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
 #include "core/ThreadSlot.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/ProgressSlot.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace ormidon::test {

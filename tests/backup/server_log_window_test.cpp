@@ -13,7 +13,7 @@
 #include "core/SessionCookie.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/testing/WindowTesting.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/EventLog.h"
 #include "sim/SimulatedRecorder.h"
 

@@ -101,22 +101,22 @@ int main(int argc, char** argv) {
             log.Line(text + " len=" + std::to_string(f.data.size()));
             switch (f.message) {
                 case ormidon::kLinkCopyData:
-                    if (f.lParam == ormidon::kCopyDataBackupMutex) {
+                    if (f.lParam == ormidon::COPYDATA_BACKUP_MUTEX) {
                         if (lockFd >= 0) ::close(lockFd);
                         const std::string name =
                             ormidon::TextOfPadded(f.data, ormidon::kBackupMutexBytes);
                         lockFd = ::open((linkFolder / name).c_str(), O_RDWR | O_CLOEXEC);
-                    } else if (f.lParam == ormidon::kCopyDataBackupPath) {
+                    } else if (f.lParam == ormidon::COPYDATA_BACKUP_PATH) {
                         path = ormidon::TextOfPadded(f.data);
                     }
                     break;
-                case ormidon::kLinkStart:
+                case ormidon::WM_DOWNLOADSTART:
                     if (fileFd >= 0) ::close(fileFd);
                     fileFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
                     announced = 0;
                     dataFrames = 0;
                     if (conf["ack"] != "never")
-                        ormidon::WriteLinkFrame(fd, {ormidon::kLinkAck,
+                        ormidon::WriteLinkFrame(fd, {ormidon::WM_PLAYERACK,
                                                      ackKb,
                                                      conf["ack_id"] == "wrong" ? id + 1 : id,
                                                      {}});
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
                         done = true;
                     }
                     break;
-                case ormidon::kLinkData: {
+                case ormidon::WM_DOWNLOADDATA: {
                     announced += f.lParam;
                     ++dataFrames;
                     if (conf["hold_lock"] == "1") {
@@ -142,11 +142,11 @@ int main(int argc, char** argv) {
                         ::flock(lockFd, LOCK_UN);
                     }
                     if (stopAfter > 0 && dataFrames == stopAfter)
-                        ormidon::WriteLinkFrame(fd, {ormidon::kLinkStop, 0, 0, {}});
+                        ormidon::WriteLinkFrame(fd, {ormidon::WM_DOWNLOADSTOP, 0, 0, {}});
                     break;
                 }
-                case ormidon::kLinkEnd:
-                case ormidon::kLinkStop:
+                case ormidon::WM_DOWNLOADEND:
+                case ormidon::WM_DOWNLOADSTOP:
                     if (fileFd >= 0) ::close(fileFd);
                     fileFd = -1;
                     break;

@@ -7,7 +7,7 @@
 
 #include "../support/SettingsSheetHarness.h"
 #include "backup/TimerRecordPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

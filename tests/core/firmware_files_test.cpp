@@ -69,7 +69,7 @@ TEST(FirmwarePackageTest, WhatDoesNotTileIsRefused) {
 
 TEST(FirmwarePackageTest, FilesGiveTheirMessages) {
     TempFolder folder;
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     EXPECT_EQ(ReadFirmwarePackage(folder / "missing.bin", package), 4047u);
     EXPECT_EQ(ReadFirmwarePackage(folder.path(), package), 4047u);
     const auto bad = Record(100 << 4 | 1, 50);

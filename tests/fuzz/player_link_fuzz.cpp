@@ -107,12 +107,12 @@ std::vector<FuzzBytes> FuzzSeeds() {
         return FuzzBytes(s);
     };
     const FuzzBytes player =
-        join({frame(ormidon::kLinkHello, 4242, 77, ""), frame(ormidon::kLinkAck, 64, 77, ""),
-              frame(ormidon::kLinkStop, 0, 0, ""),
-              frame(ormidon::kLinkCopyData, 1, ormidon::kCopyDataBackupPath,
+        join({frame(ormidon::kLinkHello, 4242, 77, ""), frame(ormidon::WM_PLAYERACK, 64, 77, ""),
+              frame(ormidon::WM_DOWNLOADSTOP, 0, 0, ""),
+              frame(ormidon::kLinkCopyData, 1, ormidon::COPYDATA_BACKUP_PATH,
                     ormidon::PaddedText("/tmp/CH01_0001.dvr.part", ormidon::kBackupPathBytes))});
     fuzz::Seed tooLong;
-    tooLong.U32(ormidon::kLinkAck).U32(0).U32(0).U32(0).U32(ormidon::kLinkMaxData + 1);
+    tooLong.U32(ormidon::WM_PLAYERACK).U32(0).U32(0).U32(0).U32(ormidon::kLinkMaxData + 1);
     return {seed(0, 0, player), seed(4711, 7, player),
             seed(3, 2, join({player, FuzzBytes(tooLong)}))};
 }

@@ -11,7 +11,7 @@
 
 #include "../support/EngineHarness.h"
 #include "../support/RecorderRequests.h"
-#include "SkinFileOfColour.h"
+#include "../support/SkinFileOfColour.h"
 #include "core/AppObject.h"
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"

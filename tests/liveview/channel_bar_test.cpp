@@ -6,9 +6,9 @@
 
 #include "DeviceWindowFixture.h"
 #include "core/SessionCookie.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/ChannelBar.h"
 #include "platform/window/ControlId.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

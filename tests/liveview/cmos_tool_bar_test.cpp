@@ -9,9 +9,9 @@
 #include "DeviceWindowFixture.h"
 #include "core/AppMessages.h"
 #include "liveview/CCmosToolBarDlg.h"
-#include "liveview/CVtxButton.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "sim/Fault.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "../support/TempFolder.h"
 #include "DeviceWindowFixture.h"
 #include "liveview/CColorAdjustDlg.h"
-#include "liveview/CVtxButton.h"
 #include "platform/Paths.h"
 #include "platform/window/ControlId.h"
 #include "sim/Fault.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "DeviceWindowFixture.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/FunctionBar.h"
 #include "platform/window/ControlId.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include "core/AppResources.h"
 #include "core/LivePipeline.h"
 #include "liveview/CColorAdjustDlg.h"
-#include "liveview/CVtxButton.h"
 #include "net/LiveStreamPipeline.h"
 #include "platform/Clock.h"
 #include "platform/window/ControlId.h"
 #include "record/AppRecording.h"
 #include "record/RecordFileValidator.h"
 #include "settings/MySystemDialog.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 
@@ -151,7 +151,7 @@ TEST_F(MainWindowCommandsTest, SectionRequestsFollowTheFirmware) {
         ASSERT_EQ(OpenWindow({.product = c.product, .firmware = c.firmware}), 1);
         device.Server().ClearLog();
         app.m_Cfg_PPPOE_Old.fill(0);
-        EXPECT_EQ(window->ReadConfigSections(), 1);
+        EXPECT_EQ(window->FetchConfigSections(), 1);
         Targets options;
         for (const ormidon::sim::HttpRequest& request : device.Server().Log()) {
             if (const std::string* option = request.Param("Option")) options.push_back(*option);

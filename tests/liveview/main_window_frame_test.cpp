@@ -12,7 +12,7 @@
 
 #include "MainWindowFixture.h"
 #include "core/AppMessages.h"
-#include "liveview/CVtxButton.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "MainWindowFixture.h"
 #include "core/UserClassTable.h"
-#include "liveview/CVtxButton.h"
 #include "platform/window/ControlId.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "MainWindowFixture.h"
-#include "liveview/CVtxButton.h"
 #include "net/LiveStreamPipeline.h"
 #include "record/AppRecording.h"
 #include "record/RecordFileValidator.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include "core/DisplayMode.h"
 #include "liveview/CCmosToolBarDlg.h"
 #include "liveview/CSelectPTZDeviceDlg.h"
-#include "liveview/CVtxButton.h"
 #include "liveview/HotPoint.h"
 #include "platform/window/ControlId.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

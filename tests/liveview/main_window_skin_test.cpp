@@ -5,8 +5,8 @@
 #include <QMouseEvent>
 
 #include "MainWindowFixture.h"
-#include "liveview/CVtxButton.h"
 #include "skin/SkinTable.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

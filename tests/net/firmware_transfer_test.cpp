@@ -184,11 +184,11 @@ TEST_F(FirmwareTransferTest, FolderPartsByCommandsArriveByteForByte) {
 }
 
 TEST_F(FirmwareTransferTest, PackageByRawConnectionsNamesItsTypesAndStopsShortOf100) {
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     package.types = {kFirmwareKernel, kFirmwareBoot, 2, kFirmwareHtml};
     package.parts = {Bytes(2600, 1), {}, Bytes(1301, 3), Bytes(1300, 4)};
     package.fileSize = 4 * 4 + 2600 + 1301 + 1300;
-    const FirmwarePackage original = package;
+    const FirmwarePackageJob original = package;
     FirmwareTransferJob job = MakePackageTransfer(package, FirmwareProtocol::kRaw);
     EXPECT_EQ(job.keepAlivePauseMs, 2000u);
     EXPECT_EQ(job.headPauseMs, 2000u);
@@ -228,7 +228,7 @@ TEST_F(FirmwareTransferTest, PackageByRawConnectionsNamesItsTypesAndStopsShortOf
 }
 
 TEST_F(FirmwareTransferTest, PackageByCommandsSendsTheTypeNames) {
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     package.types = {kFirmwareBoot, 9};
     package.parts = {Bytes(1800, 1), Bytes(1000, 2)};
     package.fileSize = 8 + 2800;
@@ -296,7 +296,7 @@ TEST_F(FirmwareTransferTest, RawFailuresCloseTheWindowOnlyForParts) {
             FirmwarePartTable table = Table({{0, 8 << 20}});
             job = MakePartsTransfer(table, FirmwareProtocol::kRaw);
         } else {
-            FirmwarePackage package;
+            FirmwarePackageJob package;
             package.types = {kFirmwareKernel};
             package.parts = {Bytes(8 << 20, 0)};
             package.fileSize = 4 + (8 << 20);
@@ -315,7 +315,7 @@ TEST_F(FirmwareTransferTest, RawFailuresCloseTheWindowOnlyForParts) {
 
 TEST_F(FirmwareTransferTest, ARefusedOrUnreachableKeepAliveLeavesTheWindowOpen) {
     device.Firmware().SetScript({.refuseKeepAlive = true});
-    FirmwarePackage package;
+    FirmwarePackageJob package;
     package.types = {kFirmwareKernel};
     package.parts = {Bytes(100, 0)};
     package.fileSize = 104;

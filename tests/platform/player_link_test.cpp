@@ -79,10 +79,10 @@ TEST_F(PlayerLinkTest, OnlyTheRecordedPlayersAckCounts) {
     for (const auto& c : cases) {
         link.f_BackupPlayerAck = 0;
         link.dw_BackupPlayerBufferSize = 0;
-        ASSERT_TRUE(WriteLinkFrame(fd, {kLinkAck, c.kb, c.id, {}}));
+        ASSERT_TRUE(WriteLinkFrame(fd, {WM_PLAYERACK, c.kb, c.id, {}}));
         // A STOP behind it shows the ACK was read.
         link.f_BackupPlayerStop = 0;
-        ASSERT_TRUE(WriteLinkFrame(fd, {kLinkStop, 0, 0, {}}));
+        ASSERT_TRUE(WriteLinkFrame(fd, {WM_DOWNLOADSTOP, 0, 0, {}}));
         ASSERT_TRUE(WaitFor([&] { return link.f_BackupPlayerStop.load() == 1; }));
         EXPECT_EQ(link.f_BackupPlayerAck.load(), c.counts ? 1u : 0u);
         EXPECT_EQ(link.dw_BackupPlayerBufferSize.load(), c.bytes);
@@ -92,9 +92,9 @@ TEST_F(PlayerLinkTest, OnlyTheRecordedPlayersAckCounts) {
 
 TEST_F(PlayerLinkTest, FramesReachThePlayerWholeAndABrokenStreamDropsIt) {
     const int fd = Connect();
-    ASSERT_TRUE(link.Send(kLinkCopyData, 9, kCopyDataBackupPath,
+    ASSERT_TRUE(link.Send(kLinkCopyData, 9, COPYDATA_BACKUP_PATH,
                           PaddedText("/tmp/CH01_0001.dvr.part", kBackupPathBytes)));
-    ASSERT_TRUE(link.Send(kLinkData, 0, 5'000'000'000ULL));
+    ASSERT_TRUE(link.Send(WM_DOWNLOADDATA, 0, 5'000'000'000ULL));
     LinkFrameReader reader;
     std::vector<LinkFrame> frames;
     char buffer[512];
@@ -110,11 +110,11 @@ TEST_F(PlayerLinkTest, FramesReachThePlayerWholeAndABrokenStreamDropsIt) {
 
     // A frame longer than any of the hand-off's: the player is dropped.
     const std::string header =
-        EncodeLinkFrame({kLinkAck, 0, 77, std::string(kLinkMaxData + 1, 'x')});
+        EncodeLinkFrame({WM_PLAYERACK, 0, 77, std::string(kLinkMaxData + 1, 'x')});
     ASSERT_EQ(::write(fd, header.data(), header.size()), static_cast<ssize_t>(header.size()));
     EXPECT_TRUE(WaitFor([&] { return !link.PlayerConnected(); }));
     EXPECT_EQ(link.f_BackupPlayerAck.load(), 0u);
-    EXPECT_FALSE(link.Send(kLinkData, 0, 1));
+    EXPECT_FALSE(link.Send(WM_DOWNLOADDATA, 0, 1));
     ::close(fd);
 }
 
@@ -124,7 +124,7 @@ TEST_F(PlayerLinkTest, APlayerThatStopsReadingIsDroppedAndSendsNeverWait) {
     // Fill everything the socket takes; each send returns at once.
     const auto started = std::chrono::steady_clock::now();
     while (link.QueuedBytes() == 0 || link.QueuedBytes() < 64 * 1024) {
-        ASSERT_TRUE(link.Send(kLinkCopyData, 0, kCopyDataBackupPath, path));
+        ASSERT_TRUE(link.Send(kLinkCopyData, 0, COPYDATA_BACKUP_PATH, path));
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));

@@ -20,17 +20,17 @@ TEST_F(HandOffWindowTest, FollowsADownloadItCannotShow) {
     window.show();
     ASSERT_EQ(link.WaitHello(5000), static_cast<uint64_t>(::getpid()));
 
-    ASSERT_TRUE(link.Send(ormidon::kLinkCopyData, 1, ormidon::kCopyDataBackupMutex,
+    ASSERT_TRUE(link.Send(ormidon::kLinkCopyData, 1, ormidon::COPYDATA_BACKUP_MUTEX,
                           ormidon::PaddedText("NETWORKBK_42", ormidon::kBackupMutexBytes)));
-    ASSERT_TRUE(link.Send(ormidon::kLinkStart, 0, 1234));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADSTART, 0, 1234));
     ASSERT_TRUE(
         ormidon::testing::ProcessEventsUntil([&] { return link.f_BackupPlayerAck.load() == 1; }));
     EXPECT_EQ(link.dw_BackupPlayerBufferSize.load(), ormidon::PlayerLink::kDefaultBufferBytes);
     EXPECT_EQ(window.MutexName(), "NETWORKBK_42");
 
-    ASSERT_TRUE(link.Send(ormidon::kLinkData, 0, 5000));
-    ASSERT_TRUE(link.Send(ormidon::kLinkData, 0, 7000));
-    ASSERT_TRUE(link.Send(ormidon::kLinkEnd, 0, 0));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADDATA, 0, 5000));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADDATA, 0, 7000));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADEND, 0, 0));
     ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return window.Ended(); }));
     EXPECT_EQ(window.BytesReceived(), 12000u);
     EXPECT_EQ(window.BytesText(), "12000 bytes received   Download complete.");
@@ -39,10 +39,10 @@ TEST_F(HandOffWindowTest, FollowsADownloadItCannotShow) {
 
     // The next download's path; the count starts again at its START.
     ASSERT_TRUE(
-        link.Send(ormidon::kLinkCopyData, 1, ormidon::kCopyDataBackupPath,
+        link.Send(ormidon::kLinkCopyData, 1, ormidon::COPYDATA_BACKUP_PATH,
                   ormidon::PaddedText("/tmp/CH01_0002.dvr.part", ormidon::kBackupPathBytes)));
-    ASSERT_TRUE(link.Send(ormidon::kLinkStart, 0, 1234));
-    ASSERT_TRUE(link.Send(ormidon::kLinkStop, 0, ormidon::kStopNetworkFailure));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADSTART, 0, 1234));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADSTOP, 0, ormidon::kStopNetworkFailure));
     ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
         [&] { return window.BytesText().contains("failed"); }));
     EXPECT_EQ(window.File(), "/tmp/CH01_0002.dvr.part");

@@ -9,7 +9,7 @@
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
 #include "settings/AccountPropertyPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "core/ConfigRecords.h"
 #include "settings/CDNSPage.h"
 #include "settings/NetworkConfigPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "../support/SettingsSheetHarness.h"
 #include "settings/CMotionEditDlg.h"
 #include "settings/DetectionPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

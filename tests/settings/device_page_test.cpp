@@ -12,7 +12,7 @@
 #include "core/ConfigRecords.h"
 #include "settings/CPTZDeviceEditDlg.h"
 #include "settings/DevicePage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

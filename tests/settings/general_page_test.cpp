@@ -14,8 +14,8 @@
 #include "core/ConfigRecords.h"
 #include "core/ThreadSlot.h"
 #include "platform/window/WindowMessageTarget.h"
-#include "settings/PageToolkit.h"
 #include "settings/ToolBoxPropertyPage.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "core/ConfigRecords.h"
 #include "settings/CMailAccountEditDlg.h"
 #include "settings/MailPropertyPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "core/ServerAddress.h"
 #include "net/PendingAddress.h"
 #include "settings/NetworkConfigPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

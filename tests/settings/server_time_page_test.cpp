@@ -12,7 +12,7 @@
 
 #include "../support/SettingsSheetHarness.h"
 #include "settings/CSNTPPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

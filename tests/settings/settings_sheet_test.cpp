@@ -8,7 +8,7 @@
 
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
-#include "settings/PageFrame.h"
+#include "sheet/PageFrame.h"
 
 namespace ormidon::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "settings/COnlineUserPage.h"
 #include "settings/CPeripheralPage.h"
 #include "settings/FTPPropertyPage.h"
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
 namespace {

@@ -16,9 +16,9 @@
 #include <string>
 
 #include "liveview/CQuorrelDlg.h"
-#include "liveview/CVtxButton.h"
 #include "platform/window/ControlId.h"
 #include "tools/LoginDialog.h"
+#include "widgets/CVtxButton.h"
 
 namespace ormidon::test {
 

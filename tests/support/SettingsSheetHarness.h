@@ -32,8 +32,8 @@
 #include "platform/window/ControlId.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "settings/MySystemDialog.h"
-#include "settings/PropertyPage.h"
-#include "settings/SheetHost.h"
+#include "sheet/PropertyPage.h"
+#include "sheet/SheetHost.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace ormidon::test {

@@ -19,7 +19,6 @@
 #include "../support/TypablePort.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
-#include "liveview/CVtxButton.h"
 #include "platform/Paths.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
@@ -28,6 +27,7 @@
 #include "skin/SkinTable.h"
 #include "tools/LoginDialog.h"
 #include "tools/LoginMessages.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 

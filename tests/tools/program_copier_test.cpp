@@ -24,8 +24,8 @@
 #include "platform/window/WindowTimers.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "tools/CCopyProgramDialog.h"
-#include "tools/CDlgGetPath.h"
 #include "tools/LoginDialog.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 

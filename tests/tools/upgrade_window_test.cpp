@@ -25,8 +25,8 @@
 #include "platform/window/WindowMessageTarget.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "sim/SimulatedRecorder.h"
-#include "tools/CDlgGetPath.h"
 #include "tools/CUpgradeFWDlg.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 

@@ -62,6 +62,11 @@ class ProgressThread {
     ormidon::Thread m_thread;
 };
 
+// The body of the thread: takes each command from `slot`, hands it to `handler` and frees
+// the slot again, until `stop` is requested.
+void Progress_Bar_Thread(ProgressSlot& slot, const ProgressThread::Handler& handler,
+                         std::stop_token stop);
+
 // How the bar looks for a position of a total inside `bar` (the bar's rectangle): the
 // fill's width, the percentage and where its text goes. A total of 0 shows 0 % and no fill;
 // a position past the total shows the full bar and 100 %.

@@ -1,11 +1,11 @@
-#include "settings/PropertyPage.h"
+#include "sheet/PropertyPage.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "platform/window/ControlId.h"
 
-CPropertyPage::CPropertyPage(MySystemDialog& sheet, PageKind kind) : m_sheet(sheet), m_kind(kind) {
+CPropertyPage::CPropertyPage(PageSheet& sheet, PageKind kind) : m_sheet(sheet), m_kind(kind) {
     setObjectName(Caption());
 }
 

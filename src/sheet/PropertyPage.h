@@ -1,11 +1,12 @@
 #pragma once
-// A page of the settings sheet (MySystemDialog).
+// A page of the settings sheet.
 //
 // How a page plugs in:
-// 1. The page class derives from CPropertyPage and is constructed with (MySystemDialog&),
-//    passing its PageKind (settings/SheetPages.h) to this base; its tab caption comes from
-//    the kind. The object exists from the sheet's construction, without controls.
-// 2. OnInitDialog builds the page's controls (the toolkit of settings/PageToolkit.h gives
+// 1. The page class derives from CPropertyPage and is constructed with (PageSheet&) (the
+//    sheet as its pages see it, sheet/PageSheet.h), passing its PageKind
+//    (sheet/PageKind.h) to this base; its tab caption comes from the kind. The object exists from
+//    the sheet's construction, without controls.
+// 2. OnInitDialog builds the page's controls (the toolkit of sheet/PageToolkit.h gives
 //    them their numeric ids) and fills them from the section records of the application
 //    record (core/ConfigRecords.h). It runs once, when the page is first shown; a page the
 //    operator never opened has no window (HasWindow() false).
@@ -13,7 +14,7 @@
 //    tree keeps its selection).
 // 4. Apply is the page's applier. APPLY runs the appliers in the sheet's fixed order, each
 //    only for a page that has a window; it compares the page with the baseline
-//    (sheet.Baseline(), settings/ApplyBaseline.h) or its own change flags, rewrites only
+//    (sheet.Baseline(), sheet/ApplyBaseline.h) or its own change flags, rewrites only
 //    changed fields, sends each changed section whole with SetSysCfg and reports a failed
 //    send itself (as a rule string 4012). The Network page's applier answers non-zero when
 //    it sent the address settings. Pages whose values APPLY copies into the settings
@@ -24,17 +25,17 @@
 #include <QString>
 #include <QWidget>
 
-#include "settings/SheetPages.h"
+#include "sheet/PageKind.h"
 
-class MySystemDialog;
+class PageSheet;
 
 class CPropertyPage : public QWidget {
   public:
-    CPropertyPage(MySystemDialog& sheet, PageKind kind);
+    CPropertyPage(PageSheet& sheet, PageKind kind);
 
     PageKind Kind() const { return m_kind; }
     QString Caption() const { return QString::fromUtf8(PageCaption(m_kind)); }
-    MySystemDialog& Sheet() { return m_sheet; }
+    PageSheet& Sheet() { return m_sheet; }
 
     // True once the page was shown and built its controls.
     bool HasWindow() const { return m_bHasWindow; }
@@ -63,7 +64,7 @@ class CPropertyPage : public QWidget {
     virtual void OnInitDialog() {}
 
   private:
-    MySystemDialog& m_sheet;
+    PageSheet& m_sheet;
     PageKind m_kind;
     bool m_bHasWindow = false;
 };
@@ -71,7 +72,7 @@ class CPropertyPage : public QWidget {
 // The page of a kind whose class is not built yet: its caption in the middle.
 class CPlaceholderPage : public CPropertyPage {
   public:
-    CPlaceholderPage(MySystemDialog& sheet, PageKind kind) : CPropertyPage(sheet, kind) {}
+    CPlaceholderPage(PageSheet& sheet, PageKind kind) : CPropertyPage(sheet, kind) {}
 
   protected:
     void OnInitDialog() override;

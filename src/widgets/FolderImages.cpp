@@ -1,4 +1,4 @@
-#include "tools/FolderImages.h"
+#include "widgets/FolderImages.h"
 
 #include <QPainter>
 #include <QPainterPath>

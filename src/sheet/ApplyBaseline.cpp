@@ -1,12 +1,12 @@
-#include "settings/ApplyBaseline.h"
+#include "sheet/ApplyBaseline.h"
 
 #include <algorithm>
 
-#include "backup/AlarmSettings.h"
 #include "core/AppObject.h"
 #include "core/ConfigRecords.h"
 #include "core/DeviceIdentity.h"
 #include "net/DeviceInfo.h"
+#include "sheet/AlarmDurations.h"
 
 namespace {
 

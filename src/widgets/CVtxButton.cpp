@@ -1,4 +1,4 @@
-#include "liveview/CVtxButton.h"
+#include "widgets/CVtxButton.h"
 
 #include <QEnterEvent>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "settings/PageFrame.h"
+#include "sheet/PageFrame.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -14,8 +14,8 @@
 #include <optional>
 #include <vector>
 
-#include "settings/PageLayout.h"
-#include "settings/ProgressSlot.h"
+#include "sheet/PageLayout.h"
+#include "sheet/ProgressSlot.h"
 
 class CPageFrame;
 class CPageFrameWnd;
@@ -100,7 +100,13 @@ class CTreePropSheet : public QDialog {
     bool DeactivateCurrentPage();
     void OnTreeSelection(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void SelectItem(QTreeWidgetItem* item);
+    // The progress thread's commands: 1 begin, 2 total, 3 position, 4 end; each leaves the
+    // bar's state for the UI thread to paint.
     void OnProgressCommand(uint32_t command, uint32_t value);
+    void ProgressBegin();
+    void ProgressSetRange(uint32_t total);
+    void ProgressSetPos(uint32_t position);
+    void ProgressEnd();
     void PaintProgress(QPainter& painter, int position, int total, bool withFill);
     void PaintTitle(QPainter& painter);
 

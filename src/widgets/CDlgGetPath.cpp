@@ -1,4 +1,4 @@
-#include "tools/CDlgGetPath.h"
+#include "widgets/CDlgGetPath.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -12,7 +12,7 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/window/ControlId.h"
-#include "tools/FolderImages.h"
+#include "widgets/FolderImages.h"
 
 namespace {
 

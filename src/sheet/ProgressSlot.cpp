@@ -1,4 +1,4 @@
-#include "settings/ProgressSlot.h"
+#include "sheet/ProgressSlot.h"
 
 #include <algorithm>
 #include <mutex>
@@ -39,16 +39,21 @@ bool PostProgressCommand(uint32_t command, uint32_t value, std::stop_token stop)
     return true;
 }
 
+void Progress_Bar_Thread(ProgressSlot& slot, const ProgressThread::Handler& handler,
+                         std::stop_token stop) {
+    for (;;) {
+        const ormidon::WaitResult ready =
+            ormidon::WaitAny({&slot.m_hCommandReady}, ormidon::kInfinite, stop);
+        if (ready.status == ormidon::WaitStatus::Stopped) return;
+        handler(slot.dwCommand, slot.dwValue);
+        slot.m_hSlotFree.Release();
+    }
+}
+
 ProgressThread::ProgressThread(std::shared_ptr<ProgressSlot> slot, Handler handler)
     : m_slot(std::move(slot)) {
     m_thread = ormidon::Thread([slot = m_slot, handler = std::move(handler)](std::stop_token stop) {
-        for (;;) {
-            const ormidon::WaitResult ready =
-                ormidon::WaitAny({&slot->m_hCommandReady}, ormidon::kInfinite, stop);
-            if (ready.status == ormidon::WaitStatus::Stopped) return;
-            handler(slot->dwCommand, slot->dwValue);
-            slot->m_hSlotFree.Release();
-        }
+        Progress_Bar_Thread(*slot, handler, stop);
     });
 }
 

@@ -1,4 +1,4 @@
-#include "settings/PageToolkit.h"
+#include "sheet/PageToolkit.h"
 
 #include <QCheckBox>
 #include <QDialog>

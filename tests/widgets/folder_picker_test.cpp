@@ -13,7 +13,7 @@
 #include "../support/TempFolder.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/testing/WindowTesting.h"
-#include "tools/CDlgGetPath.h"
+#include "widgets/CDlgGetPath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/TreePropSheet.h"
+#include "sheet/TreePropSheet.h"
 
 #include <QFont>
 #include <QHeaderView>
@@ -14,10 +14,10 @@
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
 #include "platform/window/ControlId.h"
-#include "settings/PageFrame.h"
-#include "settings/PageToolkit.h"
-#include "settings/PropertyPage.h"
-#include "settings/SheetHost.h"
+#include "sheet/PageFrame.h"
+#include "sheet/PageToolkit.h"
+#include "sheet/PropertyPage.h"
+#include "sheet/SheetHost.h"
 
 namespace {
 
@@ -387,22 +387,38 @@ QString CTreePropSheet::TitleText() {
     return {};
 }
 
+void CTreePropSheet::ProgressBegin() {
+    m_nProgressPos = 0;
+    m_bProgressShown = true;
+}
+
+void CTreePropSheet::ProgressSetRange(uint32_t total) {
+    m_nProgressPos = 0;
+    m_nProgressTotal = static_cast<int>(total);
+}
+
+void CTreePropSheet::ProgressSetPos(uint32_t position) {
+    m_nProgressPos = static_cast<int>(position);
+}
+
+void CTreePropSheet::ProgressEnd() {
+    m_nProgressPos = 0;
+    m_bProgressShown = false;
+}
+
 void CTreePropSheet::OnProgressCommand(uint32_t command, uint32_t value) {
     switch (command) {
         case PROGRESS_START:
-            m_nProgressPos = 0;
-            m_bProgressShown = true;
+            ProgressBegin();
             break;
         case PROGRESS_SET_TOTAL:
-            m_nProgressPos = 0;
-            m_nProgressTotal = static_cast<int>(value);
+            ProgressSetRange(value);
             return;  // nothing drawn
         case PROGRESS_SET_POS:
-            m_nProgressPos = static_cast<int>(value);
+            ProgressSetPos(value);
             break;
         case PROGRESS_END:
-            m_nProgressPos = 0;
-            m_bProgressShown = false;
+            ProgressEnd();
             break;
         default:
             return;

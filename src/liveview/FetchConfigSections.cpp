@@ -30,7 +30,7 @@ bool ReadSections(CAppObject& app, std::initializer_list<ConfigOption> options) 
 
 }  // namespace
 
-int CQuorrelDlg::ReadConfigSections() {
+int CQuorrelDlg::FetchConfigSections() {
     if (!g_lpApp) return 0;
     CAppObject& app = *g_lpApp;
     const bool dvr = !(IsP62KModel() || IsN2xVModel() || IsT18DModel());

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "SkinFileOfColour.h"
-#include "liveview/CVtxButton.h"
+#include "../support/SkinFileOfColour.h"
 #include "platform/window/testing/WindowTesting.h"
+#include "widgets/CVtxButton.h"
 
 namespace {
 
