@@ -61,26 +61,26 @@ void HandOffWindow::OnReadable() {
 void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
     switch (frame.message) {
         case ormidon::kLinkCopyData:
-            if (frame.lParam == ormidon::kCopyDataBackupMutex)
+            if (frame.lParam == ormidon::COPYDATA_BACKUP_MUTEX)
                 m_mutexName = ormidon::TextOfPadded(frame.data, ormidon::kBackupMutexBytes);
-            else if (frame.lParam == ormidon::kCopyDataBackupPath)
+            else if (frame.lParam == ormidon::COPYDATA_BACKUP_PATH)
                 m_file = ormidon::TextOfPadded(frame.data, ormidon::kBackupPathBytes);
             break;
-        case ormidon::kLinkStart:
+        case ormidon::WM_DOWNLOADSTART:
             m_bytes = 0;
             m_ended = false;
             m_endText.clear();
-            if (!ormidon::WriteLinkFrame(m_fd, {ormidon::kLinkAck, 0, m_id, {}})) CloseLink();
+            if (!ormidon::WriteLinkFrame(m_fd, {ormidon::WM_PLAYERACK, 0, m_id, {}})) CloseLink();
             break;
-        case ormidon::kLinkData:
+        case ormidon::WM_DOWNLOADDATA:
             // Counted saturating: the announcements come from outside.
             m_bytes = frame.lParam > UINT64_MAX - m_bytes ? UINT64_MAX : m_bytes + frame.lParam;
             break;
-        case ormidon::kLinkEnd:
+        case ormidon::WM_DOWNLOADEND:
             m_ended = true;
             m_endText = frame.wParam == 0 ? "Download complete." : "Download ended incomplete.";
             break;
-        case ormidon::kLinkStop:
+        case ormidon::WM_DOWNLOADSTOP:
             m_ended = true;
             m_endText = "Download failed.";
             break;
