@@ -291,18 +291,18 @@ void CUpgradeFWDlg::StartTransfer(FirmwareTransferJob job, ThreadSlot& slot) {
     auto shared = std::make_shared<const FirmwareTransferJob>(std::move(job));
     const ormidon::WindowHandle handle = m_pTarget->Handle();
     const bool started = slot.Start([this, shared, handle](std::stop_token stop) {
-        const FirmwareTransferJob& job = *shared;
-        const bool raw = job.protocol == FirmwareProtocol::kRaw;
-        if (job.folderParts) {
+        const FirmwareTransferJob& sent = *shared;
+        const bool raw = sent.protocol == FirmwareProtocol::kRaw;
+        if (sent.folderParts) {
             if (raw)
-                UpgradeFirmware2_Parts_Thread(job, stop, handle);
+                UpgradeFirmware2_Parts_Thread(sent, stop, handle);
             else
-                UpgradeFirmware_Parts_Thread(job, stop, handle);
+                UpgradeFirmware_Parts_Thread(sent, stop, handle);
         } else {
             if (raw)
-                UpgradeFirmware2_Package_Thread(job, stop, handle);
+                UpgradeFirmware2_Package_Thread(sent, stop, handle);
             else
-                UpgradeFirmware_Package_Thread(job, stop, handle);
+                UpgradeFirmware_Package_Thread(sent, stop, handle);
         }
     });
     if (started) g_lpApp->CSettingINI.SaveSetting();
