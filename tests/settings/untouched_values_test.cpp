@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <functional>
@@ -17,9 +19,13 @@
 #include "core/ConfigRecords.h"
 #include "core/ConfigSection.h"
 #include "settings/AccountPropertyPage.h"
+#include "settings/CCameraEditDlg.h"
 #include "settings/CDNSPage.h"
+#include "settings/CPTZDeviceEditDlg.h"
 #include "settings/CPeripheralPage.h"
 #include "settings/CSNTPPage.h"
+#include "settings/CameraPage.h"
+#include "settings/DevicePage.h"
 #include "settings/FTPPropertyPage.h"
 #include "settings/MailPropertyPage.h"
 #include "settings/NetworkConfigPage.h"
@@ -263,8 +269,36 @@ class UntouchedValuesTest : public SettingsSheetTest {
                 {"timer slot 3 day", "Timer Record",
                  [this] { ChooseNext(Control<QComboBox>(TimerRecordPage::kIdFirstDay + 2)); },
                  "DVRREC", 0x57 + 2, 1});
+            // Channel 1 holds a full title and values no list shows; channel 2 likewise.
+            changes.push_back({"channel 1 brightness", "DVR",
+                               [this] {
+                                   EditRow(CameraPage::kIdList, CameraPage::kIdEdit, 0,
+                                           CCameraEditDlg::kIdBrightness, "7",
+                                           CCameraEditDlg::kIdOk);
+                               },
+                               "DVRLIVE", 0x004, 1});
+            changes.push_back({"channel 2 ID", "Device",
+                               [this] {
+                                   EditRow(DevicePage::kIdList, DevicePage::kIdEdit, 1,
+                                           CPTZDeviceEditDlg::kIdId, "42",
+                                           CPTZDeviceEditDlg::kIdOk);
+                               },
+                               "RS485", 0x0C + 1, 1});
         }
         return changes;
+    }
+
+    // Selects `row` of a page's list, presses its edit button and answers the dialog: the
+    // field `field` typed over with `text`, then OK.
+    void EditRow(int list, int edit, int row, int field, const char* text, int ok) {
+        settings::SetChildDialogResponder([&](QDialog& dialog) {
+            Type(ormidon::FindControl<QLineEdit>(&dialog, field), text);
+            ormidon::FindControl<QPushButton>(&dialog, ok)->click();
+            return dialog.result();
+        });
+        static_cast<settings::ReportList*>(Control<QTreeWidget>(list))->SelectRow(row);
+        Button(edit)->click();
+        settings::SetChildDialogResponder(nullptr);
     }
 
     std::map<std::string, std::string> stored;
