@@ -87,8 +87,8 @@ class PlayerHandOffTest : public SettingsSheetTest {
     }
     // Everything sent to the player so far has reached its log once a marker frame has.
     void Flush(const std::string& marker) {
-        ASSERT_TRUE(BackupPlayerLink().Send(ormidon::kLinkCopyData, 0, ormidon::COPYDATA_BACKUP_PATH,
-                                            marker));
+        ASSERT_TRUE(BackupPlayerLink().Send(ormidon::kLinkCopyData, 0,
+                                            ormidon::COPYDATA_BACKUP_PATH, marker));
         ASSERT_TRUE(WaitUntil([&] {
             return ReadFile(programFolder / "standin.log").find(marker) != std::string::npos;
         }));

@@ -29,8 +29,8 @@
 #include "settings/FTPPropertyPage.h"
 #include "settings/MailPropertyPage.h"
 #include "settings/NetworkConfigPage.h"
-#include "sheet/PageToolkit.h"
 #include "settings/ToolBoxPropertyPage.h"
+#include "sheet/PageToolkit.h"
 
 namespace {
 
