@@ -89,7 +89,6 @@ int main() {
         best_raw = std::min(best_raw, Seconds(std::chrono::steady_clock::now() - start));
 
         std::filesystem::remove(file);
-        if (!CreateBackupPartFile(file)) return 1;
         QuietListener listener;
         start = std::chrono::steady_clock::now();
         int status = RunNetworkBackup(Job(port, cookie, file), {}, listener);
