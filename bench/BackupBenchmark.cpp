@@ -69,7 +69,8 @@ double Seconds(std::chrono::steady_clock::duration d) {
 }  // namespace
 
 int main() {
-    RecorderProcess recorder({});
+    // A free port of the system's choice: a demo may hold the recorder's usual one.
+    RecorderProcess recorder({"--port", "0"});
     if (recorder.Port() == 0) {
         std::fprintf(stderr, "the simulated recorder did not start\n");
         return 1;

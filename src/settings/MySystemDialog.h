@@ -41,7 +41,6 @@ class MySystemDialog : public CTreePropSheet, public PageSheet {
     int OnInitDialog() override;
     // Builds and shows the window (modeless). Once per object.
     void Create();
-    QWidget& SheetWindow() override { return *this; }
     bool IsWindowOpen() const override { return m_bWindowOpen; }
 
     void OnClickOK();

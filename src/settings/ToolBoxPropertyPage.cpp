@@ -1,7 +1,6 @@
 #include "settings/ToolBoxPropertyPage.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,12 +63,9 @@ ToolBoxPropertyPage::ToolBoxPropertyPage(PageSheet& sheet)
         },
         this);
     m_owner.hWnd = m_target->Handle();
-    // Closing the sheet ends a fetch that is under way.
-    sheet.SheetWindow().installEventFilter(this);
 }
 
 ToolBoxPropertyPage::~ToolBoxPropertyPage() {
-    Sheet().SheetWindow().removeEventFilter(this);
     StopThreadSlot(m_fetch, kFetchStopBoundMs, "GetServerLogThread");
 }
 
@@ -224,15 +220,13 @@ void ToolBoxPropertyPage::OnServerLogDone(ormidon::WParam wParam) {
     m_state = FetchState::Idle;
 }
 
-bool ToolBoxPropertyPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &Sheet().SheetWindow() && event->type() == QEvent::Hide &&
-        m_state == FetchState::Fetching) {
-        SetButtonText(false);
-        StopFetch();
-        m_state = FetchState::Idle;
-        PostProgressCommand(PROGRESS_END);
-    }
-    return CPropertyPage::eventFilter(watched, event);
+void ToolBoxPropertyPage::OnSheetClose() {
+    // Closing the sheet ends a fetch that is under way; hiding it (a minimise) does not.
+    if (m_state != FetchState::Fetching) return;
+    SetButtonText(false);
+    StopFetch();
+    m_state = FetchState::Idle;
+    PostProgressCommand(PROGRESS_END);
 }
 
 int ToolBoxPropertyPage::Apply() {

@@ -7,7 +7,6 @@
 
 #include "platform/WindowMessage.h"
 
-class QWidget;
 class SheetHost;
 struct ApplyBaseline;
 
@@ -48,8 +47,6 @@ class PageSheet {
 
     virtual ~PageSheet() = default;
 
-    // The sheet's window: the pages' parent, watched by pages that stop work when it hides.
-    virtual QWidget& SheetWindow() = 0;
     // True while the window is open (between Create and EXIT, APPLY or closing).
     virtual bool IsWindowOpen() const = 0;
     // Where WM_GOTONETWORKBACKUP is posted.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "core/AppObject.h"
@@ -290,22 +291,34 @@ void CUpgradeFWDlg::StartTransfer(FirmwareTransferJob job, ThreadSlot& slot) {
     // The job belongs to the worker and lives as long as it.
     auto shared = std::make_shared<const FirmwareTransferJob>(std::move(job));
     const ormidon::WindowHandle handle = m_pTarget->Handle();
-    const bool started = slot.Start([this, shared, handle](std::stop_token stop) {
-        const FirmwareTransferJob& sent = *shared;
-        const bool raw = sent.protocol == FirmwareProtocol::kRaw;
-        if (sent.folderParts) {
-            if (raw)
-                UpgradeFirmware2_Parts_Thread(sent, stop, handle);
-            else
-                UpgradeFirmware_Parts_Thread(sent, stop, handle);
-        } else {
-            if (raw)
-                UpgradeFirmware2_Package_Thread(sent, stop, handle);
-            else
-                UpgradeFirmware_Package_Thread(sent, stop, handle);
-        }
-    });
-    if (started) g_lpApp->CSettingINI.SaveSetting();
+    bool started = false;
+    try {
+        started = slot.Start([this, shared, handle](std::stop_token stop) {
+            const FirmwareTransferJob& sent = *shared;
+            const bool raw = sent.protocol == FirmwareProtocol::kRaw;
+            if (sent.folderParts) {
+                if (raw)
+                    UpgradeFirmware2_Parts_Thread(sent, stop, handle);
+                else
+                    UpgradeFirmware_Parts_Thread(sent, stop, handle);
+            } else {
+                if (raw)
+                    UpgradeFirmware2_Package_Thread(sent, stop, handle);
+                else
+                    UpgradeFirmware_Package_Thread(sent, stop, handle);
+            }
+        });
+    } catch (const std::system_error&) {
+        started = false;
+    }
+    if (started) {
+        g_lpApp->CSettingINI.SaveSetting();
+        return;
+    }
+    // Nothing went out: the window stays ready for another press.
+    m_ctlProgress->setValue(0);
+    m_ctlProgress->hide();
+    ormidon::ShowMessage(kStringUpgradeError);
 }
 
 // The four transfer threads: one routine sends every kind of job, by its protocol and pacing.

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
 #include "settings/CMailAccountEditDlg.h"
@@ -296,9 +297,17 @@ TEST_F(MailPageTest, AFailedSmtpSendStopsBeforeTheContinuation) {
 
 TEST_F(MailPageTest, ThePageAndItsDialogAreDrawn) {
     Open({});
+    ormidon::test::ExpectControlsWhole(
+        sheet.get(), sheet->GetActivePage(),
+        {MP::kIdServer, MP::kIdMailFrom, MP::kIdYes, MP::kIdNo, MP::kIdUser, MP::kIdPassword,
+         MP::kIdList, MP::kIdAdd, MP::kIdDelete, MP::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-mail").empty());
     CMailAccountEditDlg dialog("Add : ", "someone@example.test", sheet.get());
     dialog.show();
+    ormidon::test::ExpectControlsWhole(
+        &dialog, &dialog,
+        {CMailAccountEditDlg::kIdPrompt, CMailAccountEditDlg::kIdAddress,
+         CMailAccountEditDlg::kIdOk, CMailAccountEditDlg::kIdCancel});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(&dialog, "settings-mail-account-edit").empty());
 }
 
