@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/AppObject.h"
+#include "platform/window/ColumnFit.h"
 #include "platform/window/ControlId.h"
 
 namespace settings {
@@ -177,10 +178,14 @@ ReportList::ReportList(QWidget* parent, int id, std::initializer_list<ReportColu
     int index = 0;
     for (const ReportColumn& column : columns) setColumnWidth(index++, column.width);
     header()->setStretchLastSection(false);
+    // A column is never narrower than its title or its longest text.
+    ormidon::FitColumnsToTexts(this);
 }
 
 int ReportList::AddRow(const QStringList& texts) {
-    addTopLevelItem(new QTreeWidgetItem(texts));
+    auto* item = new QTreeWidgetItem(texts);
+    addTopLevelItem(item);
+    ormidon::FitColumnsToRow(this, indexFromItem(item));
     return topLevelItemCount() - 1;
 }
 
