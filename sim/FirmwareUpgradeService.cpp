@@ -80,8 +80,22 @@ void FirmwareUpgradeService::KeepAlive(const HttpRequest&, Responder& responder)
     }
     ++m_keepAlivesHeld;
     ++m_keepAlivesOpen;
+    {
+        std::lock_guard lock(m_mutex);
+        m_held.push_back(&responder);
+    }
     responder.HoldOpen();
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_held, &responder);
+    }
     --m_keepAlivesOpen;
+}
+
+void FirmwareUpgradeService::CloseKeepAlivesOnReboot() {
+    std::lock_guard lock(m_mutex);
+    if (!m_script.closeKeepAliveOnReboot) return;
+    for (Responder* held : m_held) held->Hangup();
 }
 
 void FirmwareUpgradeService::SetScript(FirmwareUpgradeScript script) {
@@ -121,6 +135,7 @@ void FirmwareUpgradeService::Piece(const HttpRequest& request, Responder& respon
     const std::string session = SessionOf(request);
     int status = 200;
     bool drop = false;
+    bool rebooting = false;
     {
         std::lock_guard lock(m_mutex);
         const int piece = ++m_pieces;
@@ -161,6 +176,7 @@ void FirmwareUpgradeService::Piece(const HttpRequest& request, Responder& respon
                     part.reboot = ParamOr(request, "Reboot") == "1";
                     part.complete = part.bytes.size() == part.declaredSize;
                     if (!part.complete) status = 400;
+                    rebooting = part.complete && part.reboot;
                     m_parts.push_back(std::move(part));
                     m_open.erase(open);
                 } else if (status != 200) {
@@ -170,6 +186,7 @@ void FirmwareUpgradeService::Piece(const HttpRequest& request, Responder& respon
             }
         }
     }
+    if (rebooting) CloseKeepAlivesOnReboot();
     if (drop) {
         responder.Abort();
         return;
@@ -207,6 +224,7 @@ void FirmwareUpgradeService::RawPart(const HttpRequest& request, Responder& resp
     }
     part.complete = part.bytes.size() == *size;
     const bool complete = part.complete;
+    if (part.complete && part.reboot) CloseKeepAlivesOnReboot();
     {
         std::lock_guard lock(m_mutex);
         m_parts.push_back(std::move(part));

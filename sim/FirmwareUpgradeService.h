@@ -33,6 +33,9 @@ struct FirmwareUpgradeScript {
     bool stallRawReply = false;
     // The keep-alive is answered 403 and closed.
     bool refuseKeepAlive = false;
+    // A device that reboots on its last part: the keep-alives are closed as the part that
+    // asks for the reboot completes, before that part is answered.
+    bool closeKeepAliveOnReboot = false;
     // The "/GetVersion.cgi" body; nothing: the firmware version as "1.0.7.0".
     std::optional<std::string> versionReply = std::nullopt;
 };
@@ -73,6 +76,8 @@ class FirmwareUpgradeService {
     void RawPart(const HttpRequest& request, Responder& responder);
     void Cancel(const HttpRequest& request);
     static std::string SessionOf(const HttpRequest& request);
+    // A part asking for the reboot completed: closes the held keep-alives when scripted.
+    void CloseKeepAlivesOnReboot();
 
     std::function<std::string()> m_firmware;
     mutable std::mutex m_mutex;
@@ -80,6 +85,7 @@ class FirmwareUpgradeService {
     int m_pieces = 0;
     std::map<std::string, ReceivedFirmwarePart> m_open;  // by session
     std::vector<ReceivedFirmwarePart> m_parts;
+    std::vector<Responder*> m_held;  // keep-alives held open now
     std::atomic<int> m_cancels{0};
     std::atomic<int> m_keepAlivesHeld{0};
     std::atomic<int> m_keepAlivesRefused{0};

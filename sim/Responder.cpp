@@ -131,6 +131,8 @@ void Responder::Abort() {
     shutdown(m_socket, SHUT_RDWR);
 }
 
+void Responder::Hangup() { shutdown(m_socket, SHUT_RDWR); }
+
 void Responder::Stall() {
     m_answered = true;
     while (!m_stop.WaitStallEnd(m_stallGeneration, std::chrono::milliseconds(20))) {

@@ -31,6 +31,9 @@ class Responder {
     void HoldOpen();
     // Drops the connection at once with a reset, whatever the client still sends.
     void Abort();
+    // Closes the connection both ways, as a device going down does; safe from another thread
+    // while this one holds the connection open.
+    void Hangup();
     // Bytes the request reader took in behind the request; ReadRaw hands them out first.
     void SetPending(std::string bytes) { m_pending = std::move(bytes); }
 

@@ -16,9 +16,10 @@ inline constexpr const char* kCreateMutexErrorText = "Create mutex error";
 // The link to the player of a Dynamic Download with the hand-off's fields; one per program.
 ormidon::PlayerLink& BackupPlayerLink();
 
-// `file` is the path the player reads (the download's ".part" file); `sender` names the
-// page in the COPYDATA frames. False when the Start must end without a download (the mutex
-// could not be made); player failures are shown and the download goes on without it.
+// `file` is the path the player reads: the download's file under its final name, which the
+// download makes once it starts and keeps. `sender` names the page in the COPYDATA frames.
+// False when the Start must end without a download (the mutex could not be made); player
+// failures are shown and the download goes on without it.
 bool ChooseBackupPlayer(bool dynamicDownload, const std::string& file, uint32_t sender);
 
 // Forgets the player: its process id and id, the link to it and the mutex.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "backup/DiscBurnPrompts.h"
 #include "backup/DiscLayer.h"
@@ -43,6 +44,59 @@ int64_t NewItemTime(const DiscIsoItem& item, bool* unreadable) {
         return -1;
     }
     return static_cast<int64_t>(info.st_mtime);
+}
+
+// Runs `work` through `run`, or here when there is none.
+bool RunDriveWork(const DriveWorkRunner& run, std::function<void(std::stop_token)> work) {
+    if (run) return run(std::move(work));
+    work({});
+    return true;
+}
+
+// What the drive says about a target: the refusal's text, empty when usable.
+struct TargetCheck {
+    std::string refusal;
+    std::optional<uint32_t> mediaType;
+};
+
+// The drive part of CheckTarget, on copies of the writer's values: it may run on a worker
+// that the operator gives up.
+TargetCheck CheckOnDrive(const std::string& drive, bool imageRecorder, uint64_t needed,
+                         const std::string& discName) {
+    auto device = DiscOpenDevice(drive);
+    if (!device) return {"Device could not be opened: " + drive, std::nullopt};
+    TargetCheck check;
+    if (imageRecorder) {
+        DiscCloseDevice(device);
+        return check;
+    }
+    auto refuse = [&](const char* text) {
+        DiscCloseDevice(device);
+        check.refusal = text;
+        return check;
+    };
+    if (auto info = DiscGetCDInfo(device.get(), 1)) {
+        if (needed + kSpaceMargin > info->freeBlocks * kDiscBlockSize)
+            return refuse("No available space for writing CD.");
+        check.mediaType = CCDBurner::MediaClassOf(info->mediaFlags, kDiscClassNotWritable);
+    } else {
+        check.mediaType = kDiscClassNone;
+    }
+    if (check.mediaType == kDiscClassNone) return refuse("NO DISC");
+    if (check.mediaType == kDiscClassNotWritable) return refuse("Disc is non writable");
+    auto info = DiscGetCDInfo(device.get(), 0);
+    if (!info) return refuse("NO DISC");
+    // A disc without a track has no session to clash with.
+    if (info->trackCount > 0) {
+        DiscImport imported =
+            DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
+        for (const auto& item : imported.items) {
+            if (StartsWithNoCase(item.name, discName))
+                return refuse("FileName is tha same as other existed file,please modify it");
+        }
+    }
+    DiscCloseDevice(device);
+    return check;
 }
 
 std::string Formatted(const char* format, const std::string& value) {
@@ -88,7 +142,8 @@ void CCDBurner::Progress(int kind, int value) const {
     if (m_pfnProgress != nullptr) m_pfnProgress(kind, value);
 }
 
-int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook) {
+int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook,
+                    const DriveWorkRunner& run) {
     m_strTargetName = m_strSourcePath = sourcePath;
     m_pfnProgress = hook;
     m_byAbort = 0;
@@ -105,7 +160,14 @@ int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook) {
             return 0;
         }
     }
-    auto drives = DiscGetAvailableDrivesEx(kDiscClassCd);
+    // The scan may take a drive's time: it runs through `run` and ends on its stop.
+    auto scanned = std::make_shared<std::optional<std::vector<std::string>>>();
+    if (!RunDriveWork(run, [scanned](std::stop_token stop) {
+            *scanned = DiscGetAvailableDrivesEx(kDiscClassCd, stop);
+        })) {
+        return kGivenUp;
+    }
+    auto& drives = *scanned;
     if (!drives) {
         Show("No available devices.");
         return 0;
@@ -144,6 +206,10 @@ std::string CCDBurner::PlayerSetupPath() const {
     return (folder / kPlayerSetupName).string();
 }
 
+bool CCDBurner::PlayerSetupAvailable() const {
+    return std::filesystem::is_regular_file(PlayerSetupPath());
+}
+
 uint32_t CCDBurner::MediaClassOf(uint32_t flags, uint32_t unknown) {
     constexpr uint32_t kDvdBits =
         0x2 | 0x4 | 0x8 | 0x10 | 0x800 | 0x1000 | 0x2000 | 0x4000 | 0x40000 | 0x80000;
@@ -153,7 +219,7 @@ uint32_t CCDBurner::MediaClassOf(uint32_t flags, uint32_t unknown) {
     return unknown;
 }
 
-int CCDBurner::CheckTarget() {
+int CCDBurner::CheckTarget(const DriveWorkRunner& run) {
     std::string upper =
         m_strTargetName.size() >= 4 ? m_strTargetName.substr(m_strTargetName.size() - 4) : "";
     for (char& c : upper) c = ormidon::UpperAscii(c);
@@ -167,48 +233,24 @@ int CCDBurner::CheckTarget() {
         Show("Filename is not valid!");
         return 0;
     }
-    auto device = DiscOpenDevice(DriveName());
-    if (!device) {
-        Show("Device could not be opened: " + DriveName());
+    uint64_t needed = m_dwSourceSize;
+    if (AppendPlayer()) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(PlayerSetupPath(), ec);
+        if (!ec) needed += size;
+    }
+    // The drive is read through `run`, on copies: a worker given up touches nothing here.
+    auto check = std::make_shared<TargetCheck>();
+    if (!RunDriveWork(run, [check, drive = DriveName(), image = IsImageRecorder(), needed,
+                            name = m_strDiscName](std::stop_token) {
+            *check = CheckOnDrive(drive, image, needed, name);
+        })) {
+        return kGivenUp;
+    }
+    if (check->mediaType) m_dwMediaType = *check->mediaType;
+    if (!check->refusal.empty()) {
+        Show(check->refusal);
         return 0;
-    }
-    if (IsImageRecorder()) return 1;
-    if (auto info = DiscGetCDInfo(device.get(), 1)) {
-        uint64_t needed = m_dwSourceSize;
-        if (AppendPlayer()) {
-            std::error_code ec;
-            const auto size = std::filesystem::file_size(PlayerSetupPath(), ec);
-            if (!ec) needed += size;
-        }
-        if (needed + kSpaceMargin > info->freeBlocks * kDiscBlockSize) {
-            Show("No available space for writing CD.");
-            return 0;
-        }
-        m_dwMediaType = MediaClassOf(info->mediaFlags, kDiscClassNotWritable);
-    } else {
-        m_dwMediaType = kDiscClassNone;
-    }
-    if (m_dwMediaType == kDiscClassNone) {
-        Show("NO DISC");
-        return 0;
-    }
-    if (m_dwMediaType == kDiscClassNotWritable) {
-        Show("Disc is non writable");
-        return 0;
-    }
-    auto info = DiscGetCDInfo(device.get(), 0);
-    if (!info) {
-        Show("NO DISC");
-        return 0;
-    }
-    // A disc without a track has no session to clash with.
-    if (info->trackCount == 0) return 1;
-    DiscImport imported = DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
-    for (const auto& item : imported.items) {
-        if (StartsWithNoCase(item.name, m_strDiscName)) {
-            Show("FileName is tha same as other existed file,please modify it");
-            return 0;
-        }
     }
     return 1;
 }

@@ -6,6 +6,7 @@
 // through the forwarding layer (DiscLayer).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -20,6 +21,11 @@ using WriteCDProgressHook = void (*)(int kind, int value);
 // Drives the settings sheet's progress bar.
 void WriteCDProgressCallback(int kind, int value);
 
+// Runs drive work, which may take as long as a drive does (minutes on a damaged disc).
+// False when the operator gave it up: the work then ends on its own and touches nothing
+// but what it owns. Empty: the work runs on the calling thread.
+using DriveWorkRunner = std::function<bool(std::function<void(std::stop_token)> work)>;
+
 class CCDBurner {
   public:
     static constexpr const char* kVolumeName = "ODBackup";
@@ -31,9 +37,14 @@ class CCDBurner {
     CCDBurner(const CCDBurner&) = delete;
     CCDBurner& operator=(const CCDBurner&) = delete;
 
+    // Init and CheckTarget: the operator gave the drive work up; nothing is shown.
+    static constexpr int kGivenUp = 2;
+
     // Readies the writer for `sourcePath`: loads and initialises the backend once, lists
-    // the drives every time. 1 ready, 0 refused (its message shown).
-    int Init(const std::string& sourcePath, WriteCDProgressHook hook);
+    // the drives every time (through `run`). 1 ready, 0 refused (its message shown),
+    // kGivenUp.
+    int Init(const std::string& sourcePath, WriteCDProgressHook hook,
+             const DriveWorkRunner& run = {});
     // The setting dialog's choice: the drive row, Close Disc, and the name on disc in `folder`.
     void SetTarget(int driveIndex, bool closeDisc, const std::string& folder,
                    const std::string& name);
@@ -42,8 +53,9 @@ class CCDBurner {
     // stored setting; each setting dialog clears it.
     void SetAppendPlayer(bool on) { m_dwWriteCDAppendPlayer = on ? 1 : 0; }
     bool AppendPlayer() const { return m_dwWriteCDAppendPlayer != 0; }
-    // 1 when the target can take the backup, 0 refused (its message shown).
-    int CheckTarget();
+    // 1 when the target can take the backup, 0 refused (its message shown), kGivenUp. The
+    // drive is read through `run`.
+    int CheckTarget(const DriveWorkRunner& run = {});
     // Writes the backup. 0 when not initialised, without a name, or without a disc; 1
     // otherwise (errors shown). `stop` ends the waits for the operator.
     int Burn(std::stop_token stop = {});
@@ -51,6 +63,10 @@ class CCDBurner {
     void Abort() { m_byAbort = 1; }
     // Releases the backend of an initialised writer.
     void Cleanup();
+
+    // True when the player's setup file is in the program folder, so Append Player can
+    // put it on the disc.
+    bool PlayerSetupAvailable() const;
 
     // Where the image file's name is asked during a burn (the UI thread's dialog unless set).
     void SetPrompts(DiscBurnPrompts* prompts) { m_pPrompts = prompts; }

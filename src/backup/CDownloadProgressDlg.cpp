@@ -4,9 +4,11 @@
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
+#include <mutex>
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/CCDBurner.h"
+#include "backup/DiscLayer.h"
 #include "core/DeviceIdentity.h"
 #include "core/SessionCookie.h"
 #include "core/StringTable.h"
@@ -16,27 +18,49 @@
 #include "platform/window/ControlId.h"
 #include "settings/ProgressSlot.h"
 
+// What the window shares with its worker, which may outlive the window when it is inside
+// a drive: the window is reached only through here, and not once it is gone.
+struct CDownloadProgressDlg::WorkerState {
+    std::mutex mutex;
+    CDownloadProgressDlg* window = nullptr;  // null once the window is gone
+    std::atomic<bool> finished{false};       // the device's end frame came
+    std::atomic<bool> playerPlays{false};    // a following player was told all is there
+    std::atomic<bool> inDrive{false};        // the worker is writing the disc
+
+    void Post(int status, uint32_t percent, qint64 keptBytes) {
+        std::lock_guard lock(mutex);
+        if (window == nullptr) return;
+        QMetaObject::invokeMethod(window, "OnDownloadStatus", Qt::QueuedConnection,
+                                  Q_ARG(int, status), Q_ARG(unsigned, percent),
+                                  Q_ARG(qint64, keptBytes));
+    }
+};
+
 namespace {
 
 // A player that holds the shared lock this long is dropped from the download.
 constexpr uint32_t kPlayerLockBoundMs = 10'000;
+// The join of a worker that writes the disc: it is aborted, but the drive may not let go.
+constexpr uint32_t kDriveJoinBoundMs = 200;
 
 // Hands the download's reports to the window's thread and the sheet's progress bar, and,
 // during a Dynamic Download, tells the player how much of the file is ready.
 class WindowListener final : public NetworkBackupListener {
   public:
-    WindowListener(QObject* window, const std::stop_token& stop, ormidon::PlayerLink* link,
-                   bool holdFinished)
-        : m_window(window), m_stop(stop), m_link(link), m_holdFinished(holdFinished) {}
+    WindowListener(std::shared_ptr<CDownloadProgressDlg::WorkerState> state,
+                   const std::stop_token& stop, ormidon::PlayerLink* link)
+        : m_state(std::move(state)), m_stop(stop), m_link(link) {}
     void OnStatus(int status, uint32_t percent) override {
-        // With disc writing the finished status follows the burn.
-        if (m_holdFinished && status == kBackupFinished) return;
-        Post(status, percent);
+        // The finished status follows the player's end notice and any disc writing.
+        if (status == kBackupFinished) return;
+        // An end short of the whole recording tells what the kept file holds.
+        const bool partial = status != kBackupProgress && status != kBackupFinished;
+        Post(status, percent, partial && m_fileMade ? static_cast<qint64>(m_total) : -1);
     }
-    void Post(int status, uint32_t percent) {
-        QMetaObject::invokeMethod(m_window, "OnDownloadStatus", Qt::QueuedConnection,
-                                  Q_ARG(int, status), Q_ARG(unsigned, percent));
+    void Post(int status, uint32_t percent, qint64 keptBytes = -1) {
+        m_state->Post(status, percent, keptBytes);
     }
+    void OnFileCreated() override { m_fileMade = true; }
     void OnProgress(uint32_t command, uint32_t value) override {
         PostProgressCommand(command, value, m_stop);
     }
@@ -67,45 +91,46 @@ class WindowListener final : public NetworkBackupListener {
         if (Following() && m_total > m_notified + m_link->dw_BackupPlayerBufferSize.load())
             NotifyData();
     }
-    // The player's notices at the download's end.
-    void Finish(int status) {
-        if (m_link == nullptr || m_dropped) return;
+    // The player's notices at the download's end. True when a following player was told
+    // that the whole download is in the file: it plays the file already.
+    bool Finish(int status) {
+        if (m_link == nullptr || m_dropped) return false;
         switch (status) {
             case kBackupFinished:
-                if (!Following()) return;
+                if (!Following()) return false;
                 if (m_total > m_notified) NotifyData();
-                m_link->Send(ormidon::kLinkEnd, 0, 0);
-                return;
+                return m_link->Send(ormidon::kLinkEnd, 0, 0);
             case kBackupRequestFailed:
             case kBackupReceiveFailed:
                 m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopNetworkFailure);
-                return;
+                return false;
             case kBackupFileFailed:
                 m_link->Send(ormidon::kLinkStop, 0, ormidon::kStopFileFailure);
-                return;
+                return false;
             default:
                 if (Following()) m_link->Send(ormidon::kLinkEnd, 1, 0);
-                return;
+                return false;
         }
     }
 
   private:
-    // The player acknowledged this download and did not stop it.
+    // The player acknowledged this download, did not stop it, and is still there: a player
+    // that was dropped or whose link closed follows nothing.
     bool Following() const {
         return m_link != nullptr && !m_dropped && m_link->f_BackupPlayerAck.load() != 0 &&
-               m_link->f_BackupPlayerStop.load() == 0;
+               m_link->f_BackupPlayerStop.load() == 0 && m_link->PlayerConnected();
     }
     void NotifyData() {
         m_link->Send(ormidon::kLinkData, 0, m_total - m_notified);
         m_notified = m_total;
     }
 
-    QObject* m_window;
+    std::shared_ptr<CDownloadProgressDlg::WorkerState> m_state;
     const std::stop_token& m_stop;  // the worker's, which outlives the listener
     ormidon::PlayerLink* m_link;
-    bool m_holdFinished;
     bool m_dropped = false;
     bool m_locked = false;
+    bool m_fileMade = false;
     uint64_t m_total = 0;
     uint64_t m_notified = 0;
 };
@@ -115,7 +140,11 @@ ormidon::PlayerLink* FollowingLink() { return &BackupPlayerLink(); }
 }  // namespace
 
 CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice)
-    : QDialog(parent), m_job(std::move(job)), m_bTellDevice(tellDevice) {
+    : QDialog(parent),
+      m_job(std::move(job)),
+      m_bTellDevice(tellDevice),
+      m_state(std::make_shared<WorkerState>()) {
+    m_state->window = this;
     setWindowTitle("DVR-Network Backup");
     setFixedSize(360, 120);
     m_pStatus = new QLabel(this);
@@ -124,6 +153,13 @@ CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job
     font.setPixelSize(18);
     m_pStatus->setFont(font);
     ormidon::SetControlId(m_pStatus, kIdStatus);
+    // Under the status: what the kept file holds when the download ended short.
+    m_pNote = new QLabel(this);
+    m_pNote->setGeometry(25, 44, 320, 30);
+    QFont noteFont("Arial");
+    noteFont.setPixelSize(12);
+    m_pNote->setFont(noteFont);
+    m_pNote->setWordWrap(true);
     m_pProgress = new QProgressBar(this);
     m_pProgress->setGeometry(25, 48, 310, 16);
     m_pProgress->hide();  // the sheet's bar shows the progress
@@ -142,6 +178,10 @@ CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job
 
 CDownloadProgressDlg::~CDownloadProgressDlg() {
     StopWorker();
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->window = nullptr;
+    }
     m_cancelThread.Join(kJoinBoundMs);
 }
 
@@ -155,17 +195,22 @@ bool CDownloadProgressDlg::OnInitDialog() {
         if (link->h_BackupPlayerWnd.load() != 0)
             link->Send(ormidon::kLinkStart, 0, reinterpret_cast<uintptr_t>(this));
     }
-    m_thread = ormidon::Thread([this, link](std::stop_token stop) {
-        WindowListener listener(this, stop, link, m_pDiscWriter != nullptr);
-        int status = RunNetworkBackup(m_job, stop, listener);
-        if (status == kBackupFinished || status == kBackupNoData) m_bFinished = true;
-        listener.Finish(status);
-        if (status == kBackupFinished && m_pDiscWriter != nullptr) {
-            listener.Post(kBackupWritingDisc, 0);
-            m_pDiscWriter->Burn(stop);
+    // The worker owns copies of what it needs: it may outlive the window (in a drive).
+    m_thread = ormidon::Thread(
+        [state = m_state, job = m_job, writer = m_pDiscWriter, link](std::stop_token stop) {
+            WindowListener listener(state, stop, link);
+            int status = RunNetworkBackup(job, stop, listener);
+            if (status == kBackupFinished || status == kBackupNoData) state->finished = true;
+            state->playerPlays = listener.Finish(status);
+            if (status != kBackupFinished) return;
+            if (writer != nullptr) {
+                listener.Post(kBackupWritingDisc, 0);
+                state->inDrive = true;
+                writer->Burn(stop);
+                state->inDrive = false;
+            }
             listener.Post(kBackupFinished, 0);
-        }
-    });
+        });
     return m_thread.Joinable();
 }
 
@@ -174,6 +219,7 @@ bool CDownloadProgressDlg::DeviceStopsBackupOnCancel() {
 }
 
 QString CDownloadProgressDlg::StatusText() const { return m_pStatus->text(); }
+QString CDownloadProgressDlg::NoteText() const { return m_pNote->text(); }
 
 QString CDownloadProgressDlg::StatusTextOf(int status) {
     switch (status) {
@@ -196,7 +242,14 @@ QString CDownloadProgressDlg::StatusTextOf(int status) {
     }
 }
 
-void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
+QString CDownloadProgressDlg::KeptFileText(const std::filesystem::path& file, qint64 keptBytes) {
+    if (keptBytes < 0) return {};
+    const QString name = QString::fromStdString(file.filename().string());
+    if (keptBytes == 0) return QString("Empty file kept: %1").arg(name);
+    return QString("Incomplete file kept: %1 (%2 bytes)").arg(name, QString::number(keptBytes));
+}
+
+void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64 keptBytes) {
     if (status == kBackupProgress) {
         m_pProgress->setValue(static_cast<int>(percent));
         return;
@@ -204,25 +257,34 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent) {
     m_nLastStatus = status;
     m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
+    m_pNote->setText(KeptFileText(m_job.file, keptBytes));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
-        // A player that follows the download plays it already.
-        const ormidon::PlayerLink* link = FollowingLink();
-        const bool playerFollows = link != nullptr && link->f_BackupPlayerAck.load() != 0 &&
-                                   link->f_BackupPlayerStop.load() == 0;
+        // A player that was told the whole download is in the file plays it already.
         m_pPlay->setEnabled(true);
-        m_pPlay->setVisible(!playerFollows);
+        m_pPlay->setVisible(!m_state->playerPlays.load());
     }
     show();
 }
 
+bool CDownloadProgressDlg::Finished() const { return m_state->finished.load(); }
+
 void CDownloadProgressDlg::StopWorker() {
     m_thread.RequestStop();
-    m_thread.Join(kJoinBoundMs);
+    if (m_thread.Join(m_state->inDrive.load() ? kDriveJoinBoundMs : kJoinBoundMs)) return;
+    // Still inside the drive: the keeper joins it once the drive lets go, so the window
+    // closes now. It reaches the window only through the shared state.
+    KeepDiscWorker(std::move(m_thread));
+    m_bWorkerKept = true;
+}
+
+void CDownloadProgressDlg::reject() {
+    // Esc and the window's close button end the download as Cancel does.
+    OnCancel();
 }
 
 void CDownloadProgressDlg::OnCancel() {
-    const bool unfinished = !m_bFinished.load();
+    const bool unfinished = !m_state->finished.load();
     if (!unfinished && m_pDiscWriter != nullptr) {
         // A disc may be being written: the burn ends on the abort and the bar with it.
         m_pDiscWriter->Abort();

@@ -2,12 +2,16 @@
 // CDownloadProgressDlg: the "DVR-Network Backup" window of one network backup. Its worker
 // runs the download (NetworkBackupDownload) and hands each status to the window's thread;
 // the window shows the status texts and turns Cancel into Exit once the download has ended.
-// Cancel is a request: the worker's socket wakes, the worker ends and is joined within a
-// bound, and a device that can stop its side of the backup is told so from a worker of its
-// own, never from the window's thread.
+// Cancel (also Esc and the close button) is a request: the worker's socket wakes, the
+// worker ends and is joined within a bound, and a device that can stop its side of the
+// backup is told so from a worker of its own, never from the window's thread. A worker
+// that writes a disc is aborted; when the drive does not let go within its bound, the
+// window closes anyway and the disc layer's keeper joins the worker later.
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,7 +36,7 @@ class CDownloadProgressDlg : public QDialog {
     // The bound of the worker's join when the window goes.
     static constexpr uint32_t kJoinBoundMs = 1200;
 
-    // `job` names the device, the stretch and the file, whose ".part" file must exist.
+    // `job` names the device, the stretch and the file, which the download makes new.
     // `tellDevice`: Cancel also asks the device to stop its side ("/CancelNB.cgi").
     CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job, bool tellDevice);
     ~CDownloadProgressDlg() override;
@@ -46,12 +50,18 @@ class CDownloadProgressDlg : public QDialog {
 
     // The status the window shows now, "" before the first one.
     QString StatusText() const;
-    bool Finished() const { return m_bFinished.load(); }
+    // Under the status, after an end short of the whole recording: what the kept file holds.
+    QString NoteText() const;
+    bool Finished() const;
     int LastStatus() const { return m_nLastStatus; }
     // Every status shown so far, in order (progress excluded).
     const std::vector<int>& Statuses() const { return m_statuses; }
-    // The worker ended and was joined.
+    // The worker ended and was joined, or was left to the disc layer's keeper.
     bool WorkerEnded() const { return !m_thread.Joinable(); }
+    // The worker was inside a drive when the window closed and went to the keeper.
+    bool WorkerKept() const { return m_bWorkerKept; }
+
+    struct WorkerState;
 
     // True when the connected device stops its side of a backup on "/CancelNB.cgi": a DVR
     // from firmware "1043" on.
@@ -59,22 +69,28 @@ class CDownloadProgressDlg : public QDialog {
 
     // The text of a status for the window; empty for progress.
     static QString StatusTextOf(int status);
+    // The note on a kept file of `keptBytes` bytes; empty for -1 (no file made).
+    static QString KeptFileText(const std::filesystem::path& file, qint64 keptBytes);
 
   public slots:
     void OnCancel();
     void OnPlay();
+    // Esc and the title bar's close button: Cancel.
+    void reject() override;
 
   private:
-    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent);
+    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent, qint64 keptBytes);
     void StopWorker();
 
     NetworkBackupJob m_job;
     CCDBurner* m_pDiscWriter = nullptr;
     bool m_bTellDevice;
-    std::atomic<bool> m_bFinished{false};
+    std::shared_ptr<WorkerState> m_state;
+    bool m_bWorkerKept = false;
     int m_nLastStatus = -1;
     std::vector<int> m_statuses;
     QLabel* m_pStatus;
+    QLabel* m_pNote;
     QProgressBar* m_pProgress;
     QPushButton* m_pCancel;
     QPushButton* m_pPlay;

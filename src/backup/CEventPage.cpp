@@ -129,7 +129,10 @@ void CEventPage::OnDownloadHddList() {
     const ormidon::WindowHandle handle = m_target->Handle();
     auto pending = std::make_shared<SearchListDownload>();
     m_pending = pending;
-    m_btnDownload->setEnabled(false);
+    // The list belongs to this disk and type: they stay as they are until it is in.
+    m_nDownloadHddIndex = m_nHddIndex;
+    m_nDownloadListType = m_nListType;
+    SetDownloading(true);
     m_download.Start([pending, slot, type, maximum, handle](std::stop_token stop) {
         const auto progress = [&stop](uint32_t command, uint32_t value) {
             PostProgressCommand(command, value, stop);
@@ -142,7 +145,7 @@ void CEventPage::OnDownloadHddList() {
 void CEventPage::OnDownloadDone() {
     // The thread posted as its last step: it has ended or is about to.
     StopThreadSlot(m_download, kDownloadStopBoundMs, "SearchListThread");
-    m_btnDownload->setEnabled(true);
+    SetDownloading(false);
     if (!m_pending) return;
     const std::shared_ptr<SearchListDownload> result = std::move(m_pending);
     m_arrEntries = std::move(result->entries);
@@ -160,12 +163,20 @@ void CEventPage::OnDownloadDone() {
 }
 
 void CEventPage::ShowFullList() {
-    CFullListDlg dialog(this, m_arrEntries, QString::fromUtf8(SearchListTitle(m_nListType)),
-                        static_cast<uint8_t>(m_nHddIndex), static_cast<uint8_t>(m_nListType));
+    CFullListDlg dialog(this, m_arrEntries, QString::fromUtf8(SearchListTitle(m_nDownloadListType)),
+                        static_cast<uint8_t>(m_nDownloadHddIndex),
+                        static_cast<uint8_t>(m_nDownloadListType));
     settings::RunChildDialog(dialog);
+}
+
+void CEventPage::SetDownloading(bool downloading) {
+    m_btnDownload->setEnabled(!downloading);
+    // Without a listed disk the disk box stays closed.
+    m_comboHdd->setEnabled(!downloading && m_comboHdd->count() > 0);
+    m_comboListType->setEnabled(!downloading);
 }
 
 void CEventPage::OnSheetClose() {
     StopThreadSlot(m_download, kDownloadStopBoundMs, "SearchListThread");
-    if (m_btnDownload != nullptr) m_btnDownload->setEnabled(true);
+    if (m_btnDownload != nullptr) SetDownloading(false);
 }

@@ -59,6 +59,8 @@ class CEventPage : public CPropertyPage {
   private:
     void OnDownloadDone();
     void ShowFullList();
+    // Download and both choices are closed while a list downloads.
+    void SetDownloading(bool downloading);
 
     QComboBox* m_comboHdd = nullptr;
     QComboBox* m_comboListType = nullptr;
@@ -74,6 +76,9 @@ class CEventPage : public CPropertyPage {
     std::array<uint8_t, 256> m_byIndexToSlot{};
     uint16_t m_wCurExitListNumber = 0;
     std::vector<SearchListEntry> m_arrEntries;
+    // The disk and type the entries were downloaded for.
+    int m_nDownloadHddIndex = -1;
+    int m_nDownloadListType = -1;
 
     // The running download writes its result here before it posts its end.
     std::shared_ptr<SearchListDownload> m_pending;

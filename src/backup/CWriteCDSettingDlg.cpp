@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "backup/CCDBurner.h"
+#include "backup/CDriveWaitDlg.h"
 #include "core/AppObject.h"
 #include "platform/window/ControlId.h"
 
@@ -100,12 +101,22 @@ void CWriteCDSettingDlg::OnInitDialog() {
     (m_dwMediaType == 1 ? m_pCd : m_pDvd)->setChecked(true);
     m_pAppendPlayer->setChecked(false);
     if (m_pWriter != nullptr) m_pWriter->SetAppendPlayer(false);
+    // Append Player is offered only when there is a player package to append.
+    const bool player = m_pWriter != nullptr && m_pWriter->PlayerSetupAvailable();
+    m_pAppendPlayer->setEnabled(player);
+    m_pAppendPlayer->setToolTip(player ? QString() : QString(kNoPlayerSetupTip));
 }
 
 DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, int sizeMB,
                                 QWidget* parent,
                                 const std::function<int(CWriteCDSettingDlg&)>& run) {
-    if (writer.Init(filePath, WriteCDProgressCallback) == 0) return DiscSetupResult::InitFailed;
+    // The drives are read on a worker while a window says so; the operator may give up.
+    const DriveWorkRunner drive = [parent](std::function<void(std::stop_token)> work) {
+        return RunDriveWorkWithWindow(parent, std::move(work));
+    };
+    const int ready = writer.Init(filePath, WriteCDProgressCallback, drive);
+    if (ready == CCDBurner::kGivenUp) return DiscSetupResult::Cancelled;
+    if (ready == 0) return DiscSetupResult::InitFailed;
     while (true) {
         CWriteCDSettingDlg dialog(parent);
         if (dialog.Prepare(filePath, writer.DriveNames(), writer.MediaType(),
@@ -115,6 +126,8 @@ DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, 
         const int answer = run ? run(dialog) : dialog.exec();
         if (answer != CWriteCDSettingDlg::kResultOk) return DiscSetupResult::Cancelled;
         writer.SetTarget(dialog.DriveRow(), dialog.CloseDisc(), dialog.Folder(), dialog.FileName());
-        if (writer.CheckTarget() != 0) return DiscSetupResult::Ready;
+        const int checked = writer.CheckTarget(drive);
+        if (checked == CCDBurner::kGivenUp) return DiscSetupResult::Cancelled;
+        if (checked != 0) return DiscSetupResult::Ready;
     }
 }

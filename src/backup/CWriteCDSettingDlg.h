@@ -2,7 +2,8 @@
 // CWriteCDSettingDlg: the "Write CD Setting" dialog. The operator chooses the drive, Close
 // Disc, Append Player and the name on disc of the backup; the source file is shown. Each
 // dialog starts fresh: the name is the source file's, Append Player cleared, Close Disc
-// from the "Write CD Close Option" setting.
+// from the "Write CD Close Option" setting. Append Player is disabled, with a tooltip that
+// says why, when the player package is not in the program folder.
 #include <QDialog>
 #include <cstdint>
 #include <functional>
@@ -31,6 +32,9 @@ class CWriteCDSettingDlg : public QDialog {
     // The dialog's results: OK, and "CANCEL WRITING CD".
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;
+    // Append Player's tooltip while it is disabled.
+    static constexpr const char* kNoPlayerSetupTip =
+        "No player package: Tamburo_setup.exe is not in the program folder.";
 
     explicit CWriteCDSettingDlg(QWidget* parent = nullptr);
 
@@ -65,9 +69,11 @@ class CWriteCDSettingDlg : public QDialog {
 };
 
 // The disc set-up of a backup with "Copy to CD": readies `writer` for `filePath`, then
-// shows fresh setting dialogs until a target passes CheckTarget. True when the backup is to
-// be written to disc; false when the writer refused (4119 then follows) or the operator
-// cancelled. `run` runs one dialog modally (tests answer it).
+// shows fresh setting dialogs until a target passes CheckTarget. The drives are read on a
+// worker under CDriveWaitDlg, never on the UI thread. Ready when the backup is to be
+// written to disc; InitFailed when the writer refused (4119 then follows); Cancelled when
+// the operator cancelled a dialog or gave the drive up. `run` runs one setting dialog
+// modally (tests answer it).
 enum class DiscSetupResult { Ready, InitFailed, Cancelled };
 DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, int sizeMB,
                                 QWidget* parent,

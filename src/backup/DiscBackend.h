@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,9 @@ class DiscDevice {
     explicit DiscDevice(std::string name) : m_name(std::move(name)) {}
     virtual ~DiscDevice() = default;
     const std::string& Name() const { return m_name; }
+    // False while the backend's own threads still work on the drive (a burn that did not
+    // stop within its bound after an abort): the device must not be freed then.
+    virtual bool Idle() const { return true; }
 
   private:
     std::string m_name;
@@ -132,8 +136,10 @@ class DiscBackend {
     virtual int Init() = 0;
     // 0 when everything was released.
     virtual int Done() = 0;
-    // The drives' names; empty optional when the backend cannot list even its image recorder.
-    virtual std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType) = 0;
+    // The drives' names; empty optional when the backend cannot list even its image recorder
+    // or `stop` was requested during the scan.
+    virtual std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
+                                                                       std::stop_token stop) = 0;
     // Null when the drive does not open.
     virtual std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) = 0;
     // Empty when there is no disc to tell about.

@@ -4,12 +4,20 @@
 // fixed answer (initialise, burn and done 1; open, disc information, drives and track null).
 // The built-in backend writes with libburn and libisofs; tests load one of their own.
 // Loading and unloading happen on the UI thread; the calls may come from any thread.
+//
+// Drive work can outlast the window that started it: a device the backend still works on
+// after an abort, and a worker left inside a drive call (a scan, a check or a burn on a
+// drive that does not answer). Both go to the keeper, which lives until the program ends
+// and releases each once the backend reports the device idle or the worker returned.
+#include <cstddef>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "backup/DiscBackend.h"
+#include "platform/Thread.h"
 
 // Loads the backend: the one given by SetDiscBackendForTesting, else the built-in one.
 // Always succeeds.
@@ -21,8 +29,10 @@ void SetDiscBackendForTesting(std::shared_ptr<DiscBackend> backend);
 
 int DiscInit();
 int DiscDone();
-std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaType);
+std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaType,
+                                                                 std::stop_token stop = {});
 std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive);
+// Frees the device now when it is idle, else hands it to the keeper.
 void DiscCloseDevice(std::unique_ptr<DiscDevice>& device);
 std::optional<DiscInfo> DiscGetCDInfo(DiscDevice* device, uint32_t flags);
 DiscImport DiscImportDataTrack(DiscDevice* device, int track);
@@ -32,3 +42,9 @@ int DiscBurn(DiscDevice* device, const DiscWriteDesc& desc, uint32_t flags,
              const DiscProgress& progress);
 std::string DiscGetErrorLog();
 void DiscClearErrors();
+
+// Hands a worker that may still be inside a drive call to the keeper, which joins it once
+// it returned. Its stop should have been requested.
+void KeepDiscWorker(ormidon::Thread worker);
+// Devices and workers the keeper still holds.
+std::size_t KeptDiscWork();

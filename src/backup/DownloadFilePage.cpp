@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/BackupPreset.h"
@@ -35,12 +33,6 @@ DownloadFilePage::DiscSetupRunner g_discSetupRunner;
 
 std::string NoFolderText() {
     return std::string(LoadResourceString(DownloadFilePage::kMsgNoFolder));
-}
-
-bool NameTaken(const std::filesystem::path& file) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(file, error)) ||
-           std::filesystem::exists(std::filesystem::symlink_status(BackupPartFile(file), error));
 }
 
 }  // namespace
@@ -168,7 +160,7 @@ void DownloadFilePage::MakeBackupFileName() {
     for (int n = 1; n <= 9999; ++n) {
         std::snprintf(name, sizeof name, "/CH%.2d_%.4d.dvr", m_nChannel, n);
         const std::string candidate = folder + name;
-        if (!NameTaken(candidate)) {
+        if (!BackupNameTaken(candidate)) {
             m_strFilePath = candidate;
             return;
         }
@@ -301,8 +293,8 @@ void DownloadFilePage::OnButtonStart() {
         ormidon::ShowMessage(kMsgNoRecordData);
         return;
     }
-    // The download's file is made new here: a name in use is refused, never truncated.
-    if (!CreateBackupPartFile(m_strFilePath)) {
+    // A name in use is refused, never truncated; the download makes the file new.
+    if (BackupNameTaken(m_strFilePath)) {
         ormidon::ShowMessage(kMsgPathInvalid);
         return;
     }
@@ -322,11 +314,7 @@ void DownloadFilePage::OnButtonStart() {
     m_byHddSlot = SlotOfRow(m_byHddBitmap, m_nHddIndex);
 
     const uint32_t sender = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this));
-    if (!ChooseBackupPlayer(m_bDynamicDownload, BackupPartFile(m_strFilePath).string(), sender)) {
-        std::error_code ignored;
-        std::filesystem::remove(BackupPartFile(m_strFilePath), ignored);
-        return;
-    }
+    if (!ChooseBackupPlayer(m_bDynamicDownload, m_strFilePath, sender)) return;
 
     m_strDownloadedFile = m_strFilePath;
     const int result = RunDownload(CDownloadProgressDlg::DeviceStopsBackupOnCancel());

@@ -8,8 +8,9 @@
 // The Full List window jumps here with one recording chosen (g_BackupPreset); the page
 // applies that preset once, at its next showing, and clears it.
 //
-// Files are never overwritten: a name is free only when neither it nor its ".part" file
-// exists, and the download creates the ".part" file anew.
+// Files are never overwritten: a name is free only when nothing has it, and the download
+// makes the file new under that name. The file stays whatever the download's end, and the
+// player is handed that same path.
 #include <QDateTime>
 #include <QString>
 #include <cstdint>

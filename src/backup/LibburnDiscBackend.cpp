@@ -29,6 +29,7 @@ constexpr uint32_t kHeadBytes = 64 * 1024;  // the descriptors rewritten at bloc
 constexpr uint32_t kFirstGrownBlock = 32;   // where the first image of a grown disc starts
 constexpr uint32_t kSessionAlign = 32;      // blocks between grown images are aligned to this
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr std::size_t kMaxImportedName = 255;  // bytes of the longest name on disc
 
 // libburn and libisofs are set up once per process and stay until it ends: neither
 // counts its users, and a reader of images elsewhere in the process may need libisofs.
@@ -60,11 +61,37 @@ bool IsOverwritable(int profile) {
 bool IsCd(int profile) { return profile >= 0x08 && profile <= 0x0a; }
 bool IsReadOnly(int profile) { return profile == 0x08 || profile == 0x10 || profile == 0x40; }
 
+// What a burn hands to libburn's writer thread: kept while that thread may still use it.
+struct BurnObjects {
+    IsoImage* image = nullptr;
+    IsoSource* source = nullptr;
+    std::vector<uint8_t> head;  // libisofs writes the grown image's descriptors here
+    burn_write_opts* opts = nullptr;
+    burn_track* track = nullptr;
+    burn_session* session = nullptr;
+    burn_disc* disc = nullptr;
+
+    BurnObjects() = default;
+    BurnObjects(const BurnObjects&) = delete;
+    BurnObjects& operator=(const BurnObjects&) = delete;
+    ~BurnObjects() {
+        if (opts != nullptr) burn_write_opts_free(opts);
+        if (track != nullptr) burn_track_free(track);
+        if (session != nullptr) burn_session_free(session);
+        if (disc != nullptr) burn_disc_free(disc);
+        if (source != nullptr) burn_source_free(reinterpret_cast<burn::burn_source*>(source));
+        if (image != nullptr) iso_image_unref(image);
+    }
+};
+
 class BurnDevice final : public DiscDevice {
   public:
     BurnDevice(std::string name, burn_drive_info* infos, std::string address = {})
         : DiscDevice(std::move(name)), m_infos(infos), m_address(std::move(address)) {}
     ~BurnDevice() override {
+        // Only an idle drive is freed (the layer keeps a busy one): libburn is done with
+        // the burn's objects before the drive goes.
+        m_leftovers.reset();
         if (m_infos != nullptr) {
             burn_drive_release(m_infos[0].drive, 0);
             burn_drive_info_free(m_infos);
@@ -73,10 +100,17 @@ class BurnDevice final : public DiscDevice {
     burn_drive* Drive() const { return m_infos != nullptr ? m_infos[0].drive : nullptr; }
     bool ImageRecorder() const { return m_infos == nullptr; }
     const std::string& Address() const { return m_address; }
+    bool Idle() const override {
+        return m_infos == nullptr ||
+               burn_drive_get_status(m_infos[0].drive, nullptr) == BURN_DRIVE_IDLE;
+    }
+    // A burn that did not stop in its bound leaves its objects with the drive.
+    void KeepUntilIdle(std::unique_ptr<BurnObjects> objects) { m_leftovers = std::move(objects); }
 
   private:
     burn_drive_info* m_infos;
     std::string m_address;
+    std::unique_ptr<BurnObjects> m_leftovers;
 };
 
 // Writes the descriptors of a grown image at block 0. A stdio file is written directly;
@@ -194,8 +228,14 @@ DiscIsoItemList TopLevelItems(IsoImage* image) {
     if (iso_dir_get_children(iso_image_get_root(image), &iter) < 0) return items;
     IsoNode* node = nullptr;
     while (iso_dir_iter_next(iter, &node) == 1) {
+        // A damaged session can give a name that no file may have: empty, or longer than a
+        // name on disc can be. Such an entry is left out: it cannot be merged by name, and
+        // the new session does not carry it on.
+        const char* name = iso_node_get_name(node);
+        const std::size_t length = name != nullptr ? std::strlen(name) : 0;
+        if (length == 0 || length > kMaxImportedName) continue;
         DiscIsoItem item;
-        item.name = iso_node_get_name(node);
+        item.name = name;
         item.isFolder = ISO_NODE_IS_DIR(node);
         item.isReference = true;
         // A date before 1970 from a damaged record counts as unknown.
@@ -330,7 +370,8 @@ void LibburnDiscBackend::ClearErrors() {
     m_errorLog.clear();
 }
 
-std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(uint32_t) {
+std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
+    uint32_t, std::stop_token stop) {
     if (!m_initialised) return std::nullopt;
     std::vector<std::string> names;
     std::map<std::string, std::string> addresses;
@@ -338,8 +379,12 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(u
         burn_drive_info* infos = nullptr;
         unsigned int count = 0;
         int result;
-        while ((result = burn_drive_scan(&infos, &count)) == 0)
+        // The scan runs in libburn's own thread; a stop leaves it there, and the next scan
+        // takes its result.
+        while ((result = burn_drive_scan(&infos, &count)) == 0) {
+            if (stop.stop_requested()) return std::nullopt;
             std::this_thread::sleep_for(kPollInterval);
+        }
         if (result > 0) {
             for (unsigned int i = 0; i < count; ++i) {
                 char address[BURN_DRIVE_ADR_LEN] = {};
@@ -483,6 +528,9 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
     auto* imported = dynamic_cast<ImportedSession*>(desc.stamp.get());
     if (burn.ImageRecorder()) imported = nullptr;
 
+    // Everything the burn hands to libburn lives here, freed on return, or kept with the
+    // drive while libburn's writer still runs.
+    auto objects = std::make_unique<BurnObjects>();
     // The image: the imported one changed to the track's items, or a new one.
     IsoImage* image = nullptr;
     if (imported != nullptr) {
@@ -491,10 +539,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
     } else if (iso_image_new(desc.track->volume.c_str(), &image) < 0) {
         return kDiscBurnFailed;
     }
-    struct ImageRef {
-        IsoImage* image;
-        ~ImageRef() { iso_image_unref(image); }
-    } imageRef{image};
+    objects->image = image;
     iso_image_set_volume_id(image, desc.track->volume.c_str());
     std::string error;
     if (!ApplyTrack(image, *desc.track, error)) {
@@ -516,14 +561,14 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
             startBlock = static_cast<uint32_t>(nwa);
         burn_write_opts_free(opts);
     }
-    std::vector<uint8_t> head(kHeadBytes, 0);
+    objects->head.assign(kHeadBytes, 0);
     IsoWriteOpts* wopts = nullptr;
     if (iso_write_opts_new(&wopts, 0) < 0) return kDiscBurnFailed;
     iso_write_opts_set_rockridge(wopts, 1);
     iso_write_opts_set_joliet(wopts, 1);
     iso_write_opts_set_appendable(wopts, imported != nullptr ? 1 : 0);
     iso_write_opts_set_ms_block(wopts, startBlock);
-    if (grow) iso_write_opts_set_overwrite_buf(wopts, head.data());
+    if (grow) iso_write_opts_set_overwrite_buf(wopts, objects->head.data());
     IsoSource* source = nullptr;
     const int created = iso_image_create_burn_source(image, wopts, &source);
     iso_write_opts_free(wopts);
@@ -531,10 +576,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
         Log(std::string("cannot make the session: ") + iso_error_to_msg(created));
         return kDiscBurnFailed;
     }
-    struct SourceRef {
-        IsoSource* source;
-        ~SourceRef() { burn_source_free(AsBurnSource(source)); }
-    } sourceRef{source};
+    objects->source = source;
     const uint64_t total = static_cast<uint64_t>(std::max<off_t>(source->get_size(source), 0));
     auto report = [&](uint64_t done) {
         if (progress.progress) progress.progress(PercentOf(done, total));
@@ -599,16 +641,16 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
     }
 
     // A drive: one data track in one session.
-    burn_disc* disc = burn_disc_create();
-    burn_session* session = burn_session_create();
+    burn_disc* disc = objects->disc = burn_disc_create();
+    burn_session* session = objects->session = burn_session_create();
     burn_disc_add_session(disc, session, BURN_POS_END);
-    burn_track* track = burn_track_create();
+    burn_track* track = objects->track = burn_track_create();
     burn_track_define_data(track, 0, 0, 1, BURN_MODE1);
     int result = kDiscBurnOk;
     if (burn_track_set_source(track, AsBurnSource(source)) != BURN_SOURCE_OK)
         result = kDiscBurnFailed;
     burn_session_add_track(session, track, BURN_POS_END);
-    burn_write_opts* opts = burn_write_opts_new(drive);
+    burn_write_opts* opts = objects->opts = burn_write_opts_new(drive);
     burn_write_opts_set_perform_opc(opts, 0);
     burn_write_opts_set_multi(opts, keepOpen && !grow ? 1 : 0);
     if (grow) burn_write_opts_set_start_byte(opts, static_cast<off_t>(startBlock) * kDiscBlockSize);
@@ -650,16 +692,13 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
         }
     }
     if (stillBusy) {
-        // The drive's own thread may still read these; they are left to it rather than
-        // freed under it.
+        // libburn's writer may still use these and the drive: both stay until it is idle
+        // (the layer keeps the busy device).
+        burn.KeepUntilIdle(std::move(objects));
         return result;
     }
-    burn_write_opts_free(opts);
-    burn_track_free(track);
-    burn_session_free(session);
-    burn_disc_free(disc);
     // Only a whole session is made the one the disc shows.
-    if (result == kDiscBurnOk && grow && !WriteHead(burn, head)) result = kDiscBurnFailed;
+    if (result == kDiscBurnOk && grow && !WriteHead(burn, objects->head)) result = kDiscBurnFailed;
     if (result == kDiscBurnOk) report(total);
     return result;
 }

@@ -37,7 +37,8 @@ class LibburnDiscBackend final : public DiscBackend {
 
     int Init() override;
     int Done() override;
-    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType) override;
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
+                                                               std::stop_token stop) override;
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override;
     std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t flags) override;
     DiscImport ImportDataTrack(DiscDevice& device, int track) override;

@@ -7,6 +7,7 @@
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
+#include "platform/MessageBox.h"
 #include "settings/MySystemDialog.h"
 #include "settings/PageToolkit.h"
 #include "tools/CDlgGetPath.h"
@@ -31,16 +32,18 @@ void RecordPage::SetWavFileAnswer(WavFileAnswer answer) { g_wavFileAnswer = std:
 void RecordPage::OnInitDialog() {
     using namespace settings;
     MakeLabel(this, 0, "Snapshot Path : ", Scaled(QRect(15, 20, 120, 20)));
-    m_editSnapshot = MakeTextEdit(this, kIdSnapshotDir, 259, Scaled(QRect(15, 42, 270, 22)));
+    m_editSnapshot =
+        MakeTextEdit(this, kIdSnapshotDir, kMaxPathBytes, Scaled(QRect(15, 42, 270, 22)));
     QPushButton* modifySnapshot =
         MakeButton(this, kIdModifySnapshot, "Modify", Scaled(QRect(295, 41, 70, 24)));
     MakeLabel(this, 0, "Record Path : ", Scaled(QRect(15, 80, 120, 20)));
-    m_editRecord = MakeTextEdit(this, kIdRecordDir, 259, Scaled(QRect(15, 102, 270, 22)));
+    m_editRecord = MakeTextEdit(this, kIdRecordDir, kMaxPathBytes, Scaled(QRect(15, 102, 270, 22)));
     QPushButton* modifyRecord =
         MakeButton(this, kIdModifyRecord, "Modify", Scaled(QRect(295, 101, 70, 24)));
     QLabel* wavLabel =
         MakeLabel(this, kIdAlarmWavLabel, "Alarm Audio Path : ", Scaled(QRect(15, 140, 120, 20)));
-    m_editAlarmWav = MakeTextEdit(this, kIdAlarmWav, 259, Scaled(QRect(15, 162, 270, 22)));
+    m_editAlarmWav =
+        MakeTextEdit(this, kIdAlarmWav, kMaxPathBytes, Scaled(QRect(15, 162, 270, 22)));
     m_editAlarmWav->setReadOnly(true);
     QPushButton* modifyWav =
         MakeButton(this, kIdModifyAlarmWav, "Modify", Scaled(QRect(295, 161, 70, 24)));
@@ -56,18 +59,29 @@ void RecordPage::OnInitDialog() {
     connect(modifyRecord, &QPushButton::clicked, this, [this] { OnModifyRecordPath(); });
     connect(modifySnapshot, &QPushButton::clicked, this, [this] { OnModifySnapshotPath(); });
     connect(modifyWav, &QPushButton::clicked, this, [this] { OnModifyAlarmWav(); });
-    connect(m_editRecord, &QLineEdit::textChanged, this, [this] { UpdateData(true); });
-    connect(m_editSnapshot, &QLineEdit::textChanged, this, [this] { UpdateData(true); });
+    // Each edit stores only what the operator typed into it.
+    connect(m_editRecord, &QLineEdit::textEdited, this,
+            [this] { OnFolderEdited(m_editRecord, Sheet().LocalSettings().strRecordDir); });
+    connect(m_editSnapshot, &QLineEdit::textEdited, this,
+            [this] { OnFolderEdited(m_editSnapshot, Sheet().LocalSettings().strSnapshotDir); });
+}
+
+void RecordPage::OnFolderEdited(QLineEdit* edit, std::string& folder) {
+    const std::string typed = edit->text().toStdString();
+    if (typed.size() <= static_cast<std::size_t>(kMaxPathBytes)) {
+        folder = typed;
+        return;
+    }
+    const QSignalBlocker block(edit);
+    edit->setText(QString::fromStdString(folder));
 }
 
 void RecordPage::UpdateData(bool save) {
     if (m_editRecord == nullptr) return;
     SheetLocalSettings& local = Sheet().LocalSettings();
-    if (save) {
-        local.strRecordDir = m_editRecord->text().toStdString();
-        local.strSnapshotDir = m_editSnapshot->text().toStdString();
-        return;
-    }
+    // The local settings already hold what the operator typed (OnFolderEdited): an edit
+    // that was not typed in is never read back, so a folder goes back as it was stored.
+    if (save) return;
     const QSignalBlocker blockRecord(m_editRecord);
     const QSignalBlocker blockSnapshot(m_editSnapshot);
     m_editRecord->setText(QString::fromStdString(local.strRecordDir));
@@ -79,7 +93,12 @@ void RecordPage::ModifyFolder(std::string& folder) {
     CDlgGetPath picker(this);
     picker.SetPath(folder);
     if (picker.DoModal() != CDlgGetPath::kIdOk) return;
-    folder = picker.GetPath();
+    const std::string chosen = picker.GetPath();
+    if (chosen.size() > static_cast<std::size_t>(kMaxPathBytes)) {
+        ormidon::ShowMessageText(kPathTooLongText);
+        return;
+    }
+    folder = chosen;
     UpdateData(false);
 }
 
@@ -91,6 +110,10 @@ void RecordPage::OnModifyAlarmWav() {
     const std::optional<std::string> chosen =
         g_wavFileAnswer ? g_wavFileAnswer(this) : RunWavFileDialog(this);
     if (!chosen || chosen->empty()) return;
+    if (chosen->size() > static_cast<std::size_t>(kMaxPathBytes)) {
+        ormidon::ShowMessageText(kPathTooLongText);
+        return;
+    }
     Sheet().LocalSettings().strAlarmWavFile = *chosen;
     UpdateData(false);
 }

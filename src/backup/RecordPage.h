@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/SettingINI.h"
 #include "settings/PropertyPage.h"
 
 class QLineEdit;
@@ -20,6 +21,11 @@ class RecordPage : public CPropertyPage {
     static constexpr int kIdModifySnapshot = 1315;
     static constexpr int kIdModifyAlarmWav = 1316;
     static constexpr int kIdAlarmWavLabel = 1350;
+    // The settings file keeps a path of at most this many bytes; a longer one is refused,
+    // never stored cut.
+    static constexpr int kMaxPathBytes = static_cast<int>(CSettingINI::kMaxTextBytes);
+    static constexpr const char* kPathTooLongText =
+        "The path is too long. Please choose a shorter path.";
 
     explicit RecordPage(MySystemDialog& sheet);
 
@@ -38,6 +44,9 @@ class RecordPage : public CPropertyPage {
 
   private:
     void ModifyFolder(std::string& folder);
+    // The operator's typing in a folder edit goes into `folder`; typing that makes the path
+    // too long for the settings file is taken back.
+    void OnFolderEdited(QLineEdit* edit, std::string& folder);
 
     QLineEdit* m_editRecord = nullptr;
     QLineEdit* m_editSnapshot = nullptr;

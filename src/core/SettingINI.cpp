@@ -18,8 +18,7 @@ constexpr uint32_t IDS_READ_DESKTOP_PATH_ERROR = 4056;  // "Read DeskTop Path Er
 constexpr std::string_view kSettingFileName = "Setting.ini";
 constexpr std::string_view kDefaultServerName = "192.168.1.10";
 constexpr std::string_view kAlarmWaveName = "alarm.wav";
-// Texts were read into a 256-byte buffer: at most 255 bytes survive.
-constexpr size_t kMaxTextLength = 255;
+constexpr size_t kMaxTextLength = CSettingINI::kMaxTextBytes;
 
 // "Turbo repeat step" lives in the application record, not in the settings object.
 struct TurboRepeatStep {};
@@ -181,7 +180,8 @@ bool CSettingINI::LoadSetting() {
              WithTrailingSlash(ormidon::HomeFolder().string()));
 
     m_strUpgradeFWPath = BoundedFolder(std::move(m_strUpgradeFWPath));
-    if (!m_strUpgradeDVRFWPath.empty() && m_strUpgradeDVRFWPath.back() == '/') {
+    // Every closing "/" goes, so that the folder saved loads back as it is.
+    while (!m_strUpgradeDVRFWPath.empty() && m_strUpgradeDVRFWPath.back() == '/') {
         m_strUpgradeDVRFWPath.pop_back();
     }
     readText(&CSettingINI::m_strTriggerWavPath, m_strProgramPath + std::string(kAlarmWaveName));

@@ -8,6 +8,7 @@
 //
 // Folders end with "/" where a trailing separator is part of the value (the program
 // folder, "Upgrade FW Path"). The password is kept in memory only.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,8 @@ class CSettingINI {
     static constexpr std::string_view kKeyRecordPath = "Record Path";
     static constexpr std::string_view kKeySnapshotPath = "Snapshot Path";
     static constexpr std::string_view kKeyTriggerWavPath = "Trigger Wav Path";
+    // Texts were read into a 256-byte buffer: a text keeps at most this many bytes.
+    static constexpr std::size_t kMaxTextBytes = 255;
 
     CSettingINI();
 

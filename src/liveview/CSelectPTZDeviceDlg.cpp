@@ -16,6 +16,9 @@ constexpr uint32_t kStrBackToControlCenter = 3204;  // ESC's tooltip
 constexpr int kTooltipMaxLength = 80;
 
 constexpr QSize kWindowSize(278, 88);
+constexpr QRect kSelectLabelRect(10, 10, 90, 22);
+constexpr QRect kNumberRect(104, 10, 60, 22);
+constexpr QRect kPtzLabelRect(172, 10, 40, 22);
 constexpr QRect kEscRect(4, 42, 62, 37);
 constexpr QRect kOkRect(70, 42, 98, 37);
 constexpr QRect kCancelRect(172, 42, 98, 37);
@@ -47,18 +50,18 @@ CSelectPTZDeviceDlg::CSelectPTZDeviceDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Select PTZ device");
     setFixedSize(kWindowSize);
 
-    auto* selectLabel = new QLabel("SELECT  NO :", this);
-    ormidon::SetControlId(selectLabel, 1334);
-    selectLabel->setGeometry(10, 10, 90, 22);
+    m_selectLabel = new QLabel("SELECT  NO :", this);
+    ormidon::SetControlId(m_selectLabel, 1334);
+    m_selectLabel->setGeometry(kSelectLabelRect);
     m_editNumber = new QLineEdit(this);
     ormidon::SetControlId(m_editNumber, kIdNumber);
-    m_editNumber->setGeometry(104, 10, 60, 22);
+    m_editNumber->setGeometry(kNumberRect);
     // Digits only, and few enough that the number always fits.
     m_editNumber->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]{0,9}"), m_editNumber));
-    auto* ptzLabel = new QLabel("PTZ", this);
-    ormidon::SetControlId(ptzLabel, 1335);
-    ptzLabel->setGeometry(172, 10, 40, 22);
+    m_ptzLabel = new QLabel("PTZ", this);
+    ormidon::SetControlId(m_ptzLabel, 1335);
+    m_ptzLabel->setGeometry(kPtzLabelRect);
 
     m_btnEsc = MakeButton(this, "ESC", kIdEsc, kEscRect);
     m_btnOk = MakeButton(this, "OK", kIdOk, kOkRect);
@@ -78,10 +81,17 @@ int CSelectPTZDeviceDlg::DoModal() {
 
 void CSelectPTZDeviceDlg::OnInitDialog() {
     const C_ControlD* devices = g_lpApp ? &g_lpApp->C_ControlD : nullptr;
-    if (devices != nullptr && devices->IsCurrentMaster() == 1) {
-        m_btnCancel->setGeometry(Scaled(kCancelRect, DpiScale()));
-        m_btnEsc->hide();
-    }
+    // The window and everything in it follow the screen's scale together, so CANCEL, larger
+    // on a big screen, stays inside the window beside OK.
+    const double scale = DpiScale();
+    setFixedSize(Scaled(QRect(QPoint(0, 0), kWindowSize), scale).size());
+    m_selectLabel->setGeometry(Scaled(kSelectLabelRect, scale));
+    m_editNumber->setGeometry(Scaled(kNumberRect, scale));
+    m_ptzLabel->setGeometry(Scaled(kPtzLabelRect, scale));
+    m_btnEsc->setGeometry(Scaled(kEscRect, scale));
+    m_btnOk->setGeometry(Scaled(kOkRect, scale));
+    m_btnCancel->setGeometry(Scaled(kCancelRect, scale));
+    if (devices != nullptr && devices->IsCurrentMaster() == 1) m_btnEsc->hide();
     const std::string_view tip = LoadResourceString(kStrBackToControlCenter);
     m_btnEsc->setToolTip(QString::fromUtf8(tip.substr(0, kTooltipMaxLength)));
     const int current = devices != nullptr ? devices->GetCurrentIndexInKind() + 1 : 1;

@@ -4,9 +4,10 @@
 // device steered now; OK takes the typed number (the caller checks its range), CANCEL
 // changes nothing and ESC hands control back to the device itself. While the device
 // itself is steered there is nothing to go back to: ESC is hidden and CANCEL takes its
-// place beside OK.
+// place beside OK. The window is laid out at the screen's scale.
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -38,6 +39,8 @@ class CSelectPTZDeviceDlg : public QDialog {
     void OnInitDialog();
     void OnOK();
 
+    QLabel* m_selectLabel = nullptr;
+    QLabel* m_ptzLabel = nullptr;
     QLineEdit* m_editNumber = nullptr;
     QPushButton* m_btnOk = nullptr;
     QPushButton* m_btnCancel = nullptr;

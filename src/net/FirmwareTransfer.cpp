@@ -97,7 +97,8 @@ class Transfer {
             if (Stopped()) return Cancelled();
             if (!sent) return SendFailure();
         }
-        if (KeepAliveDropped(keepAlive_)) return KeepAliveFailure();
+        // Every part went out. A device that restarts on its last part closes the keep-alive
+        // as that part completes: that is the end of an upgrade, not a refusal.
         return Finish();
     }
 

@@ -55,13 +55,6 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Gives the finished file its name without ever replacing a file of that name.
-bool NameFinishedFile(const std::filesystem::path& part, const std::filesystem::path& file) {
-    if (::link(part.c_str(), file.c_str()) != 0) return false;
-    ::unlink(part.c_str());
-    return true;
-}
-
 }  // namespace
 
 std::string BuildNetworkBackupRequest(const NetworkBackupJob& job) {
@@ -79,19 +72,9 @@ std::string BuildNetworkBackupRequest(const NetworkBackupJob& job) {
     return BuildDeviceGetRequest(target, job.hostAddress);
 }
 
-std::filesystem::path BackupPartFile(const std::filesystem::path& file) {
-    std::filesystem::path part = file;
-    part += ".part";
-    return part;
-}
-
-bool CreateBackupPartFile(const std::filesystem::path& file) {
+bool BackupNameTaken(const std::filesystem::path& file) {
     std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) return false;
-    int fd = ::open(BackupPartFile(file).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    return std::filesystem::exists(std::filesystem::symlink_status(file, error));
 }
 
 uint32_t BackupPercent(uint64_t bytes, int sizeMB) {
@@ -102,9 +85,7 @@ uint32_t BackupPercent(uint64_t bytes, int sizeMB) {
 
 int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
                      NetworkBackupListener& listener) {
-    const std::filesystem::path part = BackupPartFile(job.file);
-    auto finish = [&](int status, bool keepPart = false) {
-        if (!keepPart) ::unlink(part.c_str());
+    auto finish = [&](int status) {
         if (status != kBackupCancelled) listener.OnStatus(status, 0);
         return status;
     };
@@ -122,11 +103,14 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         return finish(stop.stop_requested() ? kBackupCancelled : kBackupRequestFailed);
     }
 
-    FileDescriptor file(::open(part.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    // Made new: a name that someone took meanwhile is refused, never truncated.
+    FileDescriptor file(
+        ::open(job.file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644));
     if (file.Get() < 0) {
         socket.Cleanup();
         return finish(kBackupFileFailed);
     }
+    listener.OnFileCreated();
 
     listener.OnProgress(kProgressStart, 0);
     listener.OnProgress(kProgressTotal, 100);
@@ -172,22 +156,17 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
     }
 
     switch (stream.GetState()) {
-        case NetworkBackupStream::State::kRefused: return end(kBackupRefused);
-        case NetworkBackupStream::State::kHeadFailed: return end(kBackupRequestFailed);
-        case NetworkBackupStream::State::kGarbage: return end(kBackupReceiveFailed);
-        default: break;
+        case NetworkBackupStream::State::kRefused:
+            return end(kBackupRefused);
+        case NetworkBackupStream::State::kHeadFailed:
+            return end(kBackupRequestFailed);
+        case NetworkBackupStream::State::kGarbage:
+            return end(kBackupReceiveFailed);
+        default:
+            break;
     }
     if (stream.DataBytes() == 0) return end(kBackupNoData);
-    socket.Cleanup();
-    bool closed = file.Close();
-    if (!listener.LockFile(stop)) return end(kBackupCancelled);
-    const bool named = closed && NameFinishedFile(part, job.file);
-    listener.UnlockFile();
-    if (!named) {
-        listener.OnProgress(kProgressEnd, 0);
-        return finish(kBackupFileFailed);
-    }
-    listener.OnProgress(kProgressEnd, 0);
-    listener.OnStatus(kBackupFinished, 0);
-    return kBackupFinished;
+    // A close can report a write that failed late.
+    if (!file.Close()) return end(kBackupFileFailed);
+    return end(kBackupFinished);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // One network backup: a stretch of one channel's recording copied from the device's disk
 // into a local file. The request goes on a connection of its own; the reply is read by
-// NetworkBackupStream and its data appended to "<file>.part", which becomes <file> only when
-// the device's end frame follows data. Every other end removes the ".part" file, so no file
-// under the final name is ever a partial download.
+// NetworkBackupStream and its data appended to the file, which is made new under its final
+// name once the request went out. The file is never removed, whatever the end: a cancelled,
+// stalled, refused or broken download leaves exactly the bytes received. A file that
+// exists already is never truncated or replaced; the download then fails instead.
 //
 // The run reports through a listener (the window posts its messages, the sheet's progress
 // bar takes the progress commands) and ends promptly on its stop token: the socket's waits
@@ -46,11 +47,13 @@ class NetworkBackupListener {
     virtual void OnStatus(int status, uint32_t percent) = 0;
     // The sheet's progress commands: 1 start, 2 with the total 100, 3 with the percent, 4 end.
     virtual void OnProgress(uint32_t command, uint32_t value) = 0;
+    // The file was made (empty); it stays whatever the end.
+    virtual void OnFileCreated() {}
     // Payload bytes in the file so far, after each write.
     virtual void OnData(uint64_t /*totalBytes*/) {}
-    // The file is appended to and given its name only between these two, so a player that
-    // reads the growing file under the same lock never sees half a write. False (a stop
-    // request while waiting) ends the download as cancelled.
+    // The file is appended to only between these two, so a player that reads the growing
+    // file under the same lock never sees half a write. False (a stop request while
+    // waiting) ends the download as cancelled.
     virtual bool LockFile(const std::stop_token& /*stop*/) { return true; }
     virtual void UnlockFile() {}
 };
@@ -58,17 +61,14 @@ class NetworkBackupListener {
 // The request head, byte for byte; empty when a text would break it.
 std::string BuildNetworkBackupRequest(const NetworkBackupJob& job);
 
-// The file the data goes to while the download runs.
-std::filesystem::path BackupPartFile(const std::filesystem::path& file);
-
-// Creates "<file>.part" new and empty; false when it or <file> exists or it cannot be made.
-// The page calls it before starting, so a name in use is refused before connecting.
-bool CreateBackupPartFile(const std::filesystem::path& file);
+// True when something (a file, a folder, a link) already has the name. The page refuses
+// such a name before connecting; the download refuses it again when it makes the file.
+bool BackupNameTaken(const std::filesystem::path& file);
 
 // Progress percent of `bytes` in a download of `sizeMB` megabytes, in 0-100.
 uint32_t BackupPercent(uint64_t bytes, int sizeMB);
 
 // Runs the download to its end and returns its status (kBackupCancelled after a stop
-// request). The ".part" file must exist (CreateBackupPartFile); it is appended to.
+// request). The file is made once the request went out and kept from then on.
 int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
                      NetworkBackupListener& listener);

@@ -1,13 +1,34 @@
 #include "platform/Thread.h"
 
+#include <atomic>
 #include <chrono>
+#include <system_error>
 
 #include "platform/Clock.h"
 
 namespace ormidon {
 
+namespace {
+
+std::atomic<int> g_failingStarts{0};
+
+// Throws as a refused thread creation does while tests ask for failures.
+void CheckStartAllowed() {
+    int left = g_failingStarts.load();
+    while (left > 0) {
+        if (g_failingStarts.compare_exchange_weak(left, left - 1)) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                    "thread");
+        }
+    }
+}
+
+}  // namespace
+
+void FailThreadStartsForTesting(int count) { g_failingStarts = count; }
+
 Thread::Thread(Function function)
-    : completion_(std::make_shared<Completion>()),
+    : completion_((CheckStartAllowed(), std::make_shared<Completion>())),
       thread_([completion = completion_, function = std::move(function)](std::stop_token stop) {
           function(std::move(stop));
           {

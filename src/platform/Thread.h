@@ -18,7 +18,8 @@ class Thread {
     using Function = std::function<void(std::stop_token)>;
 
     Thread() = default;
-    // Starts `function` on a new thread; it receives this thread's stop token.
+    // Starts `function` on a new thread; it receives this thread's stop token. Throws
+    // std::system_error when no thread can be made.
     explicit Thread(Function function);
 
     Thread(Thread&&) noexcept = default;
@@ -45,5 +46,9 @@ class Thread {
     // Declared last: destroyed (stop requested, joined) first.
     std::jthread thread_;
 };
+
+// Tests: the next `count` threads fail to start the way they do when the system has none
+// left to give (the constructor throws std::system_error).
+void FailThreadStartsForTesting(int count);
 
 }  // namespace ormidon

@@ -114,9 +114,11 @@ void CDNSPage::UpdateData(bool save) {
     if (m_dns == nullptr) return;
     if (save) {
         m_dwDNSServer = m_dns->Address();
-        m_strUserName = m_user->text();
-        m_strPassword = m_password->text();
-        m_strDomain = m_domain->text();
+        // A stored text of the field's full width shows one character short: untouched, it
+        // stays as it was read.
+        m_strUserName = settings::OperatorText(m_user, m_strUserName);
+        m_strPassword = settings::OperatorText(m_password, m_strPassword);
+        m_strDomain = settings::OperatorText(m_domain, m_strDomain);
         m_nProvider = std::max(settings::ComboIndex(m_provider), 0);
         return;
     }

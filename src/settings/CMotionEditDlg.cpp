@@ -217,7 +217,11 @@ void CMotionEditDlg::paintEvent(QPaintEvent* event) {
 void CMotionEditDlg::ClearMarks() { m_byMarks.fill(0); }
 
 void CMotionEditDlg::MarkSpan(QPoint from, QPoint to) {
-    const QRect span = QRect(from, to).normalized();
+    // Both points lie inside the span whichever way the drag went.
+    const int left = std::min(from.x(), to.x());
+    const int right = std::max(from.x(), to.x());
+    const int top = std::min(from.y(), to.y());
+    const int bottom = std::max(from.y(), to.y());
     const int h = CellHeight();
     for (int cell = 0; cell < motiongrid::kCells; ++cell) {
         const int column = cell % motiongrid::kColumns;
@@ -225,8 +229,7 @@ void CMotionEditDlg::MarkSpan(QPoint from, QPoint to) {
         // Both ends belong to the cell, so an edge on a border meets both neighbours.
         const int x0 = m_left + kCellWidth * column;
         const int y0 = m_top + h * row;
-        const bool meets = x0 <= span.right() && x0 + kCellWidth >= span.left() &&
-                           y0 <= span.bottom() && y0 + h >= span.top();
+        const bool meets = x0 <= right && x0 + kCellWidth >= left && y0 <= bottom && y0 + h >= top;
         motiongrid::SetCell(m_byMarks, cell, meets);
     }
 }

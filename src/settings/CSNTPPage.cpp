@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/window/WindowMessageTarget.h"
+#include "settings/DeviceText.h"
 #include "settings/MySystemDialog.h"
 #include "settings/PageToolkit.h"
 
@@ -71,6 +72,16 @@ QString CSNTPPage::HostNameCharacters(const QString& text) {
             kept += c;
     }
     return kept;
+}
+
+bool CSNTPPage::IsSendableServer(std::string_view server) {
+    if (server.find_first_not_of(' ') == std::string_view::npos) return false;
+    for (const char c : server) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == '&' || c == '?' || c == '#' || c == '%')
+            return false;
+    }
+    return true;
 }
 
 void CSNTPPage::OnInitDialog() {
@@ -156,12 +167,14 @@ void CSNTPPage::UpdateData(bool save) {
     if (m_comboZone == nullptr) return;
     if (save) {
         m_nZoneIndex = settings::ComboIndex(m_comboZone);
-        m_strServer = HostNameCharacters(m_editServer->text()).left(kMaxServerChars).toStdString();
+        // The edit filters what the operator types; a name read from the device, which the
+        // edit may show cut, is kept as it was read.
+        m_strServer = settings::DeviceBytes(
+            settings::OperatorText(m_editServer, settings::DeviceText(m_strServer)));
         return;
     }
     settings::SetComboIndex(m_comboZone, m_nZoneIndex);
-    m_editServer->setText(
-        QString::fromLatin1(m_strServer.data(), static_cast<qsizetype>(m_strServer.size())));
+    m_editServer->setText(settings::DeviceText(m_strServer));
 }
 
 int CSNTPPage::ValidZone() const {
@@ -172,6 +185,10 @@ void CSNTPPage::OnSyncTime() {
     UpdateData(true);
     if (m_byMode == 1 && ValidZone() < 0) {
         ormidon::ShowMessageText(kNoZoneText);
+        return;
+    }
+    if (m_byMode == 1 && m_byAutoServer == 0 && !IsSendableServer(m_strServer)) {
+        ormidon::ShowMessageText(kUnsafeServerText);
         return;
     }
     CCgiRequest request(CGI_SYNCTIME);

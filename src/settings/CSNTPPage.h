@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/WindowMessage.h"
 #include "settings/PropertyPage.h"
@@ -45,6 +46,9 @@ class CSNTPPage : public CPropertyPage {
     static constexpr uint32_t kMsgChangeFailed = 4012;
     // Sync Time from a time server needs a zone.
     static constexpr const char* kNoZoneText = "Please choose a time zone first.";
+    // Sync Time does not send a server name that cannot stand in its query.
+    static constexpr const char* kUnsafeServerText =
+        "The SNTP server name cannot be sent. Please type the server name again.";
 
     struct ZoneOffset {
         int hour = 0;
@@ -70,6 +74,9 @@ class CSNTPPage : public CPropertyPage {
     static ZoneOffset ZoneOffsetOf(int index);
     // The server edit's characters: letters, digits, "." and "-".
     static QString HostNameCharacters(const QString& text);
+    // True for a server name that can stand as the "Server" value of the Sync Time query:
+    // not blank, printable ASCII without "&", "?", "#", "%".
+    static bool IsSendableServer(std::string_view server);
 
   protected:
     void OnInitDialog() override;

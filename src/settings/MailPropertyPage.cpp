@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidgetItem>
 #include <algorithm>
 #include <span>
 
@@ -26,6 +27,8 @@ constexpr uint32_t kStringAddPrompt = 8329;
 constexpr uint32_t kStringEditPrompt = 8330;
 constexpr int kMaxServerChars = 63;
 constexpr int kMaxAccountChars = 31;
+// Where a row read from the device keeps its stored entry.
+constexpr int kStoredEntryRole = Qt::UserRole + 1;
 // SYSTEM from byte 4: the continuation and the system name after it.
 constexpr RecordField kSystemTailAndName{0x04, 32};
 
@@ -104,7 +107,10 @@ void MailPropertyPage::OnInitDialog() {
     for (std::size_t entry = 0; entry < SmtpRecord::kAlarmMails; ++entry) {
         const std::string stored = ReadText(smtp, SmtpRecord::szAlarmMail, entry);
         if (stored.empty()) continue;
-        m_list->AddRow({FormatMailAddress(DeviceText(stored), 1)});
+        const int row = m_list->AddRow({FormatMailAddress(DeviceText(stored), 1)});
+        // The stored form goes back as it is unless the operator edits the row.
+        m_list->topLevelItem(row)->setData(
+            0, kStoredEntryRole, QByteArray(stored.data(), static_cast<qsizetype>(stored.size())));
         ++m_byRowCount;
     }
     UpdateData(false);
@@ -113,10 +119,10 @@ void MailPropertyPage::OnInitDialog() {
 void MailPropertyPage::UpdateData(bool save) {
     if (m_server == nullptr) return;
     if (save) {
-        m_strServer = m_server->text();
-        m_strMailFrom = m_mailFrom->text();
-        m_strUser = m_user->text();
-        m_strPassword = m_password->text();
+        m_strServer = settings::OperatorText(m_server, m_strServer);
+        m_strMailFrom = settings::OperatorText(m_mailFrom, m_strMailFrom);
+        m_strUser = settings::OperatorText(m_user, m_strUser);
+        m_strPassword = settings::OperatorText(m_password, m_strPassword);
         return;
     }
     m_server->setText(m_strServer);
@@ -153,7 +159,11 @@ void MailPropertyPage::OnEdit() {
     }
     CMailAccountEditDlg dialog(Text(kStringEditPrompt), m_list->Text(row, 0), this);
     if (settings::RunChildDialog(dialog) != QDialog::Accepted) return;
-    m_list->topLevelItem(row)->setText(0, dialog.Address());
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (dialog.Address() != item->text(0)) {
+        item->setText(0, dialog.Address());
+        item->setData(0, kStoredEntryRole, QVariant());
+    }
     m_bListChanged = true;
 }
 
@@ -188,9 +198,12 @@ int MailPropertyPage::Apply() {
                 break;
             case MailFromContinuation::System:
                 // The continuation shares SYSTEM with the system name: only an address that
-                // needs it, or an old one that used it, rewrites that section.
+                // needs it, an old one that used it, or a stored continuation that is not
+                // empty (a 15-character address would read back joined with it) rewrites
+                // that section.
                 if (mailFrom.size() > kMailFromHeadChars ||
-                    base.strMailFrom.size() > kMailFromHeadChars) {
+                    base.strMailFrom.size() > kMailFromHeadChars ||
+                    !ReadText(app.m_Cfg_SYSTEM, SystemRecord::kMailFromContinuation).empty()) {
                     WriteText(app.m_Cfg_SYSTEM, kSystemTailAndName, "");
                     WriteMailFrom(app, mailFrom);
                     sendSystem = true;
@@ -221,6 +234,13 @@ int MailPropertyPage::Apply() {
             WriteText(smtp, SmtpRecord::szAlarmMail, "", entry);
         const int rows = std::min<int>(m_list->topLevelItemCount(), kMaxRows);
         for (int row = 0; row < rows; ++row) {
+            const QVariant read = m_list->topLevelItem(row)->data(0, kStoredEntryRole);
+            if (read.isValid()) {
+                // A row the operator did not add or edit: its entry as the device stored it.
+                WriteText(smtp, SmtpRecord::szAlarmMail, read.toByteArray().toStdString(),
+                          static_cast<std::size_t>(row));
+                continue;
+            }
             std::string stored = settings::DeviceBytes(FormatMailAddress(m_list->Text(row, 0), 0));
             // The dialog refuses longer ones; the entry keeps its terminator regardless.
             if (stored.size() > kMaxStoredAddressChars) stored.resize(kMaxStoredAddressChars);

@@ -161,8 +161,9 @@ void NetworkConfigPage::UpdateData(bool save) {
         m_dwMask = m_mask->Address();
         const std::optional<uint32_t> port = m_port->Value();
         m_iWeb_Port = port ? static_cast<int>(std::min<uint32_t>(*port, 0x7FFFFFFF)) : -1;
-        m_strPppoeUserName = m_pppoeUser->text();
-        m_strPppoePassword = m_pppoePassword->text();
+        // The wide layout's full 32 bytes show cut to 31: untouched, they stay as read.
+        m_strPppoeUserName = settings::OperatorText(m_pppoeUser, m_strPppoeUserName);
+        m_strPppoePassword = settings::OperatorText(m_pppoePassword, m_strPppoePassword);
         return;
     }
     m_address->SetAddress(m_dwAddress);

@@ -32,6 +32,9 @@ Control* Place(Control* control, int id, const QRect& rect) {
     return control;
 }
 
+// Set on an edit once the operator changed its text.
+constexpr const char* kOperatorEdited = "ormidonOperatorEdited";
+
 double Scale() {
     const float scale = g_lpApp != nullptr ? g_lpApp->fl_DPIScale.load() : 0.0f;
     return scale > 0.0f ? scale : 1.0;
@@ -68,7 +71,15 @@ QGroupBox* MakeGroup(QWidget* parent, int id, const QString& text, const QRect& 
 QLineEdit* MakeTextEdit(QWidget* parent, int id, int maxChars, const QRect& rect) {
     auto* edit = Place(new QLineEdit(parent), id, rect);
     edit->setMaxLength(maxChars);
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [edit] { edit->setProperty(kOperatorEdited, true); });
     return edit;
+}
+
+QString OperatorText(const QLineEdit* edit, const QString& held) {
+    // What the edit showed of `held`: setText cuts to the edit's length.
+    const bool asShown = edit->text() == held.left(edit->maxLength());
+    return asShown && !edit->property(kOperatorEdited).toBool() ? held : edit->text();
 }
 
 std::optional<uint32_t> ParseDigits(const QString& text) {

@@ -39,6 +39,12 @@ QGroupBox* MakeGroup(QWidget* parent, int id, const QString& text, const QRect& 
 // A text edit that takes at most `maxChars` characters; longer typing is cut.
 QLineEdit* MakeTextEdit(QWidget* parent, int id, int maxChars, const QRect& rect);
 
+// The text a page reads back from an edit made by MakeTextEdit: `held`, the value the page
+// filled it with, while the edit still shows it untouched (an edit shows a stored text of
+// more than its length cut); otherwise the edit's text. What the operator did not touch goes
+// back as it was read.
+QString OperatorText(const QLineEdit* edit, const QString& held);
+
 // The number of a digit text, saturating at the largest 32-bit value instead of wrapping;
 // non-digits are skipped. Empty for a text without digits.
 std::optional<uint32_t> ParseDigits(const QString& text);

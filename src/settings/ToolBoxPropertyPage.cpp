@@ -1,7 +1,6 @@
 #include "settings/ToolBoxPropertyPage.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,12 +63,9 @@ ToolBoxPropertyPage::ToolBoxPropertyPage(MySystemDialog& sheet)
         },
         this);
     m_owner.hWnd = m_target->Handle();
-    // Closing the sheet ends a fetch that is under way.
-    sheet.installEventFilter(this);
 }
 
 ToolBoxPropertyPage::~ToolBoxPropertyPage() {
-    Sheet().removeEventFilter(this);
     StopThreadSlot(m_fetch, kFetchStopBoundMs, "GetServerLogThread");
 }
 
@@ -224,14 +220,13 @@ void ToolBoxPropertyPage::OnServerLogDone(ormidon::WParam wParam) {
     m_state = FetchState::Idle;
 }
 
-bool ToolBoxPropertyPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &Sheet() && event->type() == QEvent::Hide && m_state == FetchState::Fetching) {
-        SetButtonText(false);
-        StopFetch();
-        m_state = FetchState::Idle;
-        PostProgressCommand(PROGRESS_END);
-    }
-    return CPropertyPage::eventFilter(watched, event);
+void ToolBoxPropertyPage::OnSheetClose() {
+    // Closing the sheet ends a fetch that is under way; hiding it (a minimise) does not.
+    if (m_state != FetchState::Fetching) return;
+    SetButtonText(false);
+    StopFetch();
+    m_state = FetchState::Idle;
+    PostProgressCommand(PROGRESS_END);
 }
 
 int ToolBoxPropertyPage::Apply() {
@@ -244,15 +239,18 @@ int ToolBoxPropertyPage::Apply() {
         WriteText(app.m_Cfg_SYSTEM, SystemRecord::szSystemName, m_strTitle);
         system = true;
     }
-    if (m_bChannelNames &&
-        (m_strCh1Name != base.strChannelName[0] || m_strCh2Name != base.strChannelName[1])) {
-        WriteText(app.m_Cfg_RS485, Rs485Record::szCh1Name, "");
-        WriteText(app.m_Cfg_RS485, Rs485Record::szCh2Name, "");
-        if (m_strCh1Name.size() <= Rs485Record::kChannelNameChars)
-            WriteText(app.m_Cfg_RS485, Rs485Record::szCh1Name, m_strCh1Name);
-        if (m_strCh2Name.size() <= Rs485Record::kChannelNameChars)
-            WriteText(app.m_Cfg_RS485, Rs485Record::szCh2Name, m_strCh2Name);
-        rs485 = true;
+    if (m_bChannelNames) {
+        // Only a name that was changed is rewritten: the other keeps its stored bytes, also
+        // a stored name longer than the page shows.
+        const std::string* names[] = {&m_strCh1Name, &m_strCh2Name};
+        const RecordField fields[] = {Rs485Record::szCh1Name, Rs485Record::szCh2Name};
+        for (std::size_t channel = 0; channel < 2; ++channel) {
+            const std::string& name = *names[channel];
+            if (name == base.strChannelName[channel]) continue;
+            WriteText(app.m_Cfg_RS485, fields[channel],
+                      name.size() <= Rs485Record::kChannelNameChars ? name : "");
+            rs485 = true;
+        }
     }
     bool failed = false;
     if (system) {

@@ -53,6 +53,7 @@ class ToolBoxPropertyPage : public CPropertyPage {
 
     void UpdateData(bool save) override;
     int Apply() override;
+    void OnSheetClose() override;
 
     void OnServerLog();
     void OnServerLogDone(ormidon::WParam wParam);
@@ -69,7 +70,6 @@ class ToolBoxPropertyPage : public CPropertyPage {
 
   protected:
     void OnInitDialog() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void StartFetch();

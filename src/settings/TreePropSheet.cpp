@@ -1,6 +1,7 @@
 #include "settings/TreePropSheet.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMetaObject>
 #include <QPainter>
@@ -29,6 +30,11 @@ constexpr int kPageMargin = 7;
 constexpr int kPageAreaWidth = 440;
 constexpr int kPageAreaHeight = 340;
 constexpr int kExtraHeight = 80;
+// The sheet's height is measured as the window the framework made for the pages: below the
+// page area the row of its buttons (a 23-pixel button and a margin, growing with the screen's
+// scale), around it the window's frame (caption and borders).
+constexpr int kButtonRowHeight = 30;
+constexpr int kWindowFrameHeight = 26;
 
 // Item data: the page's index, -1 for a node without a page.
 constexpr int kPageRole = Qt::UserRole;
@@ -149,9 +155,12 @@ int CTreePropSheet::OnInitDialog() {
     const QRect pageArea(kPageMargin, kPageMargin, settings::Scaled(kPageAreaWidth),
                          settings::Scaled(kPageAreaHeight));
     const int pageBottom = pageArea.y() + pageArea.height();
+    // S: the window with its frame, grown by the tree's width and the band below. The
+    // window's own size leaves the frame out.
     const QSize sheetSize(pageArea.x() + pageArea.width() + kPageMargin + m_nTreeWidth,
-                          pageBottom + kPageMargin + kExtraHeight);
-    setFixedSize(sheetSize);
+                          pageBottom + kPageMargin + settings::Scaled(kButtonRowHeight) +
+                              kWindowFrameHeight + kExtraHeight);
+    setFixedSize(sheetSize.width(), sheetSize.height() - kWindowFrameHeight);
 
     // The frame, moved right by the tree's width with every other child.
     m_pFrame = new CPageFrameWnd(this);
@@ -442,12 +451,21 @@ void CTreePropSheet::PaintTitle(QPainter& painter) {
     font.setItalic(true);
     font.setWeight(QFont::Normal);
     font.setPixelSize(std::max(1, m_rcTitle.height() * 7 / 10));
+    // A title wider than the band is made smaller until it fits whole.
+    const QString title = TitleText();
+    const int room = std::max(1, m_rcTitle.width() - 4);
+    for (int advance = QFontMetrics(font).horizontalAdvance(title);
+         advance > room && font.pixelSize() > 1;
+         advance = QFontMetrics(font).horizontalAdvance(title)) {
+        font.setPixelSize(
+            std::max(1, std::min(font.pixelSize() - 1, font.pixelSize() * room / advance)));
+    }
     painter.save();
     painter.setFont(font);
     painter.setPen(FromColorRef(0x00ffff));
     painter.drawText(
         QRect(m_rcTitle.x(), m_rcTitle.y() + 3, m_rcTitle.width(), m_rcTitle.height() - 3),
-        Qt::AlignHCenter | Qt::AlignTop, TitleText());
+        Qt::AlignHCenter | Qt::AlignTop, title);
     painter.restore();
 }
 

@@ -1,10 +1,12 @@
 #include "tools/CConnectDialog.h"
 
 #include <QLabel>
+#include <system_error>
 
 #include "core/AppMessages.h"
 #include "core/StringTable.h"
 #include "net/LoginWorker.h"
+#include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "platform/window/WindowTimers.h"
@@ -12,7 +14,8 @@
 
 namespace {
 
-constexpr uint32_t kStringConnect = 8532;  // "Connect\nStop_Connect"
+constexpr uint32_t kStringConnect = 8532;     // "Connect\nStop_Connect"
+constexpr uint32_t kStringLoginError = 4040;  // "Login error !!"
 constexpr int kWidth = 220;
 constexpr int kHeight = 28;
 
@@ -63,9 +66,17 @@ bool CConnectDialog::OnInitDialog() {
     g_lpLogin->m_Param = {m_pLoginDialog->m_strServerAddress, m_pLoginDialog->m_strUserName,
                           m_pLoginDialog->m_strUserPassword, m_pLoginDialog->m_strPortText};
     m_pTimers->SetTimer(kDotTimer, kDotPeriodMs);
-    m_fWorkerRunning = g_lpLogin->CreateThread() == 1;
+    try {
+        m_fWorkerRunning = g_lpLogin->CreateThread() == 1;
+    } catch (const std::system_error&) {
+        m_fWorkerRunning = false;
+    }
     m_pText->setText(QString::fromStdString(m_strConnectText));
-    if (!m_fWorkerRunning) m_pTimers->KillTimer(kDotTimer);
+    if (!m_fWorkerRunning) {
+        // No worker to say it: the login failed here.
+        m_pTimers->KillTimer(kDotTimer);
+        ormidon::ShowMessage(kStringLoginError);
+    }
     return m_fWorkerRunning;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "core/AppObject.h"
@@ -290,11 +291,23 @@ void CUpgradeFWDlg::StartTransfer(FirmwareTransferJob job, ThreadSlot& slot) {
     // The job belongs to the worker and lives as long as it.
     auto shared = std::make_shared<const FirmwareTransferJob>(std::move(job));
     const ormidon::WindowHandle handle = m_pTarget->Handle();
-    const bool started = slot.Start([this, shared, handle](std::stop_token stop) {
-        WindowListener listener(this, handle);
-        RunFirmwareTransfer(*shared, stop, listener);
-    });
-    if (started) g_lpApp->CSettingINI.SaveSetting();
+    bool started = false;
+    try {
+        started = slot.Start([this, shared, handle](std::stop_token stop) {
+            WindowListener listener(this, handle);
+            RunFirmwareTransfer(*shared, stop, listener);
+        });
+    } catch (const std::system_error&) {
+        started = false;
+    }
+    if (started) {
+        g_lpApp->CSettingINI.SaveSetting();
+        return;
+    }
+    // Nothing went out: the window stays ready for another press.
+    m_ctlProgress->setValue(0);
+    m_ctlProgress->hide();
+    ormidon::ShowMessage(kStringUpgradeError);
 }
 
 void CUpgradeFWDlg::StopTransfers(uint32_t boundMs) {

@@ -1,10 +1,17 @@
 #pragma once
 // A scripted disc backend for the writer's tests: drives by name, each with its disc
 // information, its last session and the result its burns give; every burn is recorded.
+// A drive can also misbehave: a scan that runs until it is stopped, an open that hangs
+// until the test lets it go, and a writer that keeps running for a while (of the clock)
+// after an abort.
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "backup/DiscBackend.h"
+#include "platform/Clock.h"
 
 namespace ormidon::test {
 
@@ -32,23 +39,64 @@ class FakeDiscBackend final : public DiscBackend {
         std::vector<std::string>{"Fake Writer", kImageRecorderName};
     std::map<std::string, FakeDisc> discs{{"Fake Writer", {}}, {kImageRecorderName, {}}};
     std::vector<BurnCall> burns;
-    int openDevices = 0;
+    std::atomic<int> openDevices{0};
     int imports = 0;
+    // Misbehaviour: the scan runs until its stop; opens hang until `letGo`; an aborted
+    // writer stays busy this long (of the current clock) after the abort.
+    bool scanUntilStopped = false;
+    std::atomic<bool> scanning{false};
+    std::atomic<bool> hangOpens{false};
+    std::atomic<bool> letGo{false};
+    std::atomic<int> hangingOpens{0};
+    uint32_t runsAfterAbortMs = 0;
+    // A device freed while it said it was busy.
+    std::atomic<bool> freedWhileBusy{false};
+
+    struct Device final : DiscDevice {
+        Device(std::string name, FakeDiscBackend& backend)
+            : DiscDevice(std::move(name)), m_backend(backend) {
+            ++m_backend.openDevices;
+        }
+        ~Device() override {
+            if (!Idle()) m_backend.freedWhileBusy = true;
+            --m_backend.openDevices;
+        }
+        bool Idle() const override {
+            return !busy || ormidon::TickCount() - abortedAt >= m_backend.runsAfterAbortMs;
+        }
+        FakeDiscBackend& m_backend;
+        std::atomic<bool> busy{false};
+        std::atomic<uint32_t> abortedAt{0};
+    };
 
     int Init() override { return initResult; }
     int Done() override { return 0; }
-    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t) override { return drives; }
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t,
+                                                               std::stop_token stop) override {
+        if (scanUntilStopped) {
+            // Ends by itself only after a long real while, so a test that waits on it fails.
+            scanning = true;
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!stop.stop_requested() && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            scanning = false;
+            if (stop.stop_requested()) return std::nullopt;
+        }
+        return drives;
+    }
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+        if (hangOpens) {
+            // A drive that does not answer, stop or no stop (a long real while at most, so a
+            // test that waits on it fails rather than hangs).
+            ++hangingOpens;
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!letGo && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            --hangingOpens;
+        }
         auto it = discs.find(drive);
         if (it == discs.end() || !it->second.opens) return nullptr;
-        struct Device final : DiscDevice {
-            Device(std::string name, int& open) : DiscDevice(std::move(name)), m_open(open) {
-                ++m_open;
-            }
-            ~Device() override { --m_open; }
-            int& m_open;
-        };
-        return std::make_unique<Device>(drive, openDevices);
+        return std::make_unique<Device>(drive, *this);
     }
     std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t) override {
         return discs[device.Name()].info;
@@ -77,10 +125,17 @@ class FakeDiscBackend final : public DiscBackend {
         }
         if (result == kDiscBurnOk) {
             if (progress.progress) progress.progress(50);
-            if (progress.Aborted())
+            if (progress.Aborted()) {
                 result = kDiscBurnUserAborted;
-            else if (progress.progress)
+                if (runsAfterAbortMs > 0) {
+                    // The writer has not stopped yet when the burn gives up on it.
+                    auto& fake = static_cast<Device&>(device);
+                    fake.abortedAt = ormidon::TickCount();
+                    fake.busy = true;
+                }
+            } else if (progress.progress) {
                 progress.progress(100);
+            }
         }
         burns.push_back(std::move(call));
         return result;

@@ -195,4 +195,38 @@ TEST_F(AlarmPageTest, FilePathsComeFromThePickersAndTheEdits) {
     EXPECT_FALSE(Control(RecordPage::kIdModifyAlarmWav)->isVisible());
 }
 
+TEST_F(AlarmPageTest, AFolderTooLongForTheSettingsIsRefusedAndNeverStoredCut) {
+    ormidon::test::TempFolder folders;
+    std::filesystem::path deep = folders.path();
+    while (deep.string().size() <= 300) deep /= std::string(60, 'd');
+    std::filesystem::create_directories(deep);
+    CDlgGetPath::SetVolumeSource([&folders] {
+        return std::vector<ormidon::Volume>{{"test", folders.path(), ormidon::Volume::Kind::Root}};
+    });
+    CDlgGetPath::SetModalAnswer([&deep](CDlgGetPath& picker) {
+        return picker.SelectPath(deep.string()) ? CDlgGetPath::kIdOk : CDlgGetPath::kIdCancel;
+    });
+    // A stored folder of the settings' full length is shown whole.
+    const std::string base = folders.path().string() + "/";
+    const std::string stored = base + std::string(RecordPage::kMaxPathBytes - base.size(), 'r');
+    app.CSettingINI.m_strRecordPath = stored;
+    app.CSettingINI.m_strSnapshotPath = base + "snapshots";
+    OpenWith("P62K", {}, "File Path");
+    QLineEdit* record = Control<QLineEdit>(RecordPage::kIdRecordDir);
+    EXPECT_EQ(record->text().toStdString(), stored);
+
+    Button(RecordPage::kIdModifyRecord)->click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{RecordPage::kPathTooLongText});
+    EXPECT_EQ(record->text().toStdString(), stored);
+    // Typing past the length the settings keep is taken back.
+    record->end(false);
+    QTest::keyClicks(record, "x");
+    EXPECT_EQ(record->text().toStdString(), stored);
+    // Typing in the other edit stores that edit alone.
+    QTest::keyClicks(Control<QLineEdit>(RecordPage::kIdSnapshotDir), "2");
+    PressApply();
+    EXPECT_EQ(app.CSettingINI.m_strRecordPath, stored);
+    EXPECT_EQ(app.CSettingINI.m_strSnapshotPath, base + "snapshots2");
+}
+
 }  // namespace

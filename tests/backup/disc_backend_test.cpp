@@ -26,7 +26,7 @@ class DiscBackendTest : public ::testing::Test {
         backend = std::make_unique<LibburnDiscBackend>(
             LibburnDiscBackend::Options{.scanDrives = false, .stdioDrives = {disc}});
         ASSERT_EQ(backend->Init(), 0);
-        auto drives = backend->GetAvailableDrives(1);
+        auto drives = backend->GetAvailableDrives(1, {});
         ASSERT_TRUE(drives);
         ASSERT_EQ(*drives, (std::vector<std::string>{disc, kImageRecorderName}));
     }

@@ -1,6 +1,7 @@
 // A network backup with "Copy to CD" against the simulated recorder: the download, then the
 // burn on a stdio pseudo-drive in the download's worker, then the finished status; the
-// disc image holds the download whole, and a second backup appends to it.
+// disc image holds the download whole, and a second backup appends to it. Cancel aborts the
+// burn; a drive that does not let go does not hold the window.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -54,7 +55,6 @@ class DiscDownloadTest : public ormidon::testing::WindowTest {
     // One backup into `name` with Copy to CD; the statuses the window showed, in order.
     std::vector<int> Backup(const std::string& name) {
         job.file = folder / name;
-        EXPECT_TRUE(CreateBackupPartFile(job.file));
         EXPECT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
         writer->SetSourceSize(static_cast<uint64_t>(job.sizeMB) << 20);
         writer->SetTarget(0, false, folder.path().string() + "/", name);
@@ -93,13 +93,17 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-// A drive whose burn runs until it is aborted.
+// A drive whose burn runs until it is aborted, or, with `ignoresAbort`, until the test lets
+// it go (a long real while at most, so a test that waits on it fails rather than hangs).
 class EndlessDiscBackend final : public DiscBackend {
   public:
     std::atomic<bool> burning{false};
+    bool ignoresAbort = false;
+    std::atomic<bool> letGo{false};
+    std::atomic<bool> ranOut{false};
     int Init() override { return 0; }
     int Done() override { return 0; }
-    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t) override {
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t, std::stop_token) override {
         return std::vector<std::string>{"Slow Writer", kImageRecorderName};
     }
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
@@ -112,9 +116,14 @@ class EndlessDiscBackend final : public DiscBackend {
     int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
         burning = true;
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!progress.Aborted() && std::chrono::steady_clock::now() < limit) {
+        while (!(ignoresAbort ? letGo.load() : progress.Aborted())) {
+            if (std::chrono::steady_clock::now() >= limit) {
+                ranOut = true;
+                break;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        burning = false;
         return progress.Aborted() ? kDiscBurnUserAborted : kDiscBurnFailed;
     }
     std::string GetErrorLog() override { return {}; }
@@ -126,7 +135,6 @@ TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound)
     SetDiscBackendForTesting(backend);
     UnloadDiscLibrary();
     job.file = folder / "CH01_0001.dvr";
-    ASSERT_TRUE(CreateBackupPartFile(job.file));
     ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
     writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
     CDownloadProgressDlg window(nullptr, job, false);
@@ -140,6 +148,34 @@ TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound)
     EXPECT_TRUE(window.WorkerEnded());
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
     EXPECT_EQ(window.result(), CDownloadProgressDlg::kResultClosed);
+    // Nothing of the burn outlives the test's writer.
+    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+}
+
+TEST_F(DiscDownloadTest, TheWindowClosesWithoutWaitingForADriveThatDoesNotLetGo) {
+    auto backend = std::make_shared<EndlessDiscBackend>();
+    backend->ignoresAbort = true;
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    job.file = folder / "CH01_0001.dvr";
+    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, false);
+    window->SetDiscWriter(writer.get());
+    ASSERT_TRUE(window->OnInitDialog());
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return backend->burning.load() && window->LastStatus() == kBackupWritingDisc; },
+        20000));
+    window->OnCancel();
+    EXPECT_TRUE(window->WorkerKept());
+    window.reset();
+    // The window is gone while the burn still holds the drive; the keeper has its worker.
+    EXPECT_TRUE(backend->burning.load());
+    EXPECT_FALSE(backend->ranOut.load());
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    backend->letGo = true;
+    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+    EXPECT_FALSE(backend->ranOut.load());
 }
 
 }  // namespace

@@ -1,16 +1,23 @@
 // The disc writer on a scripted backend: the set-up, the target checks, the burn with its
 // import and newer-wins merge, the texts of every result, the image file asked during the
-// burn, and the setting dialog that starts fresh each time.
+// burn, the setting dialog that starts fresh each time and offers Append Player only with a
+// player package, drives read off the UI thread and given up on Cancel, and a device kept
+// until its writer is idle.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
 #include "FakeDiscBackend.h"
 #include "backup/CCDBurner.h"
+#include "backup/CDriveWaitDlg.h"
 #include "backup/CWriteCDSettingDlg.h"
 #include "backup/DiscBurnPrompts.h"
 #include "backup/DiscLayer.h"
@@ -74,6 +81,23 @@ class DiscWriterTest : public ormidon::testing::WindowTest {
         writer->SetTarget(row, closeDisc, folder.path().string() + "/", name);
     }
     std::vector<std::string> Texts() const { return boxes.Texts(); }
+    // Answers the drive-wait window with Cancel once it shows (the UI thread answering
+    // meanwhile is what lets this run at all); the window's text.
+    void CancelTheDriveWaitWhenShown() {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* wait = qobject_cast<CDriveWaitDlg*>(widget);
+                if (wait == nullptr || !wait->isVisible()) continue;
+                waitText = FindControl<QLabel>(wait, CDriveWaitDlg::kIdText)->text();
+                if (waitShown++ == 0) ormidon::testing::SaveScreenshot(wait, "drive-wait");
+                FindControl<QPushButton>(wait, CDriveWaitDlg::kIdCancel)->click();
+                poll->deleteLater();
+                return;
+            }
+        });
+        poll->start(5);
+    }
 
     AppRecordScope scope;
     TempFolder folder;
@@ -82,6 +106,8 @@ class DiscWriterTest : public ormidon::testing::WindowTest {
     AnsweringPrompts prompts;
     std::string source;
     std::unique_ptr<CCDBurner> writer;
+    int waitShown = 0;
+    QString waitText;
 };
 
 TEST(DiscLayerTest, AnUnloadedLayerGivesItsFallbacks) {
@@ -163,7 +189,7 @@ TEST_F(DiscWriterTest, CheckTargetTestsNameSpaceMediaAndTheLastSession) {
         } else {
             EXPECT_EQ(Texts().size(), shown);
         }
-        EXPECT_EQ(backend->openDevices, 0);
+        EXPECT_EQ(backend->openDevices.load(), 0);
     }
     // The image recorder has no disc to check.
     Ready("CH01_0001.dvr", 1);
@@ -188,7 +214,7 @@ TEST_F(DiscWriterTest, ABlankDiscGetsTheNewItemsAndCloseDiscPicksTheFlags) {
                   (std::vector<std::pair<int, int>>{{0, 0}, {1, 50}, {1, 100}, {2, 0}}));
     }
     EXPECT_TRUE(Texts().empty());
-    EXPECT_EQ(backend->openDevices, 0);
+    EXPECT_EQ(backend->openDevices.load(), 0);
 }
 
 TEST_F(DiscWriterTest, TheLastSessionIsKeptAndTheNewerOfTwoNamesWins) {
@@ -365,6 +391,75 @@ TEST_F(DiscWriterTest, ARefusedCheckReopensAFreshSettingDialog) {
     EXPECT_EQ(result, DiscSetupResult::Cancelled);
     backend->drives.reset();
     EXPECT_EQ(RunWriteCDSetup(*writer, source, 5, nullptr, {}), DiscSetupResult::InitFailed);
+}
+
+TEST_F(DiscWriterTest, AWriterRunningOnAfterTheAbortIsFreedOnlyOnceIdle) {
+    TestClock clock;
+    ScopedClockOverride useClock(clock);
+    backend->runsAfterAbortMs = 3000;
+    Ready();
+    writer->Abort();
+    EXPECT_EQ(writer->Burn(), 1);
+    EXPECT_EQ(Texts().back(), "Write CD Error : user aborted");
+    // The burn gave up on the writer; the drive is kept, not freed under it.
+    EXPECT_EQ(backend->openDevices.load(), 1);
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    clock.Advance(2999);
+    EXPECT_EQ(backend->openDevices.load(), 1);
+    clock.Advance(1);
+    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+    EXPECT_EQ(backend->openDevices.load(), 0);
+    EXPECT_FALSE(backend->freedWhileBusy.load());
+}
+
+TEST_F(DiscWriterTest, AScanThatDoesNotEndIsReadOffTheUiThreadAndEndsOnCancel) {
+    backend->scanUntilStopped = true;
+    CancelTheDriveWaitWhenShown();
+    int dialogs = 0;
+    const auto result = RunWriteCDSetup(*writer, source, 5, nullptr, [&](CWriteCDSettingDlg&) {
+        ++dialogs;
+        return CWriteCDSettingDlg::kResultCancel;
+    });
+    EXPECT_EQ(result, DiscSetupResult::Cancelled);
+    EXPECT_EQ(waitShown, 1);
+    EXPECT_EQ(waitText, CDriveWaitDlg::kText);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(Texts().empty());
+    // The scan sees the stop and its worker is joined.
+    EXPECT_TRUE(WaitUntil([&] { return !backend->scanning.load() && KeptDiscWork() == 0; }));
+}
+
+TEST_F(DiscWriterTest, ACheckOnADriveThatDoesNotAnswerIsGivenUpOnCancel) {
+    CancelTheDriveWaitWhenShown();
+    const auto result = RunWriteCDSetup(*writer, source, 5, nullptr, [&](CWriteCDSettingDlg&) {
+        backend->hangOpens = true;  // from the check on
+        return CWriteCDSettingDlg::kResultOk;
+    });
+    EXPECT_EQ(result, DiscSetupResult::Cancelled);
+    EXPECT_EQ(waitShown, 1);
+    EXPECT_TRUE(Texts().empty());
+    // The worker inside the drive was not waited for: the keeper holds it until the drive
+    // answers.
+    EXPECT_EQ(backend->hangingOpens.load(), 1);
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    backend->letGo = true;
+    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+    EXPECT_EQ(backend->openDevices.load(), 0);
+}
+
+TEST_F(DiscWriterTest, AppendPlayerIsOfferedOnlyWithAPlayerPackage) {
+    ASSERT_EQ(writer->Init(source, RecordHook), 1);
+    for (bool package : {false, true}) {
+        SCOPED_TRACE(package ? "with the package" : "without");
+        if (package) WriteFile(folder / "Tamburo_setup.exe", "player");
+        CWriteCDSettingDlg dialog;
+        ASSERT_EQ(dialog.Prepare(source, writer->DriveNames(), 1, 1024, *writer), 1);
+        auto* append = FindControl<QCheckBox>(&dialog, CWriteCDSettingDlg::kIdAppendPlayer);
+        EXPECT_EQ(append->isEnabled(), package);
+        EXPECT_EQ(append->toolTip(),
+                  package ? QString() : QString(CWriteCDSettingDlg::kNoPlayerSetupTip));
+        EXPECT_FALSE(append->isChecked());
+    }
 }
 
 }  // namespace

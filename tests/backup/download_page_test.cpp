@@ -165,7 +165,7 @@ TEST_F(DownloadPageTest, TheEditsKeepTheirRanges) {
 
 TEST_F(DownloadPageTest, NamesInUseAreSkippedAndNeverOverwritten) {
     WriteFile(folder / "CH01_0001.dvr", "kept");
-    WriteFile(folder / "CH01_0002.dvr.part", "");
+    std::filesystem::create_directory(folder / "CH01_0002.dvr");  // a folder has the name
     DownloadFilePage* page = OpenPage();
     EXPECT_EQ(page->FilePath(), Named("CH01_0003.dvr"));
 
@@ -190,7 +190,7 @@ TEST_F(DownloadPageTest, WithoutAFolderThePathAsksForOne) {
     EXPECT_EQ(PathText(), noFolder);
     PressStart();
     EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{DownloadFilePage::kMsgPathInvalid});
-    EXPECT_FALSE(std::filesystem::exists("/CH02_0001.dvr.part"));
+    EXPECT_FALSE(std::filesystem::exists("/CH02_0001.dvr"));
 
     // A folder picked with File Path names the file there.
     CDlgGetPath::SetModalAnswer([&](CDlgGetPath& picker) {

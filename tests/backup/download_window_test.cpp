@@ -1,9 +1,11 @@
 // The network backup window against the simulated recorder: the finished download, the
-// device's answers as texts, and Cancel as a request that ends the worker in its bound and
-// tells a device that can stop its side.
+// device's answers as texts with what the kept file holds, and Cancel (also Esc and the
+// close button) as a request that ends the worker in its bound, keeps the bytes received
+// and tells a device that can stop its side.
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
 #include <chrono>
 
 #include "../support/EngineHarness.h"
@@ -34,7 +36,6 @@ class DownloadWindowTest : public ormidon::testing::WindowTest {
         job.year = 2008, job.month = 5, job.day = 7, job.hour = 13, job.minute = 4;
         job.sizeMB = 1;
         job.file = folder / "CH01_0001.dvr";
-        ASSERT_TRUE(CreateBackupPartFile(job.file));
     }
     void TearDown() override { ClearSessionCookie(); }
 
@@ -49,6 +50,24 @@ class DownloadWindowTest : public ormidon::testing::WindowTest {
     QPushButton* ButtonOf(QWidget* window, int id) {
         return ormidon::FindControl<QPushButton>(window, id);
     }
+    uint64_t FileSize() const {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(job.file, error);
+        return error ? 0 : size;
+    }
+    // A download whose device stalls after 100,000 bytes, open until the file holds the
+    // 99,608 bytes of recording they carry.
+    std::unique_ptr<CDownloadProgressDlg> StalledDownload(bool tellDevice) {
+        std::filesystem::remove(job.file);
+        device.Backup().SetScript({.cutAfter = 100'000, .stall = true});
+        auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, tellDevice);
+        EXPECT_TRUE(window->OnInitDialog());
+        window->show();
+        EXPECT_TRUE(
+            ormidon::testing::ProcessEventsUntil([&] { return FileSize() == kStalledData; }));
+        return window;
+    }
+    static constexpr uint64_t kStalledData = 99'608;
 
     AppRecordScope scope;
     sim::SimulatedRecorder device;
@@ -71,19 +90,32 @@ TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
         sim::NetworkBackupScript script;
         int sizeMB;
         const char* text;
+        const char* note;
+        uint64_t kept;
     } cases[] = {
-        {{}, 0, "DVR doesn't contain the record data."},
-        {{.refuse = true}, 1, "Wait a monent and retry again."},
-        {{.cutAfter = 10'000}, 1, "Download file is failed!"},
+        {{}, 0, "DVR doesn't contain the record data.", "Empty file kept: CH01_0001.dvr", 0},
+        {{.refuse = true},
+         1,
+         "Wait a monent and retry again.",
+         "Empty file kept: CH01_0001.dvr",
+         0},
+        // 10,000 bytes of frames carry 9,960 bytes of recording.
+        {{.cutAfter = 10'000},
+         1,
+         "Download file is failed!",
+         "Incomplete file kept: CH01_0001.dvr (9960 bytes)",
+         9'960},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        std::filesystem::remove(BackupPartFile(job.file));
-        ASSERT_TRUE(CreateBackupPartFile(job.file));
+        std::filesystem::remove(job.file);
         device.Backup().SetScript(c.script);
         job.sizeMB = c.sizeMB;
         auto window = Download();
         EXPECT_EQ(window->StatusText(), c.text);
+        EXPECT_EQ(window->NoteText().toStdString(), c.note);
+        EXPECT_EQ(FileSize(), c.kept);
+        if (c.kept > 0) ormidon::testing::SaveScreenshot(window.get(), "network-backup-incomplete");
         EXPECT_FALSE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
         EXPECT_EQ(ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->text(), "Exit");
     }
@@ -92,14 +124,8 @@ TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
 TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
     for (bool tellDevice : {false, true}) {
         SCOPED_TRACE(tellDevice ? "device stops its side" : "older device");
-        std::filesystem::remove(BackupPartFile(job.file));
-        ASSERT_TRUE(CreateBackupPartFile(job.file));
-        device.Backup().SetScript({.cutAfter = 100'000, .stall = true});
         const int cancelsBefore = device.Backup().Cancels();
-        auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, tellDevice);
-        ASSERT_TRUE(window->OnInitDialog());
-        window->show();
-        ormidon::testing::ProcessEventsFor(100);
+        auto window = StalledDownload(tellDevice);
         if (!tellDevice) ormidon::testing::SaveScreenshot(window.get(), "network-backup-running");
         const auto asked = std::chrono::steady_clock::now();
         ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->click();
@@ -108,7 +134,32 @@ TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
         EXPECT_EQ(window->result(), CDownloadProgressDlg::kResultClosed);
         window.reset();  // waits for the device's answer within its bound
         EXPECT_EQ(device.Backup().Cancels() - cancelsBefore, tellDevice ? 1 : 0);
-        EXPECT_FALSE(std::filesystem::exists(BackupPartFile(job.file)));
+        EXPECT_EQ(FileSize(), kStalledData);  // what came is kept
+    }
+}
+
+TEST_F(DownloadWindowTest, EscAndTheCloseButtonAreCancel) {
+    // A DVR from firmware 1043 on is told to stop its side.
+    scope.App().str_ProductID.Set("P51K");
+    scope.App().str_FWVersion.Set("1043");
+    const struct {
+        const char* name;
+        void (*close)(CDownloadProgressDlg&);
+    } ways[] = {
+        {"Esc", [](CDownloadProgressDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"close button", [](CDownloadProgressDlg& w) { w.close(); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        const int cancelsBefore = device.Backup().Cancels();
+        auto window = StalledDownload(CDownloadProgressDlg::DeviceStopsBackupOnCancel());
+        way.close(*window);
+        EXPECT_TRUE(window->WorkerEnded());
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), CDownloadProgressDlg::kResultClosed);
+        window.reset();
+        EXPECT_EQ(device.Backup().Cancels() - cancelsBefore, 1);
+        EXPECT_EQ(FileSize(), kStalledData);
     }
 }
 

@@ -2,7 +2,8 @@
 // as "Tamburo": its command line and link, the mutex name, START, ACK, DATA notices by its
 // buffer size with the file checked under the lock, END; a second download re-addressing
 // the same player, a player closed between downloads, a player that stops the notices,
-// never says HELLO, cannot be started, acknowledges with a foreign id or keeps the lock.
+// never says HELLO, cannot be started, acknowledges with a foreign id or keeps the lock
+// (and is then dropped, so PLAY stays offered).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -150,7 +151,7 @@ TEST_F(PlayerHandOffTest, ThePlayerFollowsTheDownloadByItsBufferSize) {
 
         const std::vector<std::string> lines = LogLines();
         ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines[0], "ARGS " + file + ".part|DYNAMICLOAD=1");
+        EXPECT_EQ(lines[0], "ARGS " + file + "|DYNAMICLOAD=1");
         const std::vector<LoggedFrame> frames = Frames();
         const auto mutex = Of(frames, ormidon::kLinkCopyData);
         ASSERT_GE(mutex.size(), 1u);
@@ -197,7 +198,7 @@ TEST_F(PlayerHandOffTest, ASecondDownloadReAddressesTheOpenPlayerAndAClosedOneIs
     const auto copies = Of(Frames(), ormidon::kLinkCopyData);
     ASSERT_GE(copies.size(), 2u);
     EXPECT_EQ(copies[1].lParam, ormidon::kCopyDataBackupPath);
-    EXPECT_EQ(copies[1].text, " " + second + ".part len=1024");
+    EXPECT_EQ(copies[1].text, " " + second + " len=1024");
     EXPECT_EQ(Of(Frames(), ormidon::kLinkStart).size(), 2u);
 
     // The operator closes the player: the next Start starts a new one with a new mutex.
@@ -316,6 +317,9 @@ TEST_F(PlayerHandOffTest, APlayerKeepingTheLockIsDroppedFromTheDownload) {
     advancer.join();
     EXPECT_EQ(lastStatus, kBackupFinished);
     EXPECT_FALSE(BackupPlayerLink().PlayerConnected());
+    // The dropped player got no end notice: PLAY is offered although it had acknowledged.
+    EXPECT_EQ(BackupPlayerLink().f_BackupPlayerAck.load(), 1u);
+    EXPECT_TRUE(playShown);
     EXPECT_EQ(std::filesystem::file_size(files / "CH01_0001.dvr"), 1024u * 1024);
 }
 

@@ -64,6 +64,9 @@ class SearchListPageTest : public ormidon::test::SettingsSheetTest {
     // far fewer than a request's time-out.
     void Download() {
         Button(CEventPage::kIdDownload)->click();
+        FinishDownload();
+    }
+    void FinishDownload() {
         int steps = 0;
         ASSERT_TRUE(ProcessEventsUntil([this, &steps] {
             if (steps < 20 && clock.WaitForWaiters(2, 1)) {
@@ -141,6 +144,37 @@ TEST_F(SearchListPageTest, DownloadsTheChosenDiskIntoTheFullList) {
     EXPECT_EQ(shown->rows[24][0], "25");
     EXPECT_EQ(SearchPage()->Entries().size(), 25u);
     EXPECT_TRUE(boxes.Ids().empty());
+}
+
+TEST_F(SearchListPageTest, TheChoicesStayWithTheListWhileItDownloads) {
+    device.Recordings().SetRecordings(5, std::vector<Recording>(4, Recording{48, 8, 5, 7, 10}));
+    Open();
+    Hdd()->setCurrentIndex(2);
+    Button(CEventPage::kIdDownload)->click();
+    // The short page came; the download waits out its pause.
+    ASSERT_TRUE(ProcessEventsUntil([this] { return Targets().size() == 1; }));
+    EXPECT_TRUE(SearchPage()->IsDownloading());
+    EXPECT_FALSE(Hdd()->isEnabled());
+    EXPECT_FALSE(Type()->isEnabled());
+    // Whatever reaches the boxes meanwhile, the list opens as it was downloaded.
+    Hdd()->setCurrentIndex(0);
+    emit Hdd()->activated(0);
+    Type()->setCurrentIndex(3);
+    emit Type()->activated(3);
+    BackupPreset preset;
+    AnswerFullList([&preset](CFullListDlg& dialog) {
+        dialog.List()->SelectRow(0);
+        dialog.OnDownload();
+        preset = g_BackupPreset;
+        return dialog.result();
+    });
+    FinishDownload();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->title, "Full Record List");
+    EXPECT_EQ(shown->rows.size(), 4u);  // not filtered for the alarm list
+    EXPECT_EQ(preset.hddIndex, 2);
+    EXPECT_TRUE(Hdd()->isEnabled());
+    EXPECT_TRUE(Type()->isEnabled());
 }
 
 TEST_F(SearchListPageTest, MessagesInsteadOfTheFullList) {

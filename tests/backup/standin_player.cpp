@@ -8,7 +8,8 @@
 //   hold_lock=1        take the shared lock at the first DATA and keep it
 //   stop_reading=1     after START read nothing more (for a while), then exit
 // At each DATA it takes the lock and checks that the file holds at least every byte
-// announced so far ("CHECK ok" or "CHECK bad").
+// announced so far ("CHECK ok" or "CHECK bad"); the file is opened at the first DATA, as
+// the download makes it only once its request went out.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -127,6 +128,8 @@ int main(int argc, char** argv) {
                     }
                     break;
                 case ormidon::kLinkData: {
+                    // The download makes the file once its request went out, after START.
+                    if (fileFd < 0) fileFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
                     announced += f.lParam;
                     ++dataFrames;
                     if (conf["hold_lock"] == "1") {

@@ -21,7 +21,7 @@ ormidon::test::TempFolder& Folder() {
 LibburnDiscBackend& Backend() {
     static LibburnDiscBackend backend(LibburnDiscBackend::Options{
         .scanDrives = false, .stdioDrives = {"stdio:" + (Folder() / "disc.iso").string()}});
-    static const bool ready = backend.Init() == 0 && backend.GetAvailableDrives(1).has_value();
+    static const bool ready = backend.Init() == 0 && backend.GetAvailableDrives(1, {}).has_value();
     if (!ready) fuzz::Fail("backend", __FILE__, __LINE__);
     return backend;
 }

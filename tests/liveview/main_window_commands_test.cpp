@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "liveview/CColorAdjustDlg.h"
 #include "liveview/CVtxButton.h"
 #include "net/LiveStreamPipeline.h"
+#include "net/SysConfig.h"
 #include "platform/Clock.h"
 #include "platform/window/ControlId.h"
 #include "record/AppRecording.h"
@@ -191,10 +193,28 @@ TEST_F(MainWindowCommandsTest, SystemConfigOpensAndClosesTheSheetOnlyWhenTheSect
     EXPECT_EQ(app.f_SystemDialogOpen.load(), 1);
 }
 
+// Every section record the client holds, the older PPPOE layout last.
+std::vector<std::vector<uint8_t>> SectionRecords(CAppObject& app) {
+    std::vector<std::vector<uint8_t>> records;
+    for (uint8_t option = 0; option < CFG_ALL; ++option) {
+        const std::span<const uint8_t> block = ConfigBlockOf(app, option);
+        records.emplace_back(block.begin(), block.end());
+    }
+    const std::span<const uint8_t> old = ConfigBlockOf(app, CFG_PPPOE, true);
+    records.emplace_back(old.begin(), old.end());
+    return records;
+}
+
 TEST_F(MainWindowCommandsTest, ABadSectionReplyOpensNoSheetAndKeepsTheRecords) {
     ASSERT_EQ(OpenWindow({.product = "P51K", .firmware = "1060"}), 1);
     app.f_VideoServerConnected = 1;
-    const auto before = app.m_Cfg_SMTP;
+    const auto before = SectionRecords(app);
+    // The recorder's sections change, so a record taken from the bad reply would differ.
+    for (const char* name : {"DNS", "SMTP", "FTP", "PPPOE", "ALARM", "RS485", "DVRREC"}) {
+        std::string bytes = *device.Section(name);
+        for (char& byte : bytes) byte = static_cast<char>(byte ^ 0x5A);
+        ASSERT_TRUE(device.SetSection(name, bytes)) << name;
+    }
     const std::vector<std::pair<const char*, ormidon::sim::Fault>> faults = {
         {"closed", ormidon::sim::Fault::CloseWithoutReply("/GetSysCfg.cgi")},
         {"short", ormidon::sim::Fault::ShortBody(10, "/GetSysCfg.cgi")},
@@ -208,7 +228,17 @@ TEST_F(MainWindowCommandsTest, ABadSectionReplyOpensNoSheetAndKeepsTheRecords) {
         shown.push_back(4029);
         EXPECT_EQ(boxes.Ids(), shown);
         EXPECT_EQ(window->SystemDialog(), nullptr);
-        EXPECT_EQ(app.m_Cfg_SMTP, before);
+        EXPECT_EQ(SectionRecords(app), before);
+    }
+    // A good reply then brings the changed sections.
+    Button(1006)->click();
+    EXPECT_EQ(boxes.Ids(), shown);
+    ASSERT_NE(window->SystemDialog(), nullptr);
+    const auto after = SectionRecords(app);
+    for (const ConfigOption option :
+         {CFG_DNS, CFG_SMTP, CFG_FTP, CFG_ALARM, CFG_RS485, CFG_DVRREC}) {
+        SCOPED_TRACE(static_cast<int>(option));
+        EXPECT_NE(after[option], before[option]);
     }
 }
 

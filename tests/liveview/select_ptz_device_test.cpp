@@ -3,8 +3,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "../support/EngineHarness.h"
 #include "core/AppObject.h"
@@ -87,6 +90,40 @@ TEST_F(SelectPtzDeviceTest, WhileTheDeviceIsSteeredThereIsNoEsc) {
     EXPECT_FALSE(seen.escShown);
     EXPECT_EQ(seen.cancel, QRect(258, 63, 147, 56));  // 172, 42, 98 x 37 scaled by 1.5
     EXPECT_EQ(pickerWindow->m_nNumber, 0);            // an empty field is no number
+}
+
+// On a large screen the window grows with its controls: every one stays whole inside it,
+// and OK and CANCEL keep apart.
+TEST_F(SelectPtzDeviceTest, TheWindowAndItsControlsScaleTogether) {
+    for (float scale : {1.0f, 1.5f, 2.0f}) {
+        for (bool master : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << scale << (master ? " master" : " camera"));
+            scope.App().fl_DPIScale = scale;
+            Devices().MakeCurrent(master ? kRoleMaster : kRoleSlave, 0);
+            pickerWindow = std::make_unique<CSelectPTZDeviceDlg>();
+            QSize size;
+            std::vector<std::pair<int, QRect>> controls;
+            Run([&](CSelectPTZDeviceDlg& dialog) {
+                size = dialog.size();
+                for (int id :
+                     {1334, 1335, CSelectPTZDeviceDlg::kIdNumber, CSelectPTZDeviceDlg::kIdOk,
+                      CSelectPTZDeviceDlg::kIdCancel, CSelectPTZDeviceDlg::kIdEsc}) {
+                    QWidget* control = FindControl(&dialog, id);
+                    if (control != nullptr && control->isVisible())
+                        controls.emplace_back(id, control->geometry());
+                }
+                dialog.reject();
+            });
+            EXPECT_EQ(size, QSize(std::lround(278 * scale), std::lround(88 * scale)));
+            EXPECT_EQ(controls.size(), master ? 5u : 6u);
+            for (const auto& [id, rect] : controls) {
+                SCOPED_TRACE(id);
+                EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(rect));
+            }
+            EXPECT_EQ(seen.cancel.size(), QSize(std::lround(98 * scale), std::lround(37 * scale)));
+            EXPECT_FALSE(seen.cancel.intersects(Button(CSelectPTZDeviceDlg::kIdOk)->geometry()));
+        }
+    }
 }
 
 }  // namespace

@@ -244,6 +244,26 @@ TEST_F(FirmwareTransferTest, PackageByCommandsSendsTheTypeNames) {
               }));
 }
 
+TEST_F(FirmwareTransferTest, ADeviceThatRebootsOnItsLastPartEndsTheUpgradeAsFinished) {
+    // The device closes the keep-alive as the part asking for the reboot completes.
+    device.Firmware().SetScript({.closeKeepAliveOnReboot = true});
+    for (FirmwareProtocol protocol : {FirmwareProtocol::kCommand, FirmwareProtocol::kRaw}) {
+        SCOPED_TRACE(protocol == FirmwareProtocol::kRaw ? "raw" : "command");
+        device.Firmware().ClearParts();
+        listener.Clear();
+        const std::size_t boxesBefore = boxes.Ids().size();
+        FirmwarePartTable table = Table({{0, 1000}, {3, 2000}});
+        Start(MakePartsTransfer(table, protocol));
+        EXPECT_EQ(Finish(), FirmwareTransferEnd::kFinished);
+        const auto parts = device.Firmware().Parts();
+        ASSERT_EQ(parts.size(), 2u);
+        EXPECT_TRUE(parts[1].complete && parts[1].reboot);
+        EXPECT_EQ(boxes.Ids().size(), boxesBefore + 1);
+        EXPECT_EQ(boxes.Ids().back(), kStringOverwriteFlash);
+        EXPECT_EQ(listener.Events(), (std::vector<std::string>{kDisable, "hide", kEnable, kClose}));
+    }
+}
+
 TEST_F(FirmwareTransferTest, CommandPieceFailures) {
     struct Case {
         const char* name;

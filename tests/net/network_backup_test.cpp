@@ -1,12 +1,15 @@
-// The network backup: the request, the reply read over any split, the ".part" file and its
-// final name, statuses and progress, and cancelling, against the simulated recorder.
+// The network backup: the request, the reply read over any split, the file made under its
+// final name and kept with exactly the bytes received whatever the end, statuses and
+// progress, and cancelling, against the simulated recorder.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../sim/RawHttp.h"
+#include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
 #include "net/NetworkBackupDownload.h"
 #include "net/NetworkBackupStream.h"
@@ -155,8 +158,8 @@ TEST(NetworkBackupTest, RequestIsTheDevicesByteForByte) {
 
 TEST(NetworkBackupTest, PercentIsClampedAndSixtyFourBit) {
     EXPECT_EQ(BackupPercent(2'621'440, 5), 50u);
-    EXPECT_EQ(BackupPercent(300ull * 1024 * 1024, 1), 100u);      // once wrapped past 255
-    EXPECT_EQ(BackupPercent(419'430'400, 500), 80u);  // bytes x 100 is beyond 32 bits
+    EXPECT_EQ(BackupPercent(300ull * 1024 * 1024, 1), 100u);  // once wrapped past 255
+    EXPECT_EQ(BackupPercent(419'430'400, 500), 80u);          // bytes x 100 is beyond 32 bits
     EXPECT_EQ(BackupPercent(1024, 0), 0u);
 }
 
@@ -188,13 +191,21 @@ class NetworkBackupDownloadTest : public ::testing::Test {
         job.year = 2024, job.month = 2, job.day = 29, job.hour = 23, job.minute = 59;
         job.second = 58, job.slot = 2, job.channelIndex = 4, job.sizeMB = 1;
         job.file = folder / "CH05_0001.dvr";
-        ASSERT_TRUE(CreateBackupPartFile(job.file));
     }
     std::string Expected(uint64_t size) const {
         return BackupRecordingBytes(job.channelIndex, {2024, 2, 29, 23, 59, 58}, size);
     }
+    // The recording bytes in the first `replyBytes` bytes of the reply (2048-byte frames).
+    static uint64_t DataIn(uint64_t replyBytes) {
+        const uint64_t rest = replyBytes % (8 + 2048);
+        return replyBytes / (8 + 2048) * 2048 + (rest > 8 ? rest - 8 : 0);
+    }
     int Run() { return RunNetworkBackup(job, {}, listener); }
-    bool PartExists() const { return std::filesystem::exists(BackupPartFile(job.file)); }
+    uint64_t FileSize() const {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(job.file, error);
+        return error ? 0 : size;
+    }
 
     ormidon::sim::SimulatedRecorder device;
     TempFolder folder;
@@ -202,7 +213,7 @@ class NetworkBackupDownloadTest : public ::testing::Test {
     RecordingListener listener;
 };
 
-TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsNameOnlyWhenDone) {
+TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsName) {
     device.Backup().SetScript({.otherFrame = true});
     EXPECT_EQ(Run(), kBackupFinished);
     EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(1024 * 1024));
@@ -214,7 +225,6 @@ TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsNameOnlyWhen
                   .FrameCount());
     EXPECT_EQ(check.frames.at(0).channel, 5);
     EXPECT_EQ(check.creationTime.hour, 23);
-    EXPECT_FALSE(PartExists());
     EXPECT_EQ(listener.percents.back(), 100u);
     EXPECT_EQ(listener.statuses.back(), kBackupFinished);
     EXPECT_EQ(listener.commands.front(), 1u);
@@ -228,67 +238,75 @@ TEST_F(NetworkBackupDownloadTest, AHeadAndOneBytePerWriteGiveTheSameFile) {
     EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(5000));
 }
 
-TEST_F(NetworkBackupDownloadTest, EveryOtherEndLeavesNoFile) {
+TEST_F(NetworkBackupDownloadTest, EveryOtherEndKeepsExactlyTheBytesReceived) {
     struct Case {
         const char* name;
         NetworkBackupScript script;
         int sizeMB;
         int status;
+        uint64_t kept;
     };
     const std::vector<Case> cases = {
-        {"end frame first", {}, 0, kBackupNoData},
-        {"refused", {.refuse = true}, 1, kBackupRefused},
-        {"head 404", {.httpStatus = 404}, 1, kBackupRequestFailed},
-        {"cut mid-way", {.cutAfter = 100'000}, 1, kBackupReceiveFailed},
-        {"garbage length", {.firstLength = 0x7FFFFFFF}, 1, kBackupReceiveFailed},
+        {"end frame first", {}, 0, kBackupNoData, 0},
+        {"refused", {.refuse = true}, 1, kBackupRefused, 0},
+        {"head 404", {.httpStatus = 404}, 1, kBackupRequestFailed, 0},
+        {"cut mid-way", {.cutAfter = 100'000}, 1, kBackupReceiveFailed, DataIn(100'000)},
+        {"garbage length", {.firstLength = 0x7FFFFFFF}, 1, kBackupReceiveFailed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(BackupPartFile(job.file));
-        ASSERT_TRUE(CreateBackupPartFile(job.file));
+        std::filesystem::remove(job.file);
         device.Backup().SetScript(c.script);
         job.sizeMB = c.sizeMB;
         EXPECT_EQ(Run(), c.status);
-        EXPECT_FALSE(PartExists());
-        EXPECT_FALSE(std::filesystem::exists(job.file));
+        ASSERT_TRUE(std::filesystem::exists(job.file));
+        EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(c.kept));
         EXPECT_EQ(listener.commands.back(), 4u);
     }
 }
 
-TEST_F(NetworkBackupDownloadTest, CancelInAStallEndsAtOnceAndRemovesThePart) {
-    device.Backup().SetScript({.cutAfter = 50'000, .stall = true});
-    std::stop_source stop;
-    int status = -1;
-    std::thread worker([&] { status = RunNetworkBackup(job, stop.get_token(), listener); });
-    // Wait until the stall holds the download, then cancel.
-    for (int i = 0; i < 500 && listener.percents.empty() && !PartExists(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+TEST_F(NetworkBackupDownloadTest, CancelAndATenSecondStallKeepTheBytesReceived) {
+    // Time runs on the test clock: the stall's 10 s pass when the test says so.
+    ormidon::TestClock clock;
+    ormidon::ScopedClockOverride useClock(clock);
+    for (bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "stalled");
+        std::filesystem::remove(job.file);
+        device.Backup().SetScript({.cutAfter = 50'000, .stall = true});
+        std::stop_source stop;
+        std::atomic<int> status{-1};
+        std::thread worker([&] { status = RunNetworkBackup(job, stop.get_token(), listener); });
+        // Everything the device sent is in the file before the download is ended.
+        EXPECT_TRUE(ormidon::test::WaitUntil([&] { return FileSize() == DataIn(50'000); }));
+        if (cancel) {
+            stop.request_stop();
+        } else {
+            // Steps of 10 s, each once a wait runs, until the read gave up.
+            EXPECT_TRUE(ormidon::test::AdvanceUntil(
+                clock, [&] { return status.load() >= 0; }, 10'000, 100'000, 1));
+        }
+        worker.join();
+        EXPECT_EQ(status, cancel ? kBackupCancelled : kBackupReceiveFailed);
+        EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(DataIn(50'000)));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    auto asked = std::chrono::steady_clock::now();
-    stop.request_stop();
-    worker.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
-    EXPECT_EQ(status, kBackupCancelled);
-    EXPECT_FALSE(PartExists());
-    for (int s : listener.statuses) EXPECT_EQ(s, kBackupProgress);
 }
 
 TEST_F(NetworkBackupDownloadTest, ANameInUseIsRefusedAndNeverReplaced) {
-    EXPECT_FALSE(CreateBackupPartFile(job.file));  // its ".part" exists
+    EXPECT_FALSE(BackupNameTaken(job.file));
     ormidon::test::WriteFile(folder / "taken.dvr", "keep");
-    EXPECT_FALSE(CreateBackupPartFile(folder / "taken.dvr"));
-    // A file that appears under the final name during the download is kept.
+    EXPECT_TRUE(BackupNameTaken(folder / "taken.dvr"));
+    std::filesystem::create_symlink(folder / "nowhere", folder / "link.dvr");
+    EXPECT_TRUE(BackupNameTaken(folder / "link.dvr"));
+    // A file that appears under the name before the download makes it is kept.
     ormidon::test::WriteFile(job.file, "someone else's");
     EXPECT_EQ(Run(), kBackupFileFailed);
     EXPECT_EQ(ormidon::test::ReadFile(job.file), "someone else's");
-    EXPECT_FALSE(PartExists());
 }
 
 TEST_F(NetworkBackupDownloadTest, ANoDeviceIsAFailedRequest) {
     device.Stop();
     EXPECT_EQ(Run(), kBackupRequestFailed);
-    EXPECT_FALSE(PartExists());
+    EXPECT_FALSE(std::filesystem::exists(job.file));  // nothing to keep before the request
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <functional>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SectionPatch.h"
 #include "../support/SettingsSheetHarness.h"
 #include "settings/CCameraEditDlg.h"
@@ -141,13 +142,23 @@ TEST_F(CameraPageTest, ARefusedDvrliveSkipsDvrrec) {
 TEST_F(CameraPageTest, ThePageAndItsEditDialogAreDrawn) {
     OpenSheet();
     ASSERT_TRUE(ShowPage("DVR"));
+    ormidon::test::ExpectControlsWhole(sheet.get(), sheet->GetActivePage(),
+                                       {CameraPage::kIdList, CameraPage::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-camera").empty());
-    settings::SetChildDialogResponder([](QDialog& dialog) {
+    bool edited = false;
+    settings::SetChildDialogResponder([&edited](QDialog& dialog) {
+        using Dlg = CCameraEditDlg;
+        ormidon::test::ExpectControlsWhole(
+            &dialog, &dialog,
+            {Dlg::kIdNumber, Dlg::kIdTitle, Dlg::kIdBrightness, Dlg::kIdContrast,
+             Dlg::kIdSaturation, Dlg::kIdHue, Dlg::kIdCov, Dlg::kIdRec, Dlg::kIdOk});
         EXPECT_FALSE(ormidon::testing::SaveScreenshot(&dialog, "settings-camera-edit").empty());
+        edited = true;
         return 0;
     });
     List()->SelectRow(0);
     Button(CameraPage::kIdEdit)->click();
+    EXPECT_TRUE(edited);
 }
 
 }  // namespace

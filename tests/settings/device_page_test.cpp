@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SectionPatch.h"
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
@@ -205,13 +206,22 @@ TEST_F(DevicePageTest, NothingIsSentUnopenedOrUnchangedAndARefusalIsShown) {
 TEST_F(DevicePageTest, ThePageAndItsEditDialogAreDrawn) {
     OpenSheet();
     ASSERT_TRUE(ShowPage("Device"));
+    ormidon::test::ExpectControlsWhole(sheet.get(), sheet->GetActivePage(),
+                                       {DevicePage::kIdList, DevicePage::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-device").empty());
-    settings::SetChildDialogResponder([](QDialog& dialog) {
+    bool edited = false;
+    settings::SetChildDialogResponder([&edited](QDialog& dialog) {
+        using Dlg = CPTZDeviceEditDlg;
+        ormidon::test::ExpectControlsWhole(&dialog, &dialog,
+                                           {Dlg::kIdNumber, Dlg::kIdDevice, Dlg::kIdId,
+                                            Dlg::kIdProtocol, Dlg::kIdRate, Dlg::kIdOk});
         EXPECT_FALSE(ormidon::testing::SaveScreenshot(&dialog, "settings-device-edit").empty());
+        edited = true;
         return 0;
     });
     List()->SelectRow(0);
     Button(DevicePage::kIdEdit)->click();
+    EXPECT_TRUE(edited);
 }
 
 }  // namespace

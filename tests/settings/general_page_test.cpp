@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -217,6 +219,26 @@ TEST_F(GeneralPageTest, CancelOrClosingTheSheetEndsAStalledFetchInItsBound) {
         device.Server().EndStalls();
     }
     EXPECT_EQ(ThreadSlot::OverrunCount(), overruns);
+}
+
+TEST_F(GeneralPageTest, MinimisingTheSheetLeavesTheFetchRunning) {
+    Open();
+    CatchLogWindow();
+    device.Events().FailPage(0, 0);
+    Button(TP::kIdServerLog)->click();
+    ASSERT_TRUE(device.Server().WaitForLogSize(2, std::chrono::seconds(10)));
+    // A minimised window is hidden from the application's view.
+    sheet->showMinimized();
+    QHideEvent hide;
+    QCoreApplication::sendEvent(sheet.get(), &hide);
+    ormidon::testing::ProcessEventsFor(20);
+    EXPECT_EQ(General()->State(), TP::FetchState::Fetching);
+    EXPECT_TRUE(General()->FetchRunning());
+    EXPECT_EQ(Button(TP::kIdServerLog)->text(), "Cancel");
+    sheet->showNormal();
+    Button(TP::kIdServerLog)->click();
+    EXPECT_EQ(General()->State(), TP::FetchState::Idle);
+    EXPECT_FALSE(General()->FetchRunning());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
 #include "settings/CMailAccountEditDlg.h"
@@ -227,6 +228,64 @@ TEST_F(MailPageTest, AnOddVerifyValueShowsNoChoiceAndStaysUnlessOneIsPicked) {
     }
 }
 
+TEST_F(MailPageTest, A15CharacterSenderClearsAStaleContinuation) {
+    // A short sender, yet the continuation in SYSTEM still holds an old tail.
+    Open({.product = "P62K", .firmware = "1003"}, [this] {
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szMailFrom, "short@ex.tst");
+        WriteText(app.m_Cfg_SYSTEM, SystemRecord::kMailFromContinuation, "stale.tail");
+    });
+    EXPECT_EQ(Control<QLineEdit>(MP::kIdMailFrom)->text(), "short@ex.tst");
+    QLineEdit* mailFrom = Control<QLineEdit>(MP::kIdMailFrom);
+    mailFrom->clear();
+    QTest::keyClicks(mailFrom, "fifteen@chars.x");
+    PressApply();
+    ASSERT_EQ(Options(), (std::vector<std::string>{"SMTP", "SYSTEM"}));
+    EXPECT_EQ(Body("SYSTEM").substr(0x04, 32), std::string(32, '\0'));
+    // Read back, the address is the one typed.
+    ASSERT_EQ(GetSysCfg(CFG_ALL, nullptr, 0), 1);
+    EXPECT_EQ(ReadMailFrom(app), "fifteen@chars.x");
+}
+
+TEST_F(MailPageTest, AlarmRowsNotAddedOrEditedGoBackInTheirStoredForm) {
+    const std::string longOne = "<a.very.long.localpart@example.org>";
+    const std::string named = "Alarm Desk <desk@example.test>";
+    Open({}, [&] {
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, longOne, 0);
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, named, 1);
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, std::string(48, 'z'), 2);
+    });
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    // EDIT answered with the address as shown changes nothing of the row.
+    List()->SelectRow(1);
+    AnswerDialogWith("desk@example.test");
+    Button(MP::kIdEdit)->click();
+    AnswerDialogWith("new@example.test");
+    Button(MP::kIdAdd)->click();
+    PressApply();
+    const std::string smtp = Body("SMTP");
+    EXPECT_EQ(smtp.substr(0x88, 48), Padded(longOne, 48));
+    EXPECT_EQ(smtp.substr(0x88 + 48, 48), Padded(named, 48));
+    EXPECT_EQ(smtp.substr(0x88 + 96, 48), std::string(48, 'z'));
+    EXPECT_EQ(smtp.substr(0x88 + 144, 48), Padded("new <new@example.test>", 48));
+
+    // An edited row takes the stored form of what was typed; the rows after a deleted one
+    // move up as they were stored.
+    sheet.reset();
+    Open({}, [&] {
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, named, 0);
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, longOne, 1);
+        WriteText(app.m_Cfg_SMTP, SmtpRecord::szAlarmMail, "<x@y.z>", 2);
+    });
+    List()->SelectRow(0);
+    Button(MP::kIdDelete)->click();
+    List()->SelectRow(1);
+    AnswerDialogWith("b@c.d");
+    Button(MP::kIdEdit)->click();
+    PressApply();
+    EXPECT_EQ(Body("SMTP").substr(0x88, 4 * 48),
+              Padded(longOne, 48) + Padded("b <b@c.d>", 48) + std::string(96, '\0'));
+}
+
 TEST_F(MailPageTest, AFailedSmtpSendStopsBeforeTheContinuation) {
     Open({.product = "P51K", .firmware = "1027"});
     Control<QLineEdit>(MP::kIdMailFrom)->setText("someone.else@example.test");
@@ -238,9 +297,17 @@ TEST_F(MailPageTest, AFailedSmtpSendStopsBeforeTheContinuation) {
 
 TEST_F(MailPageTest, ThePageAndItsDialogAreDrawn) {
     Open({});
+    ormidon::test::ExpectControlsWhole(
+        sheet.get(), sheet->GetActivePage(),
+        {MP::kIdServer, MP::kIdMailFrom, MP::kIdYes, MP::kIdNo, MP::kIdUser, MP::kIdPassword,
+         MP::kIdList, MP::kIdAdd, MP::kIdDelete, MP::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-mail").empty());
     CMailAccountEditDlg dialog("Add : ", "someone@example.test", sheet.get());
     dialog.show();
+    ormidon::test::ExpectControlsWhole(
+        &dialog, &dialog,
+        {CMailAccountEditDlg::kIdPrompt, CMailAccountEditDlg::kIdAddress,
+         CMailAccountEditDlg::kIdOk, CMailAccountEditDlg::kIdCancel});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(&dialog, "settings-mail-account-edit").empty());
 }
 

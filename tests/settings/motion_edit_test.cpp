@@ -172,20 +172,28 @@ TEST_F(MotionEditTest, DragsToggleTheCellsTheirRectangleMeetsAndClicksOneCell) {
     const QRect preview = dialog->PreviewRect();
     struct Case {
         const char* name;
+        QPoint start;
         QPoint end;
         std::vector<std::pair<int, int>> toggled;
     };
+    const QPoint start = CellPoint(*dialog, 2, 3);
+    const QPoint far = CellPoint(*dialog, 4, 5);
     const Case cases[] = {
-        {"inside", CellPoint(*dialog, 4, 5), Block(2, 3, 4, 5)},
-        {"on a column border", QPoint(preview.left() + 20 * 6, CellPoint(*dialog, 4, 5).y()),
+        {"inside", start, far, Block(2, 3, 4, 5)},
+        {"on a column border", start, QPoint(preview.left() + 20 * 6, far.y()), Block(2, 3, 4, 6)},
+        {"on a row border", start, QPoint(far.x(), preview.top() + 23 * 5), Block(2, 3, 5, 5)},
+        // The same borders reached going left and up.
+        {"left onto a column border", far, QPoint(preview.left() + 20 * 3, start.y()),
+         Block(2, 2, 4, 5)},
+        {"up onto a row border", far, QPoint(start.x(), preview.top() + 23 * 2), Block(1, 3, 4, 5)},
+        // Pressed on a border pixel, dragged away to the left: the pressed cell stays in.
+        {"from a column border leftwards", QPoint(preview.left() + 20 * 6, far.y()), start,
          Block(2, 3, 4, 6)},
-        {"on a row border", QPoint(CellPoint(*dialog, 4, 5).x(), preview.top() + 23 * 5),
-         Block(2, 3, 5, 5)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dialog->m_byArea = Grid{};
-        Drag(*dialog, CellPoint(*dialog, 2, 3), c.end);
+        Drag(*dialog, c.start, c.end);
         EXPECT_EQ(SetCells(dialog->m_byArea), c.toggled);
         EXPECT_EQ(dialog->m_byMarks, Grid{});
         EXPECT_EQ(dialog->MouseState(), CMotionEditDlg::kIdle);

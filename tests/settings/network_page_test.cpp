@@ -12,6 +12,7 @@
 #include <QTest>
 #include <functional>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
 #include "core/ServerAddress.h"
@@ -247,6 +248,10 @@ TEST_F(NetworkPageTest, TheRecorderAnswersAtItsNewPortAndLoopbackAddress) {
 
 TEST_F(NetworkPageTest, ThePageIsDrawn) {
     Open({.firmware = "3050"}, [this] { WriteUInt(app.m_Cfg_IP, IpRecord::byIPType, 1); });
+    ormidon::test::ExpectControlsWhole(
+        sheet.get(), sheet->GetActivePage(),
+        {NP::kIdServerIP, NP::kIdGateway, NP::kIdNetMask, NP::kIdWebPort, NP::kIdStatic,
+         NP::kIdPppoe, NP::kIdDhcp, NP::kIdPppoeUserName, NP::kIdPppoePassword});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-network").empty());
 }
 

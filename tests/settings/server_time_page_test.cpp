@@ -172,3 +172,27 @@ TEST_F(ServerTimePageTest, SyncTimeRefusesWithoutAZoneAndReportsAFailedRequest) 
 }
 
 }  // namespace
+
+TEST_F(ServerTimePageTest, AStoredServerGoesBackAsReadAndSyncTimeRefusesOneUnsafeInTheQuery) {
+    // Outside the characters the edit lets the operator type, yet sent as it was read.
+    Open(SntpBytes(57, 1, "ntp_1.lan"));
+    EXPECT_EQ(Control<QLineEdit>(SP::kIdServer)->text(), "ntp_1.lan");
+    SyncTime();
+    EXPECT_EQ(SyncQuery(), "/SyncTime.cgi?Cookie=" + Cookie() +
+                               "&Mode=1&ServerMode=0&Server=ntp_1.lan&NationID=57&Hour=8&Minute=0");
+    EXPECT_EQ(Sntp().substr(8, 10), std::string("ntp_1.lan\0", 10));
+
+    for (const std::string unsafe : {"a&b.lan", "what?", "host#1", "50%", " ", "ctl\x01"}) {
+        SCOPED_TRACE(unsafe);
+        sheet.reset();
+        Open(SntpBytes(57, 1, unsafe));
+        SyncTime();
+        EXPECT_TRUE(Writes().empty());
+        ASSERT_FALSE(boxes.Texts().empty());
+        EXPECT_EQ(boxes.Texts().back(), SP::kUnsafeServerText);
+        EXPECT_EQ(Control<QLineEdit>(SP::kIdServer)->text().toStdString(), unsafe);
+        // Applied unchanged, the name stays where it was.
+        PressApply();
+        EXPECT_TRUE(Writes().empty());
+    }
+}

@@ -2,8 +2,11 @@
 // family as a picture.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QRect>
+#include <QTreeWidget>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "core/ConfigRecords.h"
 #include "platform/window/testing/WindowTesting.h"
@@ -110,6 +113,17 @@ TEST_F(SheetPictureTest, EachFamilysSheetIsDrawn) {
         SCOPED_TRACE(product);
         OpenSheet({.product = product});
         ASSERT_TRUE(sheet->isVisible());
+        // The tree, the frame with its first page, the buttons: all there and whole.
+        ExpectControlsWhole(sheet.get(), sheet.get(),
+                            {CTreePropSheet::kTreeControlId, CTreePropSheet::kFrameControlId,
+                             MySystemDialog::kIdExit});
+        EXPECT_GT(sheet->PageTree()->topLevelItemCount(), 0);
+        EXPECT_NE(sheet->GetActivePage(), nullptr);
+        // The title band in its blue, with the family's title written in yellow.
+        const QImage picture = sheet->grab().toImage();
+        const QRect band = sheet->TitleRect();
+        EXPECT_GT(PixelsNear(picture, band, QColor(0x00, 0x32, 0x80), 8), band.width() * 4);
+        EXPECT_GT(PixelsNear(picture, band, Qt::yellow), 20);
         EXPECT_FALSE(
             ormidon::testing::SaveScreenshot(sheet.get(), std::string("settings-sheet-") + product)
                 .empty());

@@ -2,10 +2,13 @@
 // activation, APPLY, REBOOT and closing.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
 #include "settings/PageFrame.h"
@@ -56,6 +59,33 @@ TEST_F(SheetTest, EachFamilyGetsItsPagesInTreeOrder) {
         EXPECT_EQ(Current(), "Network");
         sheet.reset();
     }
+}
+
+TEST_F(SheetTest, TheTitleBandShowsItsTitleAndTheBarMeetsNoButtonAtEveryScale) {
+    for (float scale : {1.0f, 1.5f, 2.0f}) {
+        SCOPED_TRACE(scale);
+        app.fl_DPIScale = scale;
+        OpenSheet({.product = "P62K"});
+        const QRect band = sheet->TitleRect();
+        EXPECT_GE(band.height(), 40);
+        EXPECT_TRUE(sheet->rect().contains(band));
+        EXPECT_FALSE(band.intersects(sheet->PageTree()->geometry()));
+        const QImage picture = sheet->grab().toImage();
+        EXPECT_GT(PixelsNear(picture, band, Qt::yellow), 20);  // "Video Server" is written in it
+
+        const QRect bar = sheet->ProgressRect();
+        EXPECT_TRUE(sheet->rect().contains(bar));
+        for (int id :
+             {MySystemDialog::kIdExit, MySystemDialog::kIdApply, MySystemDialog::kIdReboot}) {
+            const QPushButton* button = ormidon::FindControl<QPushButton>(sheet.get(), id);
+            if (button == nullptr) continue;
+            SCOPED_TRACE(id);
+            EXPECT_FALSE(bar.intersects(button->geometry()));
+            EXPECT_TRUE(sheet->rect().contains(button->geometry()));
+        }
+        sheet.reset();
+    }
+    app.fl_DPIScale = 1.0f;
 }
 
 TEST_F(SheetTest, OnlyTheStartPageHasControlsUntilAnotherIsShown) {

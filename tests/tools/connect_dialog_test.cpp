@@ -21,6 +21,7 @@
 #include "core/SessionCookie.h"
 #include "net/LoginWorker.h"
 #include "platform/Clock.h"
+#include "platform/Thread.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "platform/window/WindowTimers.h"
@@ -97,6 +98,17 @@ TEST_F(ConnectDialogTest, EndsWithTheWorkersAnswer) {
         EXPECT_TRUE(ProcessEventsUntil([&] { return boxes.Ids() == c.boxes; }));
     }
     EXPECT_EQ(g_lpApp->w_UserLevel, 30);  // the device information was read
+}
+
+TEST_F(ConnectDialogTest, AWorkerThatCannotStartIsAFailedLogin) {
+    CConnectDialog window(nullptr, login.get());
+    FailThreadStartsForTesting(1);
+    const int answer = window.DoModal();
+    FailThreadStartsForTesting(0);
+    EXPECT_EQ(answer, -1);
+    EXPECT_FALSE(window.Timers().IsRunning(CConnectDialog::kDotTimer));
+    EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{4040});
+    EXPECT_EQ(device.Server().Log().size(), 0u);
 }
 
 TEST_F(ConnectDialogTest, TheDotsCycleWhileTheDeviceIsSilentUntilTheTimeOut) {

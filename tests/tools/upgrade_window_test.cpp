@@ -21,6 +21,7 @@
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
 #include "platform/Clock.h"
+#include "platform/Thread.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "platform/window/testing/WindowTesting.h"
@@ -280,6 +281,25 @@ TEST_F(UpgradeWindowTest, CancelMidTransferStopsTheWorkerQuietly) {
     EXPECT_EQ(Targets("/CancelUPFW.cgi").size(), 1u);
     ormidon::testing::ProcessEventsFor(20);
     EXPECT_TRUE(boxes.Ids().empty());
+}
+
+TEST_F(UpgradeWindowTest, AWorkerThatCannotStartLeavesTheWindowReady) {
+    LogIn("P62K", "1013");
+    test::WriteFile(folder / "good.bin", Record(1, "abc"));
+    Open();
+    window->m_strFirmwarePath = (folder / "good.bin").string();
+    window->Progress()->setValue(40);
+    FailThreadStartsForTesting(1);
+    Button(CUpgradeFWDlg::kIdUpgrade)->click();
+    FailThreadStartsForTesting(0);
+    EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{kStringUpgradeError});
+    EXPECT_EQ(window->Progress()->value(), 0);
+    EXPECT_FALSE(window->Progress()->isVisible());
+    EXPECT_TRUE(Button(CUpgradeFWDlg::kIdUpgrade)->isEnabled());
+    EXPECT_FALSE(result.has_value());
+    EXPECT_FALSE(window->TransferRunning());
+    ormidon::testing::ProcessEventsFor(20);
+    EXPECT_TRUE(Targets("/Getvideo.cgi").empty());
 }
 
 TEST_F(UpgradeWindowTest, RefusalsLeaveTheWindowOpen) {
