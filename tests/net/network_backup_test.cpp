@@ -192,8 +192,12 @@ class NetworkBackupDownloadTest : public ::testing::Test {
         job.second = 58, job.slot = 2, job.channelIndex = 4, job.sizeMB = 1;
         job.file = folder / "CH05_0001.dvr";
     }
+    // The first `size` bytes of the recording the job asks for (of `size` bytes when that is
+    // more, as with bytes beyond Size).
     std::string Expected(uint64_t size) const {
-        return BackupRecordingBytes(job.channelIndex, {2024, 2, 29, 23, 59, 58}, size);
+        const uint64_t total = std::max<uint64_t>(size, uint64_t(job.sizeMB) * 1024 * 1024);
+        return BackupRecordingBytes(job.channelIndex, {2024, 2, 29, 23, 59, 58}, total)
+            .substr(0, size);
     }
     // The recording bytes in the first `replyBytes` bytes of the reply (2048-byte frames).
     static uint64_t DataIn(uint64_t replyBytes) {
