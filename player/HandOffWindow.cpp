@@ -4,9 +4,19 @@
 
 #include <QLabel>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "PlayerWindow.h"
+#include "WindowPlacement.h"
 #include "platform/PlayerLink.h"
+
+namespace {
+
+// The growing file is read at most this often while notices come.
+constexpr int kRefreshMs = 250;
+
+}  // namespace
 
 HandOffWindow::HandOffWindow(const std::string& file, QWidget* parent)
     : QWidget(parent), m_file(file) {
@@ -16,12 +26,20 @@ HandOffWindow::HandOffWindow(const std::string& file, QWidget* parent)
     m_pMessage = new QLabel(this);
     m_pMessage->setWordWrap(true);
     m_pBytes = new QLabel(this);
+    m_pPlayer = new PlayerWindow(this);
+    m_pRefresh = new QTimer(this);
+    m_pRefresh->setSingleShot(true);
+    m_pRefresh->setInterval(kRefreshMs);
+    connect(m_pRefresh, &QTimer::timeout, this, [this] {
+        Refresh();
+        UpdateTexts();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pFile);
     layout->addWidget(m_pMessage);
     layout->addWidget(m_pBytes);
-    layout->addStretch(1);
-    resize(420, 140);
+    layout->addWidget(m_pPlayer, 1);
+    resize(560, 480);
     UpdateTexts();
 }
 
@@ -68,6 +86,8 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
             break;
         case ormidon::WM_DOWNLOADSTART:
             m_bytes = 0;
+            m_recordFile = false;
+            m_pRefresh->stop();
             m_ended = false;
             m_endText.clear();
             if (!ormidon::WriteLinkFrame(m_fd, {ormidon::WM_PLAYERACK, 0, m_id, {}})) CloseLink();
@@ -75,14 +95,19 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
         case ormidon::WM_DOWNLOADDATA:
             // Counted saturating: the announcements come from outside.
             m_bytes = frame.lParam > UINT64_MAX - m_bytes ? UINT64_MAX : m_bytes + frame.lParam;
+            if (!m_pRefresh->isActive()) m_pRefresh->start();
             break;
         case ormidon::WM_DOWNLOADEND:
             m_ended = true;
             m_endText = frame.wParam == 0 ? "Download complete." : "Download ended incomplete.";
+            m_pRefresh->stop();
+            Refresh();
             break;
         case ormidon::WM_DOWNLOADSTOP:
             m_ended = true;
             m_endText = "Download failed.";
+            m_pRefresh->stop();
+            Refresh();
             break;
         default:
             break;
@@ -92,11 +117,39 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
 QString HandOffWindow::MessageText() const { return m_pMessage->text(); }
 QString HandOffWindow::BytesText() const { return m_pBytes->text(); }
 
+void HandOffWindow::Refresh() {
+    if (m_file.empty()) return;
+    m_recordFile = m_pPlayer->Follow(m_file);
+}
+
+void HandOffWindow::keyPressEvent(QKeyEvent* event) {
+    if (IsCloseKey(event)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void HandOffWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_placed) CentreOnScreen(this);
+    m_placed = true;
+}
+
 void HandOffWindow::UpdateTexts() {
     m_pFile->setText(QString::fromStdString(m_file));
-    m_pMessage->setText(
-        "This is not a record file: this player shows record files only. The download is "
-        "followed until it ends.");
+    const std::string name = std::filesystem::path(m_file).filename().string();
+    setWindowTitle(name.empty() ? QString("Tamburo - Dynamic Download")
+                                : QString("Tamburo - Dynamic Download - %1")
+                                      .arg(QString::fromStdString(name)));
+    if (m_recordFile) {
+        m_pMessage->setText(m_ended ? "The download is whole: Play shows its frames."
+                                    : "The download's newest picture is shown as it arrives.");
+    } else if (m_ended) {
+        m_pMessage->setText("This is not a record file: this player shows record files only.");
+    } else {
+        m_pMessage->setText("The download is followed until it ends.");
+    }
     QString bytes = QString("%1 bytes received").arg(m_bytes);
     if (!m_endText.isEmpty()) bytes += "   " + m_endText;
     if (m_fd < 0 && !m_ended) bytes += "   (no link)";

@@ -2,9 +2,12 @@
 // The playback program's side of a Dynamic Download: started with a download's path and
 // "DYNAMICLOAD=1", it connects to the link named in ORMIDON_PLAYER_LINK, says HELLO,
 // acknowledges each download (START) with its default buffer size, counts the bytes the
-// notices announce and shows them. A download is in the device's own format, not a record
-// file, so the window says that this player shows record files only; the link is still
-// served, so a download never waits for a player that cannot show it.
+// notices announce and shows them. The growing file is read as the notices come (a few
+// times a second at most, and at the end) and its newest picture shown; once the download
+// ended its frames play like any record file's. A download that is not a record file is
+// said to be so at its end; the link is still served, so a download never waits for a
+// player that cannot show it. The title follows the file's name; Esc, Ctrl+W, Ctrl+Q and
+// Close close the window.
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -13,8 +16,10 @@
 
 #include "platform/PlayerLinkFrame.h"
 
+class PlayerWindow;
 class QLabel;
 class QSocketNotifier;
+class QTimer;
 
 class HandOffWindow : public QWidget {
     Q_OBJECT
@@ -32,12 +37,20 @@ class HandOffWindow : public QWidget {
     bool LinkOpen() const { return m_fd >= 0; }
     QString MessageText() const;
     QString BytesText() const;
+    // The player showing the growing file.
+    PlayerWindow* Player() const { return m_pPlayer; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void OnReadable();
     void OnFrame(const ormidon::LinkFrame& frame);
     void CloseLink();
     void UpdateTexts();
+    // Reads what the file holds by now.
+    void Refresh();
 
     std::string m_file;
     std::string m_mutexName;
@@ -51,4 +64,8 @@ class HandOffWindow : public QWidget {
     QLabel* m_pFile;
     QLabel* m_pMessage;
     QLabel* m_pBytes;
+    PlayerWindow* m_pPlayer;
+    QTimer* m_pRefresh;
+    bool m_recordFile = false;
+    bool m_placed = false;
 };

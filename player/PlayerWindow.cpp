@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -11,6 +12,8 @@
 #include <QVBoxLayout>
 #include <fstream>
 #include <iterator>
+
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -27,6 +30,12 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
     m_pPlay = new QPushButton("Play", this);
     m_pBack = new QPushButton("<|", this);
     m_pForward = new QPushButton("|>", this);
+    m_pBack->setToolTip("Step back one frame");
+    m_pForward->setToolTip("Step forward one frame");
+    m_pOpen = new QPushButton("Open...", this);
+    m_pOpen->setToolTip("Open a record file (Ctrl+O)");
+    m_pClose = new QPushButton("Close", this);
+    m_pClose->setToolTip("Close the player (Esc, Ctrl+W, Ctrl+Q)");
     m_pSlider = new QSlider(Qt::Horizontal, this);
     m_pSpeed = new QComboBox(this);
     m_pSpeed->addItems({"x1", "x2", "x4"});
@@ -39,12 +48,16 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(m_pForward);
     buttons->addWidget(m_pSlider, 1);
     buttons->addWidget(m_pSpeed);
+    buttons->addWidget(m_pOpen);
+    buttons->addWidget(m_pClose);
     auto* layout = new QVBoxLayout(this);
     layout->addStretch(1);
     layout->addLayout(buttons);
     layout->addWidget(m_pInfo);
     layout->addWidget(m_pStatus);
 
+    connect(m_pOpen, &QPushButton::clicked, this, &PlayerWindow::Open);
+    connect(m_pClose, &QPushButton::clicked, this, [this] { window()->close(); });
     connect(m_pPlay, &QPushButton::clicked, this, [this] { m_playing ? Pause() : Play(); });
     connect(m_pBack, &QPushButton::clicked, this, &PlayerWindow::StepBack);
     connect(m_pForward, &QPushButton::clicked, this, &PlayerWindow::StepForward);
@@ -54,13 +67,29 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
     connect(m_pSpeed, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetSpeed(1 << index); });
     connect(m_pTimer, &QTimer::timeout, this, &PlayerWindow::OnTimer);
-    resize(kDefaultPicture.width() + 40, kDefaultPicture.height() + 120);
+    resize(kDefaultPicture.width() + 160, kDefaultPicture.height() + 120);
+    m_pStatus->setText("Open a record file with Open... (Ctrl+O).");
     UpdateControls();
 }
 
 PlayerWindow::~PlayerWindow() = default;
 
+void PlayerWindow::Reset() {
+    Pause();
+    m_bytes.clear();
+    m_frames.clear();
+    m_header = {};
+    m_damage.clear();
+    m_damageOffset = 0;
+    m_error.clear();
+    m_current = -1;
+    m_picture = QImage();
+    m_pStatus->clear();
+    m_pInfo->clear();
+}
+
 bool PlayerWindow::Load(const std::filesystem::path& file) {
+    Reset();
     m_file = file;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
@@ -70,24 +99,75 @@ bool PlayerWindow::Load(const std::filesystem::path& file) {
     m_bytes.assign(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) {
         m_error = QString("Cannot read %1.").arg(QString::fromStdString(file.string()));
-        return false;
-    }
-    RecordFilePlayback playback = ReadRecordFileForPlayback(m_bytes);
-    if (!playback.check.valid) {
-        m_error = QString("%1 is not a record file: this player shows record files only.")
-                      .arg(QString::fromStdString(file.string()));
         m_bytes.clear();
         return false;
     }
+    if (!TakeFrames()) {
+        m_error = QString("%1 is not a record file: this player shows record files only.")
+                      .arg(QString::fromStdString(file.string()));
+        m_bytes.clear();
+        UpdateControls();
+        return false;
+    }
+    if (!m_frames.empty()) ShowFrame(0);
+    if (m_frames.empty()) AtEnd();
+    return true;
+}
+
+bool PlayerWindow::Follow(const std::filesystem::path& file) {
+    if (file != m_file) {
+        Reset();
+        m_file = file;
+    }
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    const std::streamoff size = in.tellg();
+    // A file that became shorter was begun anew.
+    if (size < 0 || static_cast<uint64_t>(size) < m_bytes.size()) {
+        Reset();
+        m_file = file;
+    }
+    in.seekg(static_cast<std::streamoff>(m_bytes.size()));
+    m_bytes.insert(m_bytes.end(), std::istreambuf_iterator<char>(in), {});
+    const bool atNewest = m_current < 0 || m_current + 1 >= FrameCount();
+    if (!TakeFrames()) return false;
+    if (atNewest && !m_playing && !m_frames.empty()) ShowFrame(FrameCount() - 1);
+    return true;
+}
+
+bool PlayerWindow::TakeFrames() {
+    RecordFilePlayback playback = ReadRecordFileForPlayback(m_bytes);
+    if (!playback.check.valid) return false;
     m_frames = std::move(playback.check.frames);
     m_header = std::move(playback.check);
     m_damage = std::move(playback.damage);
     m_damageOffset = playback.damageOffset;
-    setWindowTitle(QString("Tamburo - %1").arg(QString::fromStdString(file.filename().string())));
-    if (!m_frames.empty()) ShowFrame(0);
-    if (m_frames.empty()) AtEnd();
+    m_error.clear();
+    m_pStatus->clear();
+    setWindowTitle(
+        QString("Tamburo - %1").arg(QString::fromStdString(m_file.filename().string())));
+    if (m_current >= FrameCount()) m_current = -1;
     UpdateControls();
     return true;
+}
+
+void PlayerWindow::Open() {
+    QString chosen;
+    if (m_chooser) {
+        chosen = m_chooser();
+    } else {
+        const QString folder =
+            m_file.empty() ? QString() : QString::fromStdString(m_file.parent_path().string());
+        chosen = QFileDialog::getOpenFileName(this, "Open a record file", folder,
+                                              "Record files (*.vse);;All files (*)");
+    }
+    if (chosen.isEmpty()) return;
+    if (Load(chosen.toStdString())) {
+        if (FrameCount() > 0) Play();
+        return;
+    }
+    setWindowTitle("Tamburo");
+    m_pStatus->setText(m_error);
 }
 
 QString PlayerWindow::InfoText() const {
@@ -216,6 +296,24 @@ void PlayerWindow::UpdateControls() {
     m_pForward->setEnabled(any);
     m_pSlider->setEnabled(any);
     m_pSlider->setRange(0, any ? FrameCount() - 1 : 0);
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event) {
+    if (IsCloseKey(event)) {
+        window()->close();
+        return;
+    }
+    if (event->matches(QKeySequence::Open)) {
+        Open();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PlayerWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_placed && isWindow()) CentreOnScreen(this);
+    m_placed = true;
 }
 
 void PlayerWindow::paintEvent(QPaintEvent*) {

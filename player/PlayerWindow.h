@@ -4,10 +4,13 @@
 // speeds; the file's date and time, the frame's time stamp and channel beside the picture.
 // A video-loss frame shows black. A file still being written or cut short plays its whole
 // frames; a damaged block ends the playback with a message naming the file and the place.
+// Open... (Ctrl+O) picks another record file; Close, Esc, Ctrl+W, Ctrl+Q and Alt+F4 close the
+// window, so it needs no window manager's frame. It opens centred on its screen.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,17 @@ class PlayerWindow : public QWidget {
     // record file; the window then shows nothing.
     bool Load(const std::filesystem::path& file);
     QString ErrorText() const { return m_error; }
+    // Reads what a growing file holds by now (only the bytes added since the last call) and
+    // shows its newest frame unless the operator went back or plays. False while the file is
+    // not (yet) a record file; nothing is reported then.
+    bool Follow(const std::filesystem::path& file);
+    const std::filesystem::path& File() const { return m_file; }
+
+    // The file dialog of Open...; tests put their own chooser here. An empty path cancels.
+    void SetFileChooser(std::function<QString()> chooser) { m_chooser = std::move(chooser); }
+    // Asks for a record file and loads it; a file that cannot be loaded is named in the
+    // status line.
+    void Open();
 
     int FrameCount() const { return static_cast<int>(m_frames.size()); }
     int CurrentFrame() const { return m_current; }
@@ -52,8 +66,13 @@ class PlayerWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
+    void Reset();
+    // Takes the parsed bytes as the file's frames; false when they are not a record file.
+    bool TakeFrames();
     void OnTimer();
     void ScheduleNext();
     void AtEnd();
@@ -72,11 +91,16 @@ class PlayerWindow : public QWidget {
     QImage m_picture;
     ormidon::JpegCodec m_codec;
 
+    std::function<QString()> m_chooser;
+    bool m_placed = false;
+
     QLabel* m_pInfo;
     QLabel* m_pStatus;
     QPushButton* m_pPlay;
     QPushButton* m_pBack;
     QPushButton* m_pForward;
+    QPushButton* m_pOpen;
+    QPushButton* m_pClose;
     QSlider* m_pSlider;
     QComboBox* m_pSpeed;
     QTimer* m_pTimer;

@@ -158,10 +158,12 @@ void ConfigStore::SeedFields(const DeviceIdentity& identity) {
             PutText(rs485, 0x34, 8, "CH2");
         }
     } else {
+        // PTZ heads on channels 1 to 3 at addresses 1 to 3, the third speaking the other
+        // protocol: the cameras that scripts/demo puts on the recorder's bus.
         for (std::size_t channel = 0; channel < 16; ++channel) {
             rs485[0x0C + channel] = static_cast<char>(channel + 1);
-            rs485[0x1C + channel] = static_cast<char>(channel % 4 == 0 ? 1 : 0);
-            rs485[0x2C + channel] = static_cast<char>(channel % 8 == 0 ? 1 : 0);
+            rs485[0x1C + channel] = static_cast<char>(channel < 3 ? 1 : 0);
+            rs485[0x2C + channel] = static_cast<char>(channel == 2 ? 1 : 0);
             PutU32(rs485, 0x3C + 4 * channel, 9600);
         }
     }

@@ -120,6 +120,11 @@ void HttpServer::ClearFaults() {
 
 void HttpServer::EndStalls() { m_stop.EndStalls(); }
 
+void HttpServer::SetRequestListener(std::function<void(const HttpRequest&)> listener) {
+    std::lock_guard lock(m_mutex);
+    m_requestListener = std::move(listener);
+}
+
 std::vector<HttpRequest> HttpServer::Log() const {
     std::lock_guard lock(m_mutex);
     return m_log;
@@ -212,6 +217,7 @@ void HttpServer::Serve(Connection& connection) {
     if (ReadRequest(socket, request, rest, bad)) {
         std::optional<Fault> fault;
         Route route;
+        std::function<void(const HttpRequest&)> listener;
         uint64_t stallGeneration;
         {
             std::lock_guard lock(m_mutex);
@@ -222,8 +228,10 @@ void HttpServer::Serve(Connection& connection) {
             fault = TakeFault(request.path);
             auto found = m_routes.find(request.path);
             route = found != m_routes.end() ? found->second : m_fallback;
+            listener = m_requestListener;
         }
         m_logChanged.notify_all();
+        if (listener) listener(request);
         Responder responder(socket, m_stop, fault ? &*fault : nullptr, stallGeneration);
         responder.SetPending(std::move(rest));
         const Fault::Kind kind = fault ? fault->kind : Fault::Kind::kStatus;

@@ -53,6 +53,9 @@ class HttpServer {
     // Ends every stall begun so far.
     void EndStalls();
 
+    // Called with every complete request as it is logged, on the connection's thread.
+    void SetRequestListener(std::function<void(const HttpRequest&)> listener);
+
     std::vector<HttpRequest> Log() const;
     std::size_t LogSize() const;
     void ClearLog();
@@ -93,6 +96,7 @@ class HttpServer {
     mutable std::condition_variable m_logChanged;
     std::map<std::string, Route> m_routes;
     Route m_fallback;
+    std::function<void(const HttpRequest&)> m_requestListener;
     std::deque<Fault> m_faults;
     std::vector<HttpRequest> m_log;
     std::list<Connection> m_connections;

@@ -1,6 +1,6 @@
 #include "sim/NetworkBackupService.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "sim/Responder.h"
 
@@ -16,36 +16,7 @@ void AppendU32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
 }
 
-std::string Block(int slot, int channel, const std::string& time, uint64_t blockOffset) {
-    std::string block(kBlock, '\0');
-    for (std::size_t i = 0; i < kBlock; ++i) {
-        block[i] = static_cast<char>((blockOffset + i) * 7 & 0xFF);
-    }
-    char stamp[96];
-    int n = std::snprintf(stamp, sizeof stamp, "OFFSET=%016llx NUM=%d CH=%d T=%s\n",
-                          static_cast<unsigned long long>(blockOffset), slot, channel,
-                          time.c_str());
-    if (n > 0) block.replace(0, static_cast<std::size_t>(n) < kBlock ? n : kBlock, stamp, n);
-    return block;
-}
-
 }  // namespace
-
-std::string NetworkBackupData(int slot, int channel, const std::string& time, uint64_t offset,
-                              std::size_t size) {
-    std::string out;
-    out.reserve(size);
-    uint64_t position = offset;
-    while (out.size() < size) {
-        uint64_t blockOffset = position / kBlock * kBlock;
-        std::string block = Block(slot, channel, time, blockOffset);
-        std::size_t from = static_cast<std::size_t>(position - blockOffset);
-        std::size_t take = std::min(kBlock - from, size - out.size());
-        out.append(block, from, take);
-        position += take;
-    }
-    return out;
-}
 
 void NetworkBackupService::InstallRoutes(HttpServer& server, SessionCheck refuseWithoutSession) {
     server.SetRoute("/NetworkBk.cgi", [this, refuseWithoutSession](const HttpRequest& r,
@@ -77,14 +48,13 @@ void NetworkBackupService::Serve(const HttpRequest& request, Responder& responde
     auto number = [&](const char* name, int lowest, int highest) {
         return request.NumberParam(name, lowest, highest).value_or(0);
     };
-    char time[32];
-    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d",
-                  number("Year", 0, 9999), number("Month", 0, 99), number("Day", 0, 99),
-                  number("Hour", 0, 99), number("Minute", 0, 99), number("Second", 0, 99));
-    const int slot = number("Num", 0, 255);
+    const BackupTime time{number("Year", 0, 9999), number("Month", 0, 99), number("Day", 0, 99),
+                          number("Hour", 0, 99),   number("Minute", 0, 99),
+                          number("Second", 0, 99)};
     const int channel = number("CH", 0, 255);
     const uint64_t total =
         static_cast<uint64_t>(number("Size", 0, 100000)) * 1024 * 1024 + script.extraBytes;
+    const BackupRecording recording(channel, time, total);
 
     uint64_t sent = 0;
     // Writes as scripted; false once the reply must end here.
@@ -125,7 +95,7 @@ void NetworkBackupService::Serve(const HttpRequest& request, Responder& responde
         AppendU32(batch, frames == 0 && script.firstLength ? *script.firstLength
                                                            : static_cast<uint32_t>(length));
         AppendU32(batch, 3);
-        batch += NetworkBackupData(slot, channel, time, offset, length);
+        recording.Read(offset, length, batch);
         offset += length;
         if (++frames == 1 && script.otherFrame) {
             AppendU32(batch, 0);

@@ -2,9 +2,9 @@
 // The recorder's network backup: "/NetworkBk.cgi" answers with the recording of one channel
 // from one disk as frames of an 8-byte header (u32 LE length, u32 LE type) and data: Size MB
 // in 2048-byte type-3 frames, then the type-1 end frame (Size 0: the end frame alone).
-// Every 2048-byte block of the recording carries its own offset and the request's disk,
-// channel and time, so a test can tell each byte it downloaded. "/CancelNB.cgi" ends the
-// session's running backup. Tests script the reply's faults.
+// The recording is a record file of exactly that size (sim/BackupRecording.h): the test
+// picture of the requested channel at the requested time. "/CancelNB.cgi" ends the session's
+// running backup. Tests script the reply's faults.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "sim/BackupRecording.h"
 #include "sim/HttpServer.h"
 
 namespace ormidon::sim {
@@ -36,10 +37,6 @@ struct NetworkBackupScript {
     // it is ready).
     std::function<void(uint64_t sent)> beforeWrite = {};
 };
-
-// The bytes of the recording from `offset` on, `size` bytes long.
-std::string NetworkBackupData(int slot, int channel, const std::string& time, uint64_t offset,
-                              std::size_t size);
 
 class NetworkBackupService {
   public:

@@ -165,7 +165,7 @@ void SearchResponder::OnRequest(const uint8_t* data, std::size_t size, uint32_t 
     const std::string_view keyword = TextField(request.data(), kCommandAt);
     const uint8_t code = request[kCodeAt];
 
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     if (keyword == "KX_SEARCH" && code == 1) {
         for (const auto& extra : m_extras) m_pending.push_back({{}, sender, extra});
         for (const SearchDevice& device : m_devices) {
@@ -187,17 +187,23 @@ void SearchResponder::OnRequest(const uint8_t* data, std::size_t size, uint32_t 
         answer[kResultAt] = 1;
         m_pending.push_back({{}, sender, {answer.begin(), answer.end()}});
     }
+    std::vector<std::pair<std::size_t, SearchDevice>> changed;
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         SearchDevice& device = m_devices[i];
         if (!std::equal(device.mac.begin(), device.mac.end(), request.begin() + kMacAt)) continue;
         if (device.silentOnSetting) continue;
         const uint8_t result = ApplySetting(device, i, request);
+        if (result == 1) changed.emplace_back(i, device);
         SearchRecord answer = SearchAnswer(device);
         std::copy(request.begin(), request.begin() + 17, answer.begin());
         answer[kResultAt] = result;
         m_pending.push_back({std::chrono::steady_clock::now() + device.delay,
                              sender,
                              {answer.begin(), answer.end()}});
+    }
+    lock.unlock();
+    if (m_setup.onSetting) {
+        for (const auto& [index, device] : changed) m_setup.onSetting(index, device);
     }
 }
 

@@ -59,6 +59,9 @@ class SearchResponder {
         uint16_t answerPort = 3332;
         // Called with every logged datagram besides keeping it, on the responder's thread.
         std::function<void(const LogEntry&)> onLog;
+        // Called on the responder's thread with a device (its place in the answer order and
+        // its new values) each time a set or reset request changed it.
+        std::function<void(std::size_t index, const SearchDevice& device)> onSetting;
     };
     struct LogEntry {
         bool received = false;  // else sent

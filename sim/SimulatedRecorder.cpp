@@ -355,10 +355,12 @@ void SimulatedRecorder::FollowAddress(const std::string& ip) {
     uint32_t address = 0;
     for (std::size_t i = 4; i < 8; ++i) address = (address << 8) | byte(i);
     const uint16_t port = static_cast<uint16_t>(byte(0x10) | (byte(0x11) << 8));
-    // An address outside the loopback net cannot be taken here; its port is heard on the
-    // first address.
+    Follow(address, port);
+}
+
+bool SimulatedRecorder::Follow(uint32_t address, uint16_t port) {
     if ((address >> 24) != 127) address = 0x7F000001;
-    m_server.Listen(address, port);
+    return m_server.Listen(address, port);
 }
 
 void SimulatedRecorder::Stream(const HttpRequest& request, Responder& responder) {

@@ -45,6 +45,10 @@ class SimulatedRecorder {
     bool Start(uint16_t port = 0);
     void Stop();
     uint16_t Port() const { return m_server.Port(); }
+    // Listens also at `address` (host order) and `port`, as after a new address was set; an
+    // address outside the loopback net cannot be taken here, its port is heard on
+    // 127.0.0.1. True when the recorder listens there.
+    bool Follow(uint32_t address, uint16_t port);
     // Routes, scripted faults and the request log.
     HttpServer& Server() { return m_server; }
     // The live stream: frame rate, picture size, event bits and stream faults.
@@ -130,6 +134,7 @@ class SimulatedRecorder {
     std::string OnlineBytes() const;
     // Listens also at the address and port of a stored "IP" section.
     void FollowAddress(const std::string& ip);
+
     std::string NewSessionId();
 
     HttpServer m_server;

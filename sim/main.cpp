@@ -227,6 +227,23 @@ int main(int argc, char** argv) {
         std::printf("playback search: %s\n", target.c_str());
         std::fflush(stdout);
     });
+    // Every command, as its path and parameters (PTZ, colour, settings, ...). The live
+    // stream's pictures and the replies are not printed.
+    recorder.Server().SetRequestListener([](const ormidon::sim::HttpRequest& request) {
+        std::string line = "command: " + request.target;
+        if (!request.body.empty()) {
+            // A body (the RS-485 bytes of a PTZ command, a settings section) as hex, its
+            // first 64 bytes.
+            line += " body " + std::to_string(request.body.size()) + " bytes ";
+            for (std::size_t i = 0; i < request.body.size() && i < 64; ++i) {
+                char two[3];
+                std::snprintf(two, sizeof two, "%02x", static_cast<uint8_t>(request.body[i]));
+                line += two;
+            }
+        }
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    });
     if (!recorder.Start(static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
         return 1;
@@ -251,6 +268,21 @@ int main(int argc, char** argv) {
         where.port = static_cast<uint16_t>(searchPort);
         where.answerPort = static_cast<uint16_t>(searchAnswerPort);
         where.onLog = PrintDatagram;
+        // The recorder itself follows a new loopback address or web port given by a search's
+        // set request, as it does for the Network page.
+        where.onSetting = [&recorder](std::size_t index, const ormidon::sim::SearchDevice& device) {
+            if (index != 0) return;
+            const auto& a = device.address;
+            uint32_t address = static_cast<uint32_t>(a[0]) << 24 | static_cast<uint32_t>(a[1]) << 16 |
+                               static_cast<uint32_t>(a[2]) << 8 | a[3];
+            if ((address >> 24) != 127) address = 0x7F000001;
+            if (recorder.Follow(address, device.webPort)) {
+                std::printf("search: the recorder now listens on %u.%u.%u.%u:%u\n", address >> 24,
+                            address >> 16 & 0xFF, address >> 8 & 0xFF, address & 0xFF,
+                            device.webPort);
+                std::fflush(stdout);
+            }
+        };
         if (responder.Start(where)) {
             std::printf("search responder on %s:%ld, answers to port %ld\n",
                         where.listenAddress.c_str(), searchPort, searchAnswerPort);

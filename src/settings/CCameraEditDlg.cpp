@@ -97,7 +97,14 @@ void CCameraEditDlg::OnTitleEdited() {
         m_editTitle->setText(kept);
         m_editTitle->setCursorPosition(static_cast<int>(kept.size()));
     }
-    if (tooLong) ormidon::ShowMessage(kMsgTitleTooLong);
+    // One message for a run of refused characters: the keys typed on after the seventh
+    // (while the box is up, or after it) bring no second box, at OK or anywhere. The next
+    // refusal after the title was shortened says it again.
+    if (tooLong && !m_bRefusalShown) {
+        m_bRefusalShown = true;
+        ormidon::ShowMessage(kMsgTitleTooLong);
+    }
+    if (kept.size() < kTitleChars) m_bRefusalShown = false;
 }
 
 void CCameraEditDlg::OnOK() {

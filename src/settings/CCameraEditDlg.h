@@ -59,5 +59,7 @@ class CCameraEditDlg : public QDialog {
     settings::DigitEdit* m_editHue = nullptr;
     QComboBox* m_comboCov = nullptr;
     QComboBox* m_comboRec = nullptr;
+    // Message 4112 was shown for the characters refused since the title was last short.
+    bool m_bRefusalShown = false;
     bool m_bInitialised = false;
 };

@@ -1,11 +1,14 @@
 #include "sheet/PageToolkit.h"
 
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QDialog>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -13,6 +16,7 @@
 #include <utility>
 
 #include "core/AppObject.h"
+#include "platform/window/ColumnFit.h"
 #include "platform/window/ControlId.h"
 
 namespace settings {
@@ -188,10 +192,14 @@ ReportList::ReportList(QWidget* parent, int id, std::initializer_list<ReportColu
     int index = 0;
     for (const ReportColumn& column : columns) setColumnWidth(index++, column.width);
     header()->setStretchLastSection(false);
+    // A column is never narrower than its title or its longest text.
+    ormidon::FitColumnsToTexts(this);
 }
 
 int ReportList::AddRow(const QStringList& texts) {
-    addTopLevelItem(new QTreeWidgetItem(texts));
+    auto* item = new QTreeWidgetItem(texts);
+    addTopLevelItem(item);
+    ormidon::FitColumnsToRow(this, indexFromItem(item));
     return topLevelItemCount() - 1;
 }
 
@@ -220,9 +228,33 @@ QDateTimeEdit* MakeDatePicker(QWidget* parent, int id, const QString& format, co
     return picker;
 }
 
+namespace {
+
+// A click into a time box selects the field under the pointer, so typed digits replace it
+// (without a selection the box refuses a digit that would make the field longer, and only
+// the arrows change the time).
+class SelectSectionOnClick : public QObject {
+  public:
+    explicit SelectSectionOnClick(QDateTimeEdit* picker) : QObject(picker), m_picker(picker) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            m_picker->setSelectedSection(m_picker->currentSection());
+        }
+        return false;
+    }
+
+  private:
+    QDateTimeEdit* m_picker;
+};
+
+}  // namespace
+
 QDateTimeEdit* MakeTimePicker(QWidget* parent, int id, const QString& format, const QRect& rect) {
     auto* picker = Place(new QDateTimeEdit(parent), id, rect);
     picker->setDisplayFormat(format);
+    auto* filter = new SelectSectionOnClick(picker);
+    picker->installEventFilter(filter);
+    if (QLineEdit* edit = picker->findChild<QLineEdit*>()) edit->installEventFilter(filter);
     return picker;
 }
 

@@ -8,12 +8,14 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTreeWidget>
 #include <algorithm>
 #include <functional>
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
+#include "platform/window/ColumnFit.h"
 #include "platform/window/ControlId.h"
 #include "sheet/PageFrame.h"
 #include "sheet/PageToolkit.h"
@@ -36,6 +38,13 @@ constexpr int kWindowFrameHeight = 26;
 
 // Item data: the page's index, -1 for a node without a page.
 constexpr int kPageRole = Qt::UserRole;
+
+// The pane width that shows every item of `tree` whole: the widest item with its
+// indentation, the frame and room for a vertical scroll bar.
+int TreeWidthForItems(const QTreeWidget* tree) {
+    return ormidon::ColumnWidthForTexts(tree, 0) + 2 * tree->frameWidth() +
+           tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+}
 
 QColor FromColorRef(uint32_t colorRef) {
     return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
@@ -133,6 +142,15 @@ int CTreePropSheet::OnInitDialog() {
     if (m_bInitialised) return 1;
     m_bInitialised = true;
 
+    // The tree first: the pane is as wide as its longest item needs (150 at least), so no
+    // page name is cut at any scale or font.
+    m_pwndPageTree = new QTreeWidget(this);
+    m_pwndPageTree->setObjectName("PageTree");
+    ormidon::SetControlId(m_pwndPageTree, kTreeControlId);
+    m_pwndPageTree->setHeaderHidden(true);
+    RefillPageTree();
+    m_nTreeWidth = std::max(m_nTreeWidth, TreeWidthForItems(m_pwndPageTree) + 5);
+
     // T: the page area, in client coordinates, before the sheet grows.
     const QRect pageArea(kPageMargin, kPageMargin, settings::Scaled(kPageAreaWidth),
                          settings::Scaled(kPageAreaHeight));
@@ -178,16 +196,11 @@ int CTreePropSheet::OnInitDialog() {
     m_rcTitle = QRect(QPoint(tree.x() + 2, treeBottom + 10),
                       QPoint(treeRight - 2 - 1, sheetSize.height() - 40 - 1));
 
-    m_pwndPageTree = new QTreeWidget(this);
-    m_pwndPageTree->setObjectName("PageTree");
-    ormidon::SetControlId(m_pwndPageTree, kTreeControlId);
-    m_pwndPageTree->setHeaderHidden(true);
     m_pwndPageTree->setGeometry(tree);
     connect(m_pwndPageTree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                 OnTreeSelection(current, previous);
             });
-    RefillPageTree();
 
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     next->setContext(Qt::WindowShortcut);

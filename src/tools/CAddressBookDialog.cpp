@@ -116,6 +116,11 @@ CAddressBookDialog::CAddressBookDialog(QWidget* parent) : QDialog(parent) {
     m_Buttons[4]->setDefault(true);
     connect(m_Buttons[4], &QPushButton::clicked, this, [this] { done(kIdCancel); });
     m_btnApply = makeButton("OK", kIdApply, 426, &CAddressBookDialog::OnApply);
+    // Tab goes through the edit row as it is seen, left to right, then to its OK.
+    setTabOrder(m_Edits[kUser], m_Edits[kAddress]);
+    setTabOrder(m_Edits[kAddress], m_Edits[kPort]);
+    setTabOrder(m_Edits[kPort], m_Edits[kComment]);
+    setTabOrder(m_Edits[kComment], m_btnApply);
 }
 
 CAddressBookDialog::~CAddressBookDialog() { SaveRows(); }
@@ -243,7 +248,9 @@ void CAddressBookDialog::SetListsEnabled(bool enabled) {
 
 void CAddressBookDialog::OnAdd() {
     m_fAddMode = 1;
-    ShowEditRow(true);  // the edits keep what they held
+    // A new row starts empty: what was typed for the last one is not carried over.
+    for (QLineEdit* edit : m_Edits) edit->clear();
+    ShowEditRow(true);
     m_Edits[kUser]->setFocus();
 }
 
@@ -265,7 +272,7 @@ void CAddressBookDialog::OnEditButton() {
     m_Edits[kUser]->setFocus();
 }
 
-bool CAddressBookDialog::ReadEditRow(IPRecord& row) {
+bool CAddressBookDialog::ReadEditRow(IPRecord& row, QLineEdit*& fault) {
     row.userName = m_Edits[kUser]->text().toStdString();
     row.address = m_Edits[kAddress]->text().toStdString();
     row.comment = m_Edits[kComment]->text().toStdString();
@@ -273,10 +280,12 @@ bool CAddressBookDialog::ReadEditRow(IPRecord& row) {
     m_iMajorPort = m_Edits[kPort]->text().toInt(&number);
     if (!number) m_iMajorPort = 0;
     if (row.userName.empty() || row.address.empty()) {
+        fault = m_Edits[row.userName.empty() ? kUser : kAddress];
         ormidon::ShowMessage(kStringEmptyRow);
         return false;
     }
     if (m_iMajorPort < 1 || m_iMajorPort > kMaxPort) {
+        fault = m_Edits[kPort];
         ormidon::ShowMessage(kStringPortRange);
         return false;
     }
@@ -288,10 +297,19 @@ void CAddressBookDialog::OnApply() {
     if (!m_fEditRowShown) return;
     const bool editing = m_fAddMode == 2;
     const int row = SelectedRow();
+    IPRecord record;
+    QLineEdit* fault = nullptr;
+    if (!ReadEditRow(record, fault)) {
+        // The row stays as typed, for the operator to mend the field at fault.
+        if (fault != nullptr) {
+            fault->setFocus();
+            fault->selectAll();
+        }
+        return;
+    }
     ShowEditRow(false);
     SetListsEnabled(true);
-    IPRecord record;
-    if (!ReadEditRow(record)) return;
+    for (QLineEdit* edit : m_Edits) edit->clear();
 
     if (editing && row >= 0) {
         m_Rows[static_cast<size_t>(row)] = record;
@@ -347,6 +365,13 @@ void CAddressBookDialog::OnSelect() {
 
 void CAddressBookDialog::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (event->key() == Qt::Key_Escape && m_fEditRowShown) {
+        // Escape gives up the row being typed instead of ending the window.
+        ShowEditRow(false);
+        SetListsEnabled(true);
+        for (QLineEdit* edit : m_Edits) edit->clear();
+        return;
+    }
     if (enter && m_fEditRowShown) {
         // Enter stores the typed row instead of ending the window and losing it.
         OnApply();

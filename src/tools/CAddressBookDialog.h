@@ -4,6 +4,9 @@
 // The rows are read when the window opens and written back whole when it closes. SELECT
 // hands the selected row back (result 100); the login window copies it into its edits.
 //
+// A row refused by OK stays in the edit row as typed, the edit at fault focused; Escape
+// gives the row up. ADD starts with an empty edit row.
+//
 // A file that cannot be read is reported by name and record and moved aside unchanged
 // (IPRecord.dat.bad); the window then ends with -1 and writes nothing.
 #include <QDialog>
@@ -87,8 +90,9 @@ class CAddressBookDialog : public QDialog {
     int SelectedRow() const;
     void ShowEditRow(bool shown);
     void SetListsEnabled(bool enabled);
-    // The edit row's texts; false (after the message) when they cannot be stored.
-    bool ReadEditRow(IPRecord& row);
+    // The edit row's texts; false (after the message, with the edit at fault) when they
+    // cannot be stored.
+    bool ReadEditRow(IPRecord& row, QLineEdit*& fault);
     void SaveRows();
 
     std::filesystem::path m_RecordFile;

@@ -15,6 +15,7 @@
 #include "core/StringTable.h"
 #include "net/LocalIPAddress.h"
 #include "platform/MessageBox.h"
+#include "platform/window/ColumnFit.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/UiThread.h"
 #include "platform/window/WindowTimers.h"
@@ -122,6 +123,7 @@ CDeviceSearchDialog::CDeviceSearchDialog(QWidget* parent) : QDialog(parent) {
     m_pDeviceList->header()->setStretchLastSection(false);
     m_pDeviceList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int i = 0; i < 5; ++i) m_pDeviceList->setColumnWidth(i, kColumnWidths[i]);
+    ormidon::FitColumnsToTexts(m_pDeviceList);
     connect(m_pDeviceList, &QTreeWidget::itemSelectionChanged, this,
             [this] { OnItemChangedDeviceList(); });
 
@@ -269,6 +271,8 @@ void CDeviceSearchDialog::AddDevice(const DeviceSearchPacket& answer) {
                     Text(std::string(DeviceTypeName(item.byDeviceType))),
                     previous ? QStringLiteral("PREVIOUS") : QString()});
     m_pDeviceList->insertTopLevelItem(0, row);
+    // Device names such as "4CH NETWORK DVR (BASIC)" are shown whole.
+    ormidon::FitColumnsToRow(m_pDeviceList, m_pDeviceList->indexFromItem(row));
     m_DeviceList.push_back(item);
     ++m_iDeviceCount;
 }

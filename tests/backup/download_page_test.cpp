@@ -12,6 +12,7 @@
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
 #include "FakeDiscBackend.h"
+#include "PlayerWindow.h"
 #include "backup/BackupPreset.h"
 #include "backup/CCDBurner.h"
 #include "backup/CDownloadProgressDlg.h"
@@ -345,6 +346,30 @@ TEST_F(DownloadPageTest, PlayHandsTheDownloadedFileOverASecondLater) {
     EXPECT_TRUE(app.h_KernelMessagePostSem.Wait(0));
     EXPECT_EQ(app.dw_KernelMessage, kKernelPlayBackupFile);
     EXPECT_EQ(app.str_KernelMessageFilePath, file);
+
+    // The player shows it: every frame the recorder wrote for the request it got.
+    const std::vector<RecorderWrite> requests = Writes("/NetworkBk.cgi");
+    ASSERT_EQ(requests.size(), 1u);
+    const std::optional<sim::HttpRequest> request = [&]() -> std::optional<sim::HttpRequest> {
+        for (const sim::HttpRequest& r : device.Server().Log())
+            if (r.path == "/NetworkBk.cgi") return r;
+        return std::nullopt;
+    }();
+    ASSERT_TRUE(request.has_value());
+    const auto number = [&](const char* name) { return request->NumberParam(name, 0, 9999).value(); };
+    const sim::BackupRecording written(
+        number("CH"),
+        {number("Year"), number("Month"), number("Day"), number("Hour"), number("Minute"),
+         number("Second")},
+        1024 * 1024);
+    PlayerWindow player;
+    ASSERT_TRUE(player.Load(app.str_KernelMessageFilePath)) << player.ErrorText().toStdString();
+    EXPECT_EQ(static_cast<uint64_t>(player.FrameCount()), written.FrameCount());
+    EXPECT_TRUE(player.StatusText().isEmpty());
+    player.Play();
+    EXPECT_TRUE(player.Playing());
+    player.show();
+    ormidon::testing::SaveScreenshot(&player, "player-downloaded-file");
 }
 
 }  // namespace

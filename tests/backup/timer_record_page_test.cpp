@@ -4,6 +4,9 @@
 
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 
 #include "../support/SettingsSheetHarness.h"
 #include "backup/TimerRecordPage.h"
@@ -51,6 +54,27 @@ TEST_F(TimerRecordPageTest, ASlotIsWrittenAsHourAndMinuteBytes) {
     EXPECT_EQ(SentByte(0x6C + 3), 0x11);
     EXPECT_EQ(SentByte(0x57 + 6), 5);
     EXPECT_TRUE(boxes.Ids().empty());
+}
+
+// Digits typed into a time box set its hour and minute, as the arrows do.
+TEST_F(TimerRecordPageTest, TypedDigitsSetTheTime) {
+    OpenWith("1058");
+    sheet->activateWindow();
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return sheet->isActiveWindow(); }));
+    settings::SetComboIndex(Day(2), 10);
+    // As the operator does it: a click into the hours, then the digits.
+    for (const auto& [box, digits] : {std::pair{Start(2), "0715"}, std::pair{End(2), "2205"}}) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        QTest::keyClicks(box, digits);
+    }
+    EXPECT_EQ(Start(2)->time(), QTime(7, 15));
+    EXPECT_EQ(End(2)->time(), QTime(22, 5));
+    PressApply();
+    ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
+    EXPECT_EQ(SentByte(0x5E + 4), 15);
+    EXPECT_EQ(SentByte(0x5E + 5), 7);
+    EXPECT_EQ(SentByte(0x6C + 4), 5);
+    EXPECT_EQ(SentByte(0x6C + 5), 22);
 }
 
 TEST_F(TimerRecordPageTest, ValuesThePageCannotShowAreKeptAndNoChange) {

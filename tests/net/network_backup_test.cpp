@@ -13,11 +13,14 @@
 #include "../support/TempFolder.h"
 #include "net/NetworkBackupDownload.h"
 #include "net/NetworkBackupStream.h"
+#include "platform/JpegCodec.h"
+#include "record/RecordFileValidator.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace {
 
-using ormidon::sim::NetworkBackupData;
+using ormidon::sim::BackupRecording;
+using ormidon::sim::BackupRecordingBytes;
 using ormidon::sim::NetworkBackupScript;
 using ormidon::test::TempFolder;
 
@@ -86,6 +89,57 @@ TEST(NetworkBackupStreamTest, EveryStreamReadsTheSameWhateverTheSplit) {
     }
 }
 
+// The recorder's backup of any size is a record file of exactly that size whose frames
+// decode, whichever way its bytes are read; too short for a frame, it is a file's start.
+TEST(BackupRecordingTest, EverySizeIsAWholeRecordFileOfPicturesThatDecode) {
+    const ormidon::sim::BackupTime time{2024, 2, 29, 23, 59, 58};
+    const std::string first = BackupRecordingBytes(3, time, 1 << 20);
+    const RecordFileCheck firstCheck = ValidateRecordFile(std::span<const uint8_t>(
+        reinterpret_cast<const uint8_t*>(first.data()), first.size()));
+    ASSERT_GE(firstCheck.frames.size(), 2u);
+    const uint64_t frameBytes = firstCheck.frames[1].blockOffset - firstCheck.frames[0].blockOffset;
+    for (uint64_t size : {uint64_t{1} << 20, (uint64_t{1} << 20) + 1, (uint64_t{1} << 20) + 3,
+                          94 + frameBytes + 8, 94 + frameBytes + 7 + 70000, uint64_t{3} << 20}) {
+        SCOPED_TRACE(size);
+        const std::string bytes = BackupRecordingBytes(3, time, size);
+        ASSERT_EQ(bytes.size(), size);
+        const std::span<const uint8_t> span(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                            bytes.size());
+        const RecordFileCheck check = ValidateRecordFile(span);
+        ASSERT_TRUE(check.valid) << check.error;
+        EXPECT_EQ(check.frames.size(), BackupRecording(3, time, size).FrameCount());
+        EXPECT_EQ(check.frames.back().timeStamp - check.frames.front().timeStamp,
+                  40 * (check.frames.size() - 1));
+        ormidon::JpegCodec codec;
+        for (const RecordFileFrame& frame : {check.frames.front(), check.frames.back()}) {
+            EXPECT_EQ(frame.channel, 4);
+            std::vector<uint8_t> bgr(ormidon::BgrPictureBytes(frame.width, frame.height));
+            int width = 0, height = 0;
+            EXPECT_EQ(codec.Decode(span.subspan(frame.jpegOffset, frame.length), bgr, width,
+                                   height),
+                      ormidon::JpegDecodeStatus::Decoded);
+            EXPECT_EQ(width, frame.width);
+        }
+        // Read in odd pieces, the bytes are the same.
+        std::string pieces;
+        const BackupRecording recording(3, time, size);
+        for (uint64_t at = 0; at < size; at += 1999) recording.Read(at, 1999, pieces);
+        EXPECT_TRUE(pieces == bytes);
+    }
+    // Too short for a frame: the start of a one-frame file, which a player reads as a file
+    // cut short, without damage.
+    for (uint64_t size : {uint64_t{0}, uint64_t{50}, uint64_t{5000}}) {
+        SCOPED_TRACE(size);
+        const std::string bytes = BackupRecordingBytes(0, time, size);
+        ASSERT_EQ(bytes.size(), size);
+        const RecordFilePlayback playback = ReadRecordFileForPlayback(std::span<const uint8_t>(
+            reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        EXPECT_EQ(playback.check.valid, size >= 94);
+        EXPECT_TRUE(playback.check.frames.empty());
+        EXPECT_EQ(playback.damage, "");
+    }
+}
+
 TEST(NetworkBackupTest, RequestIsTheDevicesByteForByte) {
     NetworkBackupJob job;
     job.cookie = "";
@@ -138,8 +192,12 @@ class NetworkBackupDownloadTest : public ::testing::Test {
         job.second = 58, job.slot = 2, job.channelIndex = 4, job.sizeMB = 1;
         job.file = folder / "CH05_0001.dvr";
     }
+    // The first `size` bytes of the recording the job asks for (of `size` bytes when that is
+    // more, as with bytes beyond Size).
     std::string Expected(uint64_t size) const {
-        return NetworkBackupData(job.slot, job.channelIndex, "2024-02-29 23:59:58", 0, size);
+        const uint64_t total = std::max<uint64_t>(size, uint64_t(job.sizeMB) * 1024 * 1024);
+        return BackupRecordingBytes(job.channelIndex, {2024, 2, 29, 23, 59, 58}, total)
+            .substr(0, size);
     }
     // The recording bytes in the first `replyBytes` bytes of the reply (2048-byte frames).
     static uint64_t DataIn(uint64_t replyBytes) {
@@ -163,6 +221,14 @@ TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsName) {
     device.Backup().SetScript({.otherFrame = true});
     EXPECT_EQ(Run(), kBackupFinished);
     EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(1024 * 1024));
+    // The recording is a whole record file of the requested channel and time.
+    const RecordFileCheck check = ValidateRecordFile(job.file);
+    EXPECT_TRUE(check.valid) << check.error;
+    EXPECT_EQ(check.frames.size(),
+              BackupRecording(job.channelIndex, {2024, 2, 29, 23, 59, 58}, 1024 * 1024)
+                  .FrameCount());
+    EXPECT_EQ(check.frames.at(0).channel, 5);
+    EXPECT_EQ(check.creationTime.hour, 23);
     EXPECT_EQ(listener.percents.back(), 100u);
     EXPECT_EQ(listener.statuses.back(), kBackupFinished);
     EXPECT_EQ(listener.commands.front(), 1u);

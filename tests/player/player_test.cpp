@@ -2,6 +2,10 @@
 // its time stamp, files without their index or cut short, damaged blocks, other files.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -144,6 +148,69 @@ TEST_F(PlayerTest, OtherFilesAreRefusedWithAMessage) {
         EXPECT_TRUE(player.ErrorText().contains(QString::fromStdString(path)));
         EXPECT_EQ(player.FrameCount(), 0);
     }
+}
+
+// Without a window manager the player opens, closes and places itself: Open... and Ctrl+O
+// ask for a file, Close and every close key close it, it opens centred, and its title is
+// the name of the file it shows.
+TEST_F(PlayerTest, OpensAndClosesByKeyboardAndOpensCentred) {
+    const std::string first = WriteRecordFile(3);
+    const std::string second = WriteRecordFile(5);
+    PlayerWindow player;
+    player.SetFileChooser([&] { return QString::fromStdString(second); });
+    EXPECT_EQ(player.FrameCount(), 0);
+    EXPECT_TRUE(player.StatusText().contains("Open..."));
+    player.show();
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return player.isVisible(); }));
+    const QRect screen = player.screen()->availableGeometry();
+    EXPECT_LE((player.frameGeometry().center() - screen.center()).manhattanLength(), 2);
+
+    ASSERT_TRUE(player.Load(first));
+    EXPECT_EQ(player.windowTitle(), QString("Tamburo - %1")
+                                        .arg(QString::fromStdString(
+                                            std::filesystem::path(first).filename().string())));
+    QTest::keyClick(&player, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(player.FrameCount(), 5);
+    EXPECT_TRUE(player.windowTitle().endsWith(
+        QString::fromStdString(std::filesystem::path(second).filename().string())));
+    player.Pause();
+    ormidon::testing::SaveScreenshot(&player, "player-open-file");
+
+    // A file that is no record file is named in the status line.
+    const std::string text = folder.path().string() + "/notes.txt";
+    Write(text, "not a record file");
+    player.SetFileChooser([&] { return QString::fromStdString(text); });
+    QPushButton* open = nullptr;
+    for (QPushButton* button : player.findChildren<QPushButton*>()) {
+        if (button->text() == "Open...") open = button;
+        if (button->text() == "<|" || button->text() == "|>") {
+            EXPECT_FALSE(button->toolTip().isEmpty());
+        }
+    }
+    ASSERT_NE(open, nullptr);
+    open->click();
+    EXPECT_TRUE(player.StatusText().contains(QString::fromStdString(text)));
+    EXPECT_EQ(player.FrameCount(), 0);
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } closers[] = {{Qt::Key_Escape, Qt::NoModifier},
+                   {Qt::Key_W, Qt::ControlModifier},
+                   {Qt::Key_Q, Qt::ControlModifier},
+                   {Qt::Key_F4, Qt::AltModifier}};
+    for (const auto& closer : closers) {
+        SCOPED_TRACE(QKeySequence(closer.key | closer.modifiers).toString().toStdString());
+        player.show();
+        ASSERT_TRUE(player.isVisible());
+        QTest::keyClick(&player, closer.key, closer.modifiers);
+        EXPECT_FALSE(player.isVisible());
+    }
+    player.show();
+    for (QPushButton* button : player.findChildren<QPushButton*>()) {
+        if (button->text() == "Close") button->click();
+    }
+    EXPECT_FALSE(player.isVisible());
 }
 
 }  // namespace

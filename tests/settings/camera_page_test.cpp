@@ -66,13 +66,20 @@ TEST_F(CameraPageTest, TheDialogFiltersTitlesAndClampsNumbersWhileTyping) {
         QTest::keyClicks(Field(dialog, Dlg::kIdTitle), "cd-ef");
         EXPECT_EQ(Field(dialog, Dlg::kIdTitle)->text(), "AB1CDE");
         EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4112}));
+        // Eight characters typed into a short title: six kept and one message for the
+        // two refused, not one per key.
+        QTest::keyClick(Field(dialog, Dlg::kIdTitle), Qt::Key_Backspace);
+        QTest::keyClick(Field(dialog, Dlg::kIdTitle), Qt::Key_Backspace);
+        QTest::keyClicks(Field(dialog, Dlg::kIdTitle), "xyzw");
+        EXPECT_EQ(Field(dialog, Dlg::kIdTitle)->text(), "AB1CXY");
+        EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4112, 4112}));
         Type(dialog, Dlg::kIdBrightness, "300");
         EXPECT_EQ(Field(dialog, Dlg::kIdBrightness)->text(), "255");
         Field(dialog, Dlg::kIdContrast)->clear();  // emptied: keeps its value
         Type(dialog, Dlg::kIdHue, "7x");
         EXPECT_EQ(Field(dialog, Dlg::kIdHue)->text(), "7");
     });
-    EXPECT_EQ(List()->Text(0, 1), "AB1CDE");
+    EXPECT_EQ(List()->Text(0, 1), "AB1CXY");
     EXPECT_EQ(List()->Text(0, 2), "255");
     EXPECT_EQ(List()->Text(0, 3), "128");
     EXPECT_EQ(List()->Text(0, 5), "7");
@@ -81,7 +88,7 @@ TEST_F(CameraPageTest, TheDialogFiltersTitlesAndClampsNumbersWhileTyping) {
     ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
     EXPECT_EQ(Writes("/SetSysCfg.cgi")[0].query.rfind("/SetSysCfg.cgi?Option=DVRLIVE&", 0), 0u);
     const std::string live = device.Section("DVRLIVE").value();
-    EXPECT_EQ(live.substr(0x74, 6), "AB1CDE");
+    EXPECT_EQ(live.substr(0x74, 6), "AB1CXY");
     EXPECT_EQ(live.substr(0x7A, 4), std::string("CAM2", 4));
     EXPECT_EQ(static_cast<uint8_t>(live[0x04]), 255);
     EXPECT_EQ(static_cast<uint8_t>(live[0x14]), 128);

@@ -85,12 +85,16 @@ TEST_F(DevicePageTest, RowsFollowTheProductWithTheStoredTexts) {
         ASSERT_TRUE(ShowPage("Device"));
         ASSERT_EQ(List()->topLevelItemCount(), c.rows);
         EXPECT_EQ(List()->Text(0, 0), " 1");
+        // The recorder's PTZ heads are those of its bus: channels 1 to 3, the third Pelco.
         EXPECT_EQ(List()->Text(0, 1), "PTZ");
         EXPECT_EQ(List()->Text(0, 2), "1");
-        EXPECT_EQ(List()->Text(0, 3), "P-D");
+        EXPECT_EQ(List()->Text(0, 3), "NORMAL");
         EXPECT_EQ(List()->Text(0, 4), "9600");
-        EXPECT_EQ(List()->Text(1, 1), "CAMERA");
-        EXPECT_EQ(List()->Text(1, 3), "NORMAL");
+        EXPECT_EQ(List()->Text(2, 1), "PTZ");
+        EXPECT_EQ(List()->Text(2, 2), "3");
+        EXPECT_EQ(List()->Text(2, 3), "P-D");
+        EXPECT_EQ(List()->Text(3, 1), "CAMERA");
+        EXPECT_EQ(List()->Text(3, 3), "NORMAL");
         sheet.reset();
     }
 }
@@ -160,8 +164,9 @@ TEST_F(DevicePageTest, ApplyRebuildsTheControlListAsMasterOrSlaves) {
         Edit(1, {.device = 1, .protocol = 1});
         PressApply();
         ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
-        // Channel 1 PTZ with P-D, channel 2 now too, channel 3 a camera, channel 5 PTZ normal.
-        const std::vector<uint8_t> expected = {18, 18, 0, 0, 11};
+        // Channel 1 PTZ normal, channel 2 now PTZ with P-D, channel 3 PTZ with P-D, channels
+        // 4 and 5 cameras.
+        const std::vector<uint8_t> expected = {11, 18, 18, 0, 0};
         for (uint8_t i = 0; i < expected.size(); ++i) {
             const uint8_t kind =
                 multiChannel ? app.C_ControlD.GetMasterKind(i + 1) : app.C_ControlD.GetSlaveKind(i);

@@ -43,6 +43,8 @@ struct SimProcess {
         }
         close(pipeEnds[1]);
         output = fdopen(pipeEnds[0], "r");
+        // Unbuffered, so a poll of the pipe tells whether a line is there.
+        if (output != nullptr) setvbuf(output, nullptr, _IONBF, 0);
         char line[512] = {};
         if (output != nullptr && fgets(line, sizeof line, output) != nullptr) firstLine = line;
     }
@@ -52,6 +54,16 @@ struct SimProcess {
             waitpid(pid, nullptr, 0);
         }
         if (output != nullptr) fclose(output);
+    }
+    // The next printed line that contains `text`; empty when none came within `boundMs`.
+    std::string LineWith(const std::string& text, int boundMs = 5000) {
+        char line[1024];
+        pollfd ready{fileno(output), POLLIN, 0};
+        while (output != nullptr && poll(&ready, 1, boundMs) == 1 &&
+               fgets(line, sizeof line, output) != nullptr) {
+            if (std::string(line).find(text) != std::string::npos) return line;
+        }
+        return {};
     }
     unsigned Port() const {
         unsigned port = 0;
@@ -228,6 +240,85 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status));
     fclose(lines);
+    close(sender);
+    close(answers);
+}
+
+// Every command the program receives is printed as one line, its path and parameters and,
+// when it has one, its body; so the demo shows that PTZ, colour and zoom commands arrive.
+TEST(SimProgram, PrintsEveryCommandItReceives) {
+    SimProcess sim({"--port", "0", "--product", "P62K", "--user", "op:pw:30"});
+    const uint16_t port = static_cast<uint16_t>(sim.Port());
+    ASSERT_NE(port, 0u) << sim.firstLine;
+    const std::string cookie = simtest::LogIn(port, "op", "pw");
+    ASSERT_FALSE(cookie.empty());
+    simtest::Get(port, "/SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50");
+    EXPECT_NE(sim.LineWith("command: /SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50"),
+              "");
+    simtest::Get(port, "/RS485Cmd.cgi?Cookie=" + cookie, std::string("\xA0\x01\x02", 3));
+    EXPECT_NE(sim.LineWith("command: /RS485Cmd.cgi?Cookie=" + cookie + " body 3 bytes a00102"),
+              "");
+}
+
+// A search's set request to this recorder's MAC moves the recorder: it answers at the new
+// loopback address and port as well.
+TEST(SimProgram, FollowsAnAddressSetBySearch) {
+    const int answers = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(answers, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    const std::string searchPort = std::to_string(BoundPort(probe));
+    close(probe);
+    SimProcess sim({"--port", "0", "--mac", "02005E102030", "--user", "op:pw:30", "--search",
+                    searchPort, "--search-answer-port", std::to_string(BoundPort(answers))});
+    ASSERT_NE(sim.Port(), 0u) << sim.firstLine;
+    ASSERT_NE(sim.LineWith("search responder on"), "");
+
+    // A free port for the new address.
+    const int held = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(held, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    const uint16_t newPort = BoundPort(held);
+    close(held);
+    uint8_t request[76] = {};
+    std::memcpy(request, "KX_SET_IP", 9);
+    request[16] = 2;
+    const uint8_t mac[6] = {0x02, 0x00, 0x5E, 0x10, 0x20, 0x30};
+    std::memcpy(request + 18, mac, 6);
+    std::memcpy(request + 24, "op", 2);
+    std::memcpy(request + 40, "pw", 2);
+    const uint8_t settings[16] = {127, 0, 0, 9, 255, 0, 0, 0, 127, 0, 0, 1, 127, 0, 0, 1};
+    std::memcpy(request + 56, settings, sizeof settings);
+    request[72] = static_cast<uint8_t>(newPort & 0xFF);
+    request[73] = static_cast<uint8_t>(newPort >> 8);
+    const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+    const int on = 1;
+    setsockopt(sender, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(0x7FFFFFFF);
+    target.sin_port = htons(static_cast<uint16_t>(std::stoi(searchPort)));
+    ASSERT_EQ(sendto(sender, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&target),
+                     sizeof target),
+              76);
+    EXPECT_NE(sim.LineWith("search: the recorder now listens on 127.0.0.9:" +
+                           std::to_string(newPort)),
+              "");
+
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in moved{};
+    moved.sin_family = AF_INET;
+    moved.sin_addr.s_addr = htonl(0x7F000009);
+    moved.sin_port = htons(newPort);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&moved), sizeof moved), 0);
+    const std::string login = "GET /Login.cgi?Username=op&Password=pw HTTP/1.1\r\n\r\n";
+    ASSERT_EQ(send(client, login.data(), login.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(login.size()));
+    const simtest::Exchange reply = simtest::ReadUntilClosed(client, 5000);
+    EXPECT_EQ(simtest::StatusLineOf(reply.reply), "HTTP/1.1 200 OK");
+    close(client);
     close(sender);
     close(answers);
 }

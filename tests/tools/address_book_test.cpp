@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
@@ -152,7 +153,9 @@ TEST_F(AddressBookTest, AddEditDeleteWithTheirChecks) {
         TypeRow(t.user, t.address, t.port, "note");
         const std::size_t shown = boxes.Ids().size();
         Click(Book::kIdApply);
-        EXPECT_FALSE(Edit(Book::kIdUserEdit)->isVisibleTo(book.get()));
+        // A refused row stays in the edit row as typed.
+        EXPECT_EQ(Edit(Book::kIdUserEdit)->isVisibleTo(book.get()), t.message != 0);
+        EXPECT_EQ(Edit(Book::kIdUserEdit)->text(), t.message ? t.user : "");
         // A stored row says nothing; a refused one its message.
         if (t.message == 0) {
             EXPECT_EQ(boxes.Ids().size(), shown);
@@ -193,6 +196,47 @@ TEST_F(AddressBookTest, AddEditDeleteWithTheirChecks) {
     EXPECT_EQ(result, 2);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_EQ(fs::file_size(file), 0u);
+}
+
+// Typing a row as the operator does: Tab goes through the edits left to right, a refused
+// port keeps the row with the port edit focused, Escape gives a row up, and ADD starts empty.
+TEST_F(AddressBookTest, TheEditRowIsTypedInScreenOrderAndARefusedRowIsKept) {
+    ASSERT_TRUE(Open());
+    book->activateWindow();
+    Click(Book::kIdAdd);
+    const struct {
+        int id;
+        const char* text;
+    } fields[] = {{Book::kIdUserEdit, "admin"},
+                  {Book::kIdAddressEdit, "127.0.0.1"},
+                  {Book::kIdPortEdit, "70000"},
+                  {Book::kIdCommentEdit, "demo"}};
+    for (const auto& field : fields) {
+        ASSERT_EQ(book->focusWidget(), Edit(field.id)) << field.text;
+        QTest::keyClicks(book->focusWidget(), field.text);
+        QTest::keyClick(book->focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(book->focusWidget(), FindControl<QWidget>(book.get(), Book::kIdApply));
+    Click(Book::kIdApply);
+    EXPECT_EQ(boxes.Ids().back(), 4053u);
+    EXPECT_TRUE(Edit(Book::kIdPortEdit)->isVisibleTo(book.get()));
+    EXPECT_EQ(book->focusWidget(), Edit(Book::kIdPortEdit));
+    for (const auto& field : fields) EXPECT_EQ(Edit(field.id)->text(), field.text);
+    EXPECT_EQ(List(Book::kIdUserList)->count(), 0);
+
+    QTest::keyClicks(book->focusWidget(), "8080");  // over the selected port
+    Click(Book::kIdApply);
+    ASSERT_EQ(List(Book::kIdUserList)->count(), 1);
+    EXPECT_EQ(List(Book::kIdPortList)->item(0)->text(), "8080");
+    EXPECT_EQ(List(Book::kIdAddressList)->item(0)->text(), "127.0.0.1");
+
+    Click(Book::kIdAdd);
+    for (const auto& field : fields) EXPECT_EQ(Edit(field.id)->text(), "");
+    QTest::keyClicks(book->focusWidget(), "other");
+    QTest::keyClick(book->focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(result.has_value());
+    EXPECT_FALSE(Edit(Book::kIdUserEdit)->isVisibleTo(book.get()));
+    EXPECT_EQ(List(Book::kIdUserList)->count(), 1);
 }
 
 TEST_F(AddressBookTest, SelectHandsTheRowToTheLoginWindow) {

@@ -3,6 +3,8 @@
 // outcome's message, closing in the middle of a search, and the login window's button.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -139,6 +141,15 @@ TEST_F(DeviceSearchDialogTest, ListsEveryAnswerNewestOnTop) {
                           "192.168.1.12|00:1b:2c:3d:4e:02|8080|4CH NETWORK DVR|PREVIOUS",
                           "192.168.1.11|00:1b:2c:3d:4e:01|80|4CH MPEG4 DVR|",
                       }));
+    // Every text is shown whole: no column is narrower than its longest text.
+    const QFontMetrics metrics(List()->font());
+    for (int c = 0; c < List()->columnCount(); ++c) {
+        for (int r = 0; r < List()->topLevelItemCount(); ++r) {
+            EXPECT_LE(metrics.horizontalAdvance(List()->topLevelItem(r)->text(c)) + 6,
+                      List()->columnWidth(c))
+                << List()->topLevelItem(r)->text(c).toStdString();
+        }
+    }
     // The detail edits show the last answer until a row is chosen.
     EXPECT_EQ(Edit(Dialog::kIdIPAddress)->text(), "192.168.1.13");
 
