@@ -93,8 +93,8 @@ TEST_F(HandOffWindowTest, ShowsTheGrowingRecordFilesPictures) {
     ASSERT_TRUE(window.Connect(link.LinkPath()));
     window.show();
     ASSERT_EQ(link.WaitHello(5000), static_cast<uint64_t>(::getpid()));
-    ASSERT_TRUE(link.Send(ormidon::kLinkStart, 0, 1));
-    ASSERT_TRUE(link.Send(ormidon::kLinkData, 0, 3000));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADSTART, 0, 1));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADDATA, 0, 3000));
     ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
         [&] { return window.Player()->FrameCount() == 3; }));
     EXPECT_EQ(window.Player()->CurrentFrame(), 2);
@@ -103,8 +103,8 @@ TEST_F(HandOffWindowTest, ShowsTheGrowingRecordFilesPictures) {
 
     write(4);
     ASSERT_TRUE(file.Finish());
-    ASSERT_TRUE(link.Send(ormidon::kLinkData, 0, 4000));
-    ASSERT_TRUE(link.Send(ormidon::kLinkEnd, 0, 0));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADDATA, 0, 4000));
+    ASSERT_TRUE(link.Send(ormidon::WM_DOWNLOADEND, 0, 0));
     ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return window.Ended(); }));
     EXPECT_EQ(window.Player()->FrameCount(), 7);
     EXPECT_EQ(window.Player()->CurrentFrame(), 6);
