@@ -68,7 +68,8 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
             [this](int index) { SetSpeed(1 << index); });
     connect(m_pTimer, &QTimer::timeout, this, &PlayerWindow::OnTimer);
     resize(kDefaultPicture.width() + 160, kDefaultPicture.height() + 120);
-    m_pStatus->setText("Open a record file with Open... (Ctrl+O).");
+    // On its own (not inside the Dynamic Download window) it says how to begin.
+    if (parent == nullptr) m_pStatus->setText("Open a record file with Open... (Ctrl+O).");
     UpdateControls();
 }
 

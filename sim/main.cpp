@@ -211,6 +211,10 @@ int main(int argc, char** argv) {
     }
     if (!accounts.empty()) setup.accounts = accounts;
 
+    // Whoever started the recorder may stop reading what it prints: a print then fails
+    // quietly instead of ending the recorder.
+    signal(SIGPIPE, SIG_IGN);
+
     // The signals are taken by sigwait below, never by a handler in some other thread.
     sigset_t signals;
     sigemptyset(&signals);

@@ -71,10 +71,9 @@ TEST_F(TimerRecordPageTest, TypedDigitsSetTheTime) {
     EXPECT_EQ(End(2)->time(), QTime(22, 5));
     PressApply();
     ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
-    EXPECT_EQ(SentByte(0x5E + 4), 15);
-    EXPECT_EQ(SentByte(0x5E + 5), 7);
-    EXPECT_EQ(SentByte(0x6C + 4), 5);
-    EXPECT_EQ(SentByte(0x6C + 5), 22);
+    // Slot 3's start and end words: minute byte, then hour byte.
+    EXPECT_EQ(QTime(SentByte(0x5E + 5), SentByte(0x5E + 4)), QTime(7, 15));
+    EXPECT_EQ(QTime(SentByte(0x6C + 5), SentByte(0x6C + 4)), QTime(22, 5));
 }
 
 TEST_F(TimerRecordPageTest, ValuesThePageCannotShowAreKeptAndNoChange) {

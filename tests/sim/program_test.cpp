@@ -157,6 +157,43 @@ uint16_t BoundPort(int fd) {
     return ntohs(address.sin_port);
 }
 
+// A socket bound to a free port of 127.0.0.1; -1 when that fails.
+int LoopbackSocket(int type = SOCK_DGRAM) {
+    const int fd = socket(AF_INET, type, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sends one 76-byte request to the loopback broadcast address, port `port`, from 127.0.0.1.
+bool Broadcast(const std::string& port, const uint8_t (&request)[76]) {
+    const int sender = LoopbackSocket();
+    if (sender < 0) return false;
+    const int on = 1;
+    setsockopt(sender, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(0x7FFFFFFF);  // 127.255.255.255
+    target.sin_port = htons(static_cast<uint16_t>(std::stoi(port)));
+    const ssize_t sent = sendto(sender, request, sizeof request, 0,
+                                reinterpret_cast<sockaddr*>(&target), sizeof target);
+    close(sender);
+    return sent == static_cast<ssize_t>(sizeof request);
+}
+
+// A port of 127.0.0.1 free a moment ago.
+uint16_t FreePort(int type = SOCK_DGRAM) {
+    const int fd = LoopbackSocket(type);
+    const uint16_t port = fd >= 0 ? BoundPort(fd) : 0;
+    if (fd >= 0) close(fd);
+    return port;
+}
+
 }  // namespace
 
 // With --search the program answers a search on the loopback broadcast address: this recorder
@@ -167,15 +204,9 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
     const std::string program = std::string(folder) + "/ormidon-sim";
 
     // The answers' port is held from the start; the search port is found free and let go.
-    const int answers = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(answers, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const std::string searchPort = std::to_string(BoundPort(probe));
-    close(probe);
+    const int answers = LoopbackSocket();
+    ASSERT_GE(answers, 0);
+    const std::string searchPort = std::to_string(FreePort());
     const std::string answerPort = std::to_string(BoundPort(answers));
 
     int output[2];
@@ -207,17 +238,7 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
     uint8_t request[76] = {};
     std::memcpy(request, "KX_SEARCH", 9);
     request[16] = 1;
-    const int sender = socket(AF_INET, SOCK_DGRAM, 0);
-    const int on = 1;
-    setsockopt(sender, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    ASSERT_EQ(bind(sender, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = htonl(0x7FFFFFFF);  // 127.255.255.255
-    target.sin_port = htons(static_cast<uint16_t>(std::stoi(searchPort)));
-    ASSERT_EQ(sendto(sender, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&target),
-                     sizeof target),
-              76);
+    ASSERT_TRUE(Broadcast(searchPort, request));
 
     std::vector<std::vector<uint8_t>> received;
     pollfd wait{answers, POLLIN, 0};
@@ -240,7 +261,6 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status));
     fclose(lines);
-    close(sender);
     close(answers);
 }
 
@@ -263,25 +283,15 @@ TEST(SimProgram, PrintsEveryCommandItReceives) {
 // A search's set request to this recorder's MAC moves the recorder: it answers at the new
 // loopback address and port as well.
 TEST(SimProgram, FollowsAnAddressSetBySearch) {
-    const int answers = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(answers, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const std::string searchPort = std::to_string(BoundPort(probe));
-    close(probe);
+    const int answers = LoopbackSocket();
+    ASSERT_GE(answers, 0);
+    const std::string searchPort = std::to_string(FreePort());
     SimProcess sim({"--port", "0", "--mac", "02005E102030", "--user", "op:pw:30", "--search",
                     searchPort, "--search-answer-port", std::to_string(BoundPort(answers))});
     ASSERT_NE(sim.Port(), 0u) << sim.firstLine;
     ASSERT_NE(sim.LineWith("search responder on"), "");
 
-    // A free port for the new address.
-    const int held = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(held, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const uint16_t newPort = BoundPort(held);
-    close(held);
+    const uint16_t newPort = FreePort(SOCK_STREAM);
     uint8_t request[76] = {};
     std::memcpy(request, "KX_SET_IP", 9);
     request[16] = 2;
@@ -293,16 +303,7 @@ TEST(SimProgram, FollowsAnAddressSetBySearch) {
     std::memcpy(request + 56, settings, sizeof settings);
     request[72] = static_cast<uint8_t>(newPort & 0xFF);
     request[73] = static_cast<uint8_t>(newPort >> 8);
-    const int sender = socket(AF_INET, SOCK_DGRAM, 0);
-    const int on = 1;
-    setsockopt(sender, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = htonl(0x7FFFFFFF);
-    target.sin_port = htons(static_cast<uint16_t>(std::stoi(searchPort)));
-    ASSERT_EQ(sendto(sender, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&target),
-                     sizeof target),
-              76);
+    ASSERT_TRUE(Broadcast(searchPort, request));
     EXPECT_NE(sim.LineWith("search: the recorder now listens on 127.0.0.9:" +
                            std::to_string(newPort)),
               "");
@@ -319,6 +320,5 @@ TEST(SimProgram, FollowsAnAddressSetBySearch) {
     const simtest::Exchange reply = simtest::ReadUntilClosed(client, 5000);
     EXPECT_EQ(simtest::StatusLineOf(reply.reply), "HTTP/1.1 200 OK");
     close(client);
-    close(sender);
     close(answers);
 }
