@@ -31,7 +31,7 @@ const AlarmDBItem_Struct* EntryOfRow(int row) {
 AlarmDataPage::AlarmDataPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::AlarmList) {}
 
 void AlarmDataPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     m_ListCtrl = new ReportList(this, kIdList,
                                 {{"NO.", Scaled(40)},
                                  {"IP Address", Scaled(90)},

@@ -9,7 +9,7 @@
 
 class QPlainTextEdit;
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -45,7 +45,7 @@ class AlarmDataPage : public CPropertyPage {
     void SelectRow(int row);
     void ShowPath();
 
-    settings::ReportList* m_ListCtrl = nullptr;
+    sheet::ReportList* m_ListCtrl = nullptr;
     QPlainTextEdit* m_editPath = nullptr;
     QString m_strPath;
 };

@@ -19,7 +19,7 @@ namespace {
 
 // Radio buttons the page checks itself.
 QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& rect) {
-    QRadioButton* radio = settings::MakeRadio(parent, id, text, settings::Scaled(rect));
+    QRadioButton* radio = sheet::MakeRadio(parent, id, text, sheet::Scaled(rect));
     radio->setAutoExclusive(false);
     return radio;
 }
@@ -29,7 +29,7 @@ QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& r
 AlarmPropertyPage::AlarmPropertyPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Alarm) {}
 
 void AlarmPropertyPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeGroup(this, 0, "Alarm Method", Scaled(QRect(10, 8, 360, 48)));
     m_enable = Radio(this, kIdEnable, "Enable", QRect(25, 27, 70, 20));
     m_disable = Radio(this, kIdDisable, "Disable", QRect(100, 27, 70, 20));
@@ -123,14 +123,14 @@ void AlarmPropertyPage::UpdateData(bool save) {
     if (m_duration == nullptr) return;
     if (save) {
         // A list without a choice keeps the value read.
-        if (settings::ComboIndex(m_duration) >= 0)
-            m_values.nDurationIndex = settings::ComboIndex(m_duration);
-        if (settings::ComboIndex(m_postNumber) >= 0)
-            m_values.nPostNumberIndex = settings::ComboIndex(m_postNumber);
+        if (sheet::ComboIndex(m_duration) >= 0)
+            m_values.nDurationIndex = sheet::ComboIndex(m_duration);
+        if (sheet::ComboIndex(m_postNumber) >= 0)
+            m_values.nPostNumberIndex = sheet::ComboIndex(m_postNumber);
         return;
     }
-    settings::SetComboIndex(m_duration, m_values.nDurationIndex);
-    settings::SetComboIndex(m_postNumber, m_values.nPostNumberIndex);
+    sheet::SetComboIndex(m_duration, m_values.nDurationIndex);
+    sheet::SetComboIndex(m_postNumber, m_values.nPostNumberIndex);
 }
 
 void AlarmPropertyPage::ShowMethod() {

@@ -68,7 +68,6 @@ QStringList CDVRServerLogDlg::RowTexts(const ServerLogRecord& record) const {
 }
 
 void CDVRServerLogDlg::AddButtons(int top) {
-    QPushButton* ok =
-        settings::MakeButton(this, kIdOk, "OK", settings::Scaled(QRect(390, top, 80, 24)));
+    QPushButton* ok = sheet::MakeButton(this, kIdOk, "OK", sheet::Scaled(QRect(390, top, 80, 24)));
     connect(ok, &QPushButton::clicked, this, [this] { done(0); });
 }

@@ -29,7 +29,7 @@ uint8_t CEventPage::SlotOfIndex(int index) const {
 }
 
 void CEventPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     m_target = new ormidon::WindowMessageTarget(
         [this](uint32_t message, ormidon::WParam, ormidon::LParam) {
             if (message == kWmSearchListDone) OnDownloadDone();
@@ -93,13 +93,13 @@ void CEventPage::OnInitDialog() {
 void CEventPage::UpdateData(bool save) {
     if (m_comboHdd == nullptr) return;
     if (save) {
-        m_nHddIndex = settings::ComboIndex(m_comboHdd);
-        m_nListType = settings::ComboIndex(m_comboListType);
+        m_nHddIndex = sheet::ComboIndex(m_comboHdd);
+        m_nListType = sheet::ComboIndex(m_comboListType);
         if (const std::optional<uint32_t> value = m_editMaxList->Value())
             m_nMaxListNumber = std::min(*value, kSearchListMaximum);
     } else {
-        settings::SetComboIndex(m_comboHdd, m_nHddIndex);
-        settings::SetComboIndex(m_comboListType, m_nListType);
+        sheet::SetComboIndex(m_comboHdd, m_nHddIndex);
+        sheet::SetComboIndex(m_comboListType, m_nListType);
         m_editMaxList->SetValue(m_nMaxListNumber);
     }
 }
@@ -166,7 +166,7 @@ void CEventPage::ShowFullList() {
     CFullListDlg dialog(this, m_arrEntries, QString::fromUtf8(SearchListTitle(m_nDownloadListType)),
                         static_cast<uint8_t>(m_nDownloadHddIndex),
                         static_cast<uint8_t>(m_nDownloadListType));
-    settings::RunChildDialog(dialog);
+    sheet::RunChildDialog(dialog);
 }
 
 void CEventPage::SetDownloading(bool downloading) {

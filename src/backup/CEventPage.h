@@ -19,7 +19,7 @@ class QPushButton;
 namespace ormidon {
 class WindowMessageTarget;
 }
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -64,7 +64,7 @@ class CEventPage : public CPropertyPage {
 
     QComboBox* m_comboHdd = nullptr;
     QComboBox* m_comboListType = nullptr;
-    settings::DigitEdit* m_editMaxList = nullptr;
+    sheet::DigitEdit* m_editMaxList = nullptr;
     QPushButton* m_btnDownload = nullptr;
     ormidon::WindowMessageTarget* m_target = nullptr;
 

@@ -17,7 +17,7 @@ CFullListDlg::CFullListDlg(CPropertyPage* page, const std::vector<SearchListEntr
       m_entries(entries),
       m_byHddIndex(hddIndex),
       m_byListType(listType) {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle(title);
     setFixedSize(Scaled(560), Scaled(360));
     m_list = new ReportList(this, kIdList,

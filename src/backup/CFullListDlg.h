@@ -12,7 +12,7 @@
 class QCheckBox;
 class CPropertyPage;
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -36,7 +36,7 @@ class CFullListDlg : public QDialog {
     void OnDownload();
     // The entry a shown row stands for; the first entry when the row shows none.
     const SearchListEntry* EntryOfRow(int row) const;
-    settings::ReportList* List() const { return m_list; }
+    sheet::ReportList* List() const { return m_list; }
 
   private:
     void OnFilterClicked(QCheckBox* box, bool& member);
@@ -48,7 +48,7 @@ class CFullListDlg : public QDialog {
     const std::vector<SearchListEntry>& m_entries;
     uint8_t m_byHddIndex;
     uint8_t m_byListType;
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     QCheckBox* m_checkAlarm = nullptr;
     QCheckBox* m_checkManual = nullptr;
     QCheckBox* m_checkMotion = nullptr;

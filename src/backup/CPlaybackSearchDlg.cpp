@@ -24,7 +24,7 @@ const QString kAll = QStringLiteral("ALL");
 
 // An editable box whose items keep the order given; typed text never becomes an item.
 QComboBox* MakeEditableCombo(QWidget* parent, int id, const QStringList& items, const QRect& rect) {
-    QComboBox* combo = settings::MakeCombo(parent, id, {}, rect);
+    QComboBox* combo = sheet::MakeCombo(parent, id, {}, rect);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems(items);
@@ -59,7 +59,7 @@ int CPlaybackSearchDlg::ChannelCount() {
 }
 
 void CPlaybackSearchDlg::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle("Playback Search");
     setFixedSize(Scaled(330), Scaled(250));
     MakeLabel(this, 0, "Search Type :", Scaled(QRect(15, 17, 110, 20)));

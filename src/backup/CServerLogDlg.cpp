@@ -75,17 +75,16 @@ QStringList CServerLogDlg::RowTexts(const ServerLogRecord& record) const {
 }
 
 void CServerLogDlg::AddButtons(int top) {
-    using settings::Scaled;
+    using sheet::Scaled;
     QPushButton* clear =
-        settings::MakeButton(this, kIdClear, "CLEAR SERVER LOG", Scaled(QRect(10, top, 150, 24)));
-    QPushButton* exit =
-        settings::MakeButton(this, kIdExit, "EXIT", Scaled(QRect(350, top, 80, 24)));
+        sheet::MakeButton(this, kIdClear, "CLEAR SERVER LOG", Scaled(QRect(10, top, 150, 24)));
+    QPushButton* exit = sheet::MakeButton(this, kIdExit, "EXIT", Scaled(QRect(350, top, 80, 24)));
     connect(clear, &QPushButton::clicked, this, [this] { OnClearServerLog(); });
     connect(exit, &QPushButton::clicked, this, [this] { done(0); });
     // Kept for the layout's data exchange, never shown.
     for (const auto& [id, caption] :
          {std::pair{1446, "MAIL SUCCESS"}, std::pair{1447, "FTP_SUCCESS"}}) {
-        QCheckBox* hidden = settings::MakeCheck(this, id, caption, QRect());
+        QCheckBox* hidden = sheet::MakeCheck(this, id, caption, QRect());
         hidden->hide();
     }
 }

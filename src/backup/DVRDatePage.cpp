@@ -49,7 +49,7 @@ QString DVRDatePage::DateFormatOf(int format) {
 }
 
 void DVRDatePage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     const QStringList weeks = {"1ST", "2ND", "3RD", "4TH", "LAST"};
     const QStringList months = {"JAN", "FEB", "MAR", "APR", "MAY", "JUE",
                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
@@ -103,18 +103,18 @@ void DVRDatePage::Fill() {
     if (date.isValid()) m_date->setDate(date);
     const QTime time(m_read.wHour, m_read.wMinute, m_read.wSecond);
     if (time.isValid()) m_time->setTime(time);
-    settings::SetComboIndex(m_format, m_read.byFormat);
+    sheet::SetComboIndex(m_format, m_read.byFormat);
     m_date->setDisplayFormat(DateFormatOf(m_read.byFormat));
     SetDaylight(m_read.byDaylightSaving != 0);
     ShowHourMinute(m_startTime, m_read.byStartHour, m_read.byStartMinute);
     ShowHourMinute(m_endTime, m_read.byEndHour, m_read.byEndMinute);
     ShowHourMinute(m_adjust, m_read.byAdjustHour, m_read.byAdjustMinute);
-    settings::SetComboIndex(m_startWeek, m_read.byStartWeekIndex);
-    settings::SetComboIndex(m_startDay, m_read.byStartDayOfWeek);
-    settings::SetComboIndex(m_startMonth, m_read.byStartMonth);
-    settings::SetComboIndex(m_endWeek, m_read.byEndWeekIndex);
-    settings::SetComboIndex(m_endDay, m_read.byEndDayOfWeek);
-    settings::SetComboIndex(m_endMonth, m_read.byEndMonth);
+    sheet::SetComboIndex(m_startWeek, m_read.byStartWeekIndex);
+    sheet::SetComboIndex(m_startDay, m_read.byStartDayOfWeek);
+    sheet::SetComboIndex(m_startMonth, m_read.byStartMonth);
+    sheet::SetComboIndex(m_endWeek, m_read.byEndWeekIndex);
+    sheet::SetComboIndex(m_endDay, m_read.byEndDayOfWeek);
+    sheet::SetComboIndex(m_endMonth, m_read.byEndMonth);
 }
 
 void DVRDatePage::SetDaylight(int on) {

@@ -26,7 +26,7 @@ bool HasDvrCommands() {
 // Radio buttons that the page checks itself: no automatic exclusivity, so a value the
 // page cannot show leaves both unchecked.
 QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& rect) {
-    QRadioButton* radio = settings::MakeRadio(parent, id, text, settings::Scaled(rect));
+    QRadioButton* radio = sheet::MakeRadio(parent, id, text, sheet::Scaled(rect));
     radio->setAutoExclusive(false);
     return radio;
 }
@@ -36,7 +36,7 @@ QRadioButton* Radio(QWidget* parent, int id, const QString& text, const QRect& r
 DVRRecordPage::DVRRecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::DVRRecord) {}
 
 void DVRRecordPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     struct Row {
         const char* title;
         int yes, no, ips;
@@ -147,12 +147,12 @@ void DVRRecordPage::ShowChoices() {
         m_yes[i]->setChecked(values[i] != 0);
         m_no[i]->setChecked(values[i] == 0);
     }
-    settings::SetComboIndex(m_manualIps, m_form.manualRate);
-    settings::SetComboIndex(m_eventIps, m_form.eventRate);
-    settings::SetComboIndex(m_timerIps, m_form.timerRate);
+    sheet::SetComboIndex(m_manualIps, m_form.manualRate);
+    sheet::SetComboIndex(m_eventIps, m_form.eventRate);
+    sheet::SetComboIndex(m_timerIps, m_form.timerRate);
     for (std::size_t mode = 0; mode < m_mode.size(); ++mode)
         m_mode[mode]->setChecked(std::size_t{m_form.recMode} == mode);
-    settings::SetComboIndex(m_quality, QualityIndexOf(m_form.quality));
+    sheet::SetComboIndex(m_quality, QualityIndexOf(m_form.quality));
     m_fix->setChecked(m_form.recordFix != 0);
     m_group->setChecked(m_form.recordFix == 0);
     m_fix->setEnabled(m_form.ipsShareEnabled);

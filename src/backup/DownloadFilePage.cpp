@@ -61,7 +61,7 @@ uint8_t DownloadFilePage::SlotOfRow(const DvrHddBitmap& bitmap, int row) {
 }
 
 void DownloadFilePage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     auto* group = MakeGroup(this, 0, "Start Backup Time", Scaled(QRect(10, 8, 420, 58)));
     m_pDateCtrl = MakeDatePicker(group, kIdDate, "yyyy / MM / dd", Scaled(QRect(20, 22, 120, 20)));
     m_pTimeCtrl = MakeTimePicker(group, kIdTime, "HH : mm : ss", Scaled(QRect(160, 22, 120, 20)));
@@ -126,7 +126,7 @@ void DownloadFilePage::OnInitDialog() {
 void DownloadFilePage::UpdateData(bool save) {
     if (!HasWindow() || m_pSize == nullptr) return;
     if (save) {
-        m_nHddIndex = settings::ComboIndex(m_pHdd);
+        m_nHddIndex = sheet::ComboIndex(m_pHdd);
         if (const std::optional<uint32_t> size = m_pSize->Value())
             m_nBackupSize = static_cast<int>(std::min<uint32_t>(*size, kMaxSizeMB));
         if (const std::optional<uint32_t> channel = m_pChannel->Value())
@@ -135,7 +135,7 @@ void DownloadFilePage::UpdateData(bool save) {
         m_bCopyToCD = m_pCopyToCD->isChecked();
         return;
     }
-    settings::SetComboIndex(m_pHdd, m_nHddIndex);
+    sheet::SetComboIndex(m_pHdd, m_nHddIndex);
     m_pSize->SetValue(static_cast<uint32_t>(m_nBackupSize));
     m_pChannel->SetValue(static_cast<uint32_t>(m_nChannel));
     m_pPath->setText(QString::fromStdString(m_strFilePath));
@@ -198,7 +198,7 @@ void DownloadFilePage::ApplyPreset() {
 
 void DownloadFilePage::OnSizeChange() {
     if (m_pSize->text().isEmpty()) return;
-    const std::optional<uint32_t> value = settings::ParseDigits(m_pSize->text());
+    const std::optional<uint32_t> value = sheet::ParseDigits(m_pSize->text());
     if (!value) return;
     m_nBackupSize = static_cast<int>(std::min<uint32_t>(*value, kMaxSizeMB));
     UpdateData(false);

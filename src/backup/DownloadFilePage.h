@@ -28,7 +28,7 @@ class QLineEdit;
 class QTimer;
 class CDownloadProgressDlg;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -118,8 +118,8 @@ class DownloadFilePage : public CPropertyPage {
 
     QDateTimeEdit* m_pDateCtrl = nullptr;
     QDateTimeEdit* m_pTimeCtrl = nullptr;
-    settings::DigitEdit* m_pSize = nullptr;
-    settings::DigitEdit* m_pChannel = nullptr;
+    sheet::DigitEdit* m_pSize = nullptr;
+    sheet::DigitEdit* m_pChannel = nullptr;
     QComboBox* m_pHdd = nullptr;
     QLineEdit* m_pPath = nullptr;
     QCheckBox* m_pDynamic = nullptr;

@@ -30,7 +30,7 @@ RecordPage::RecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::FilePa
 void RecordPage::SetWavFileAnswer(WavFileAnswer answer) { g_wavFileAnswer = std::move(answer); }
 
 void RecordPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeLabel(this, 0, "Snapshot Path : ", Scaled(QRect(15, 20, 120, 20)));
     m_editSnapshot =
         MakeTextEdit(this, kIdSnapshotDir, kMaxPathBytes, Scaled(QRect(15, 42, 270, 22)));

@@ -36,16 +36,16 @@ void ServerLogDialog::SetRecords(std::span<const uint8_t> bytes, uint32_t count)
 }
 
 bool ServerLogDialog::OnInitDialog() {
-    using settings::Scaled;
+    using sheet::Scaled;
     const int listWidth = HasChannelColumn() ? 460 : 420;
     if (HasChannelColumn()) {
-        m_list = new settings::ReportList(
+        m_list = new sheet::ReportList(
             this, kIdList, {{"NO.", 40}, {Text(8570), 210}, {Text(8571), 150}, {Text(8572), 40}},
             Scaled(QRect(10, 10, listWidth, 260)));
     } else {
-        m_list = new settings::ReportList(this, kIdList,
-                                          {{"NO.", 40}, {Text(8570), 210}, {Text(8571), 150}},
-                                          Scaled(QRect(10, 10, listWidth, 260)));
+        m_list = new sheet::ReportList(this, kIdList,
+                                       {{"NO.", 40}, {Text(8570), 210}, {Text(8571), 150}},
+                                       Scaled(QRect(10, 10, listWidth, 260)));
     }
     m_list->header()->setDefaultAlignment(Qt::AlignCenter);
 
@@ -53,7 +53,7 @@ bool ServerLogDialog::OnInitDialog() {
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         const int row = static_cast<int>(i) / kBoxesPerRow;
         const int column = static_cast<int>(i) % kBoxesPerRow;
-        QCheckBox* check = settings::MakeCheck(
+        QCheckBox* check = sheet::MakeCheck(
             this, m_boxes[i].id, m_boxes[i].caption,
             Scaled(QRect(10 + column * kBoxWidth, boxesTop + row * (kBoxHeight + 4), kBoxWidth - 4,
                          kBoxHeight)));

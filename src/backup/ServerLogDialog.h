@@ -15,7 +15,7 @@
 class QCheckBox;
 class QPushButton;
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -40,7 +40,7 @@ class ServerLogDialog : public QDialog {
     uint32_t FilterMask() const { return m_dwFilterMask; }
     // Toggles a filter box's flag and bits, refills the list, writes the flags back.
     void OnFilterClicked(int id);
-    settings::ReportList* List() const { return m_list; }
+    sheet::ReportList* List() const { return m_list; }
     int RowCount() const;
     QString RowText(int row, int column) const;
 
@@ -66,5 +66,5 @@ class ServerLogDialog : public QDialog {
     uint32_t m_dwFilterMask;
     std::span<const uint8_t> m_records;
     uint32_t m_dwRecordCount = 0;
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
 };

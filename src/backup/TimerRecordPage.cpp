@@ -21,7 +21,7 @@ const QDate kAnyDate(2006, 1, 1);
 TimerRecordPage::TimerRecordPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::TimerRecord) {}
 
 void TimerRecordPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     const QStringList days = {"OFF", "SUN", "MON",     "TUE",     "WED",  "THU",
                               "FRI", "SAT", "MON-FRI", "SAT-SUN", "DAILY"};
     for (std::size_t i = 0; i < kTimerSlots; ++i) {
@@ -54,7 +54,7 @@ void TimerRecordPage::OnInitDialog() {
     };
     for (std::size_t i = 0; i < kTimerSlots; ++i) {
         // A day code past the list shows no choice.
-        settings::SetComboIndex(m_days[i], m_stored.byDay[i]);
+        sheet::SetComboIndex(m_days[i], m_stored.byDay[i]);
         show(m_starts[i], m_stored.wStart[i]);
         show(m_ends[i], m_stored.wEnd[i]);
     }

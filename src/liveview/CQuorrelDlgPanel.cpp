@@ -204,7 +204,7 @@ void CQuorrelDlg::OnActionPreset() {
 void CQuorrelDlg::OnPlaybackSearch() {
     // Without a parent, as its own window; its result is not used.
     CPlaybackSearchDlg dialog;
-    settings::RunChildDialog(dialog);
+    sheet::RunChildDialog(dialog);
 }
 
 bool CQuorrelDlg::OnPanelCommand(int id) {

@@ -121,7 +121,7 @@ QString AccountPropertyPage::LevelTextOfIndex(int index) {
 }
 
 void AccountPropertyPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     m_list = new ReportList(this, kIdList,
                             {{Text(3015), Scaled(70)},
                              {Text(3016), Scaled(95)},
@@ -207,7 +207,7 @@ void AccountPropertyPage::UpdateData(bool save) {
         return;
     }
     // An empty edit keeps the last value; leaving the page refuses it.
-    if (const std::optional<uint32_t> value = settings::ParseDigits(m_editMaxUsers->text()))
+    if (const std::optional<uint32_t> value = sheet::ParseDigits(m_editMaxUsers->text()))
         m_byMaxUser = static_cast<uint8_t>(std::min<uint32_t>(*value, 255));
 }
 
@@ -225,9 +225,9 @@ void AccountPropertyPage::ShowPanel(bool show) {
 void AccountPropertyPage::ClearPanel() {
     m_editUserName->clear();
     m_editPassword->clear();
-    settings::SetComboIndex(m_comboLifeTime, -1);
-    settings::SetComboIndex(m_comboLevel, -1);
-    settings::SetComboIndex(m_comboLoginRecord, -1);
+    sheet::SetComboIndex(m_comboLifeTime, -1);
+    sheet::SetComboIndex(m_comboLevel, -1);
+    sheet::SetComboIndex(m_comboLoginRecord, -1);
 }
 
 const std::string& AccountPropertyPage::OwnUserName() const {
@@ -262,9 +262,9 @@ void AccountPropertyPage::OnEdit() {
     ShowPanel(true);
     m_editUserName->setText(QString::fromStdString(entry.strUserName));
     m_editPassword->setText(QString::fromStdString(entry.strPassword));
-    settings::SetComboIndex(m_comboLifeTime, IndexOfLifeTime(entry.dwLifeTime));
-    settings::SetComboIndex(m_comboLevel, IndexOfLevel(entry.wLevel));
-    settings::SetComboIndex(m_comboLoginRecord, entry.bLoginRecord != 0 ? 1 : 0);
+    sheet::SetComboIndex(m_comboLifeTime, IndexOfLifeTime(entry.dwLifeTime));
+    sheet::SetComboIndex(m_comboLevel, IndexOfLevel(entry.wLevel));
+    sheet::SetComboIndex(m_comboLoginRecord, entry.bLoginRecord != 0 ? 1 : 0);
     m_nMode = 1;
     m_list->setEnabled(false);
     Sheet().DisableButtons();
@@ -304,9 +304,9 @@ void AccountPropertyPage::OnOk() {
     UpdateData(true);
     const std::string name = ToStd(m_editUserName->text());
     const std::string password = ToStd(m_editPassword->text());
-    const int lifeIndex = settings::ComboIndex(m_comboLifeTime);
-    int levelIndex = settings::ComboIndex(m_comboLevel);
-    const int loginIndex = settings::ComboIndex(m_comboLoginRecord);
+    const int lifeIndex = sheet::ComboIndex(m_comboLifeTime);
+    int levelIndex = sheet::ComboIndex(m_comboLevel);
+    const int loginIndex = sheet::ComboIndex(m_comboLoginRecord);
     AccountTable& entries = Entries();
 
     if (m_nMode == 1) {
@@ -391,7 +391,7 @@ void AccountPropertyPage::OnNameEdited(QLineEdit* edit) {
 void AccountPropertyPage::OnMaxUsersEdited() {
     const QString text = m_editMaxUsers->text();
     if (text.isEmpty()) return;
-    uint32_t value = settings::ParseDigits(text).value_or(0);
+    uint32_t value = sheet::ParseDigits(text).value_or(0);
     if (value > 5) {
         ormidon::ShowMessage(kMsgMaxUsersRange);
         value = 5;

@@ -16,7 +16,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -78,7 +78,7 @@ class AccountPropertyPage : public CPropertyPage {
     const std::string& OwnUserName() const;
     void SetRowTexts(int row, const QString& level, const QString& lifeTime, int loginRecord);
 
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     QLineEdit* m_editMaxUsers = nullptr;
     QLineEdit* m_editUserName = nullptr;
     QLineEdit* m_editPassword = nullptr;

@@ -10,14 +10,14 @@
 
 namespace {
 
-settings::DigitEdit* MakeByteEdit(QWidget* parent, int id, const QRect& rect) {
-    auto* edit = new settings::DigitEdit(parent, id, 3, 0, 255);
+sheet::DigitEdit* MakeByteEdit(QWidget* parent, int id, const QRect& rect) {
+    auto* edit = new sheet::DigitEdit(parent, id, 3, 0, 255);
     edit->setGeometry(rect);
     return edit;
 }
 
 // An emptied field keeps the member's last value.
-void TakeValue(const settings::DigitEdit* edit, int& member) {
+void TakeValue(const sheet::DigitEdit* edit, int& member) {
     if (const std::optional<uint32_t> value = edit->Value())
         member = static_cast<int>(std::min<uint32_t>(*value, 255));
 }
@@ -25,7 +25,7 @@ void TakeValue(const settings::DigitEdit* edit, int& member) {
 }  // namespace
 
 CCameraEditDlg::CCameraEditDlg(QWidget* parent) : QDialog(parent) {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle("Edit");
     setFixedSize(Scaled(520), Scaled(64));
     m_labelNumber = MakeLabel(this, kIdNumber, QString(), Scaled(QRect(8, 24, 20, 20)));
@@ -65,8 +65,8 @@ void CCameraEditDlg::UpdateData(bool save) {
         m_editContrast->SetValue(static_cast<uint32_t>(std::clamp(m_nContrast, 0, 255)));
         m_editSaturation->SetValue(static_cast<uint32_t>(std::clamp(m_nSaturation, 0, 255)));
         m_editHue->SetValue(static_cast<uint32_t>(std::clamp(m_nHue, 0, 255)));
-        settings::SetComboIndex(m_comboCov, m_nCov);
-        settings::SetComboIndex(m_comboRec, m_nRec);
+        sheet::SetComboIndex(m_comboCov, m_nCov);
+        sheet::SetComboIndex(m_comboRec, m_nRec);
         return;
     }
     m_strTitle = m_editTitle->text().left(kTitleChars);
@@ -74,8 +74,8 @@ void CCameraEditDlg::UpdateData(bool save) {
     TakeValue(m_editContrast, m_nContrast);
     TakeValue(m_editSaturation, m_nSaturation);
     TakeValue(m_editHue, m_nHue);
-    m_nCov = settings::ComboIndex(m_comboCov);
-    m_nRec = settings::ComboIndex(m_comboRec);
+    m_nCov = sheet::ComboIndex(m_comboCov);
+    m_nRec = sheet::ComboIndex(m_comboRec);
 }
 
 QString CCameraEditDlg::FilterTitle(const QString& text) {

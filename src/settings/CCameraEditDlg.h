@@ -9,7 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -53,10 +53,10 @@ class CCameraEditDlg : public QDialog {
 
     QLabel* m_labelNumber = nullptr;
     QLineEdit* m_editTitle = nullptr;
-    settings::DigitEdit* m_editBrightness = nullptr;
-    settings::DigitEdit* m_editContrast = nullptr;
-    settings::DigitEdit* m_editSaturation = nullptr;
-    settings::DigitEdit* m_editHue = nullptr;
+    sheet::DigitEdit* m_editBrightness = nullptr;
+    sheet::DigitEdit* m_editContrast = nullptr;
+    sheet::DigitEdit* m_editSaturation = nullptr;
+    sheet::DigitEdit* m_editHue = nullptr;
     QComboBox* m_comboCov = nullptr;
     QComboBox* m_comboRec = nullptr;
     // Message 4112 was shown for the characters refused since the title was last short.

@@ -35,7 +35,7 @@ int ProviderIndex(const std::string& provider) {
 CDNSPage::CDNSPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::DDNS) {}
 
 void CDNSPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeLabel(this, 0, "DNS:", Scaled(QRect(20, 17, 90, 20)));
     m_dns = new IPv4Edit(this, kIdDnsServer, Scaled(QRect(115, 15, 170, 22)));
     m_auto = MakeCheck(this, kIdAuto, "AUTO", Scaled(QRect(295, 16, 70, 20)));
@@ -116,10 +116,10 @@ void CDNSPage::UpdateData(bool save) {
         m_dwDNSServer = m_dns->Address();
         // A stored text of the field's full width shows one character short: untouched, it
         // stays as it was read.
-        m_strUserName = settings::OperatorText(m_user, m_strUserName);
-        m_strPassword = settings::OperatorText(m_password, m_strPassword);
-        m_strDomain = settings::OperatorText(m_domain, m_strDomain);
-        m_nProvider = std::max(settings::ComboIndex(m_provider), 0);
+        m_strUserName = sheet::OperatorText(m_user, m_strUserName);
+        m_strPassword = sheet::OperatorText(m_password, m_strPassword);
+        m_strDomain = sheet::OperatorText(m_domain, m_strDomain);
+        m_nProvider = std::max(sheet::ComboIndex(m_provider), 0);
         return;
     }
     m_dns->SetAddress(m_dwDNSServer);
@@ -127,7 +127,7 @@ void CDNSPage::UpdateData(bool save) {
     m_user->setText(m_strUserName);
     m_password->setText(m_strPassword);
     m_domain->setText(m_strDomain);
-    settings::SetComboIndex(m_provider, m_nProvider);
+    sheet::SetComboIndex(m_provider, m_nProvider);
 }
 
 int CDNSPage::Apply() {

@@ -13,7 +13,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
-namespace settings {
+namespace sheet {
 class IPv4Edit;
 }
 
@@ -49,7 +49,7 @@ class CDNSPage : public CPropertyPage {
   private:
     void ApplyAutoRule();
 
-    settings::IPv4Edit* m_dns = nullptr;
+    sheet::IPv4Edit* m_dns = nullptr;
     QCheckBox* m_auto = nullptr;
     QRadioButton* m_enable = nullptr;
     QRadioButton* m_disable = nullptr;

@@ -13,7 +13,7 @@
 CMailAccountEditDlg::CMailAccountEditDlg(const QString& prompt, const QString& address,
                                          QWidget* parent)
     : QDialog(parent), m_address(address) {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle("Mail Account Edit");
     setFixedSize(Scaled(300), Scaled(90));
     MakeLabel(this, kIdPrompt, prompt, Scaled(QRect(10, 14, 50, 20)));

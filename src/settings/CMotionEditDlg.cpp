@@ -18,14 +18,14 @@ namespace {
 constexpr uint32_t kCapabilityNcNo = 0x80;
 constexpr int kCellWidth = CMotionEditDlg::kDisplayWidth / motiongrid::kColumns;
 
-settings::DigitEdit* MakeNumberEdit(QWidget* parent, int id, uint32_t maximum, const QRect& rect) {
-    auto* edit = new settings::DigitEdit(parent, id, 3, 0, maximum);
+sheet::DigitEdit* MakeNumberEdit(QWidget* parent, int id, uint32_t maximum, const QRect& rect) {
+    auto* edit = new sheet::DigitEdit(parent, id, 3, 0, maximum);
     edit->setGeometry(rect);
     return edit;
 }
 
 // An emptied field keeps the member's last value.
-void TakeValue(const settings::DigitEdit* edit, int& member, uint32_t maximum) {
+void TakeValue(const sheet::DigitEdit* edit, int& member, uint32_t maximum) {
     if (const std::optional<uint32_t> value = edit->Value())
         member = static_cast<int>(std::min(*value, maximum));
 }
@@ -33,7 +33,7 @@ void TakeValue(const settings::DigitEdit* edit, int& member, uint32_t maximum) {
 }  // namespace
 
 CMotionEditDlg::CMotionEditDlg(QWidget* parent) : QDialog(parent) {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle("Edit");
     setFixedSize(Scaled(480), Scaled(64));
     setMouseTracking(true);
@@ -108,20 +108,20 @@ void CMotionEditDlg::OnInitDialog() {
 void CMotionEditDlg::UpdateData(bool save) {
     if (!save) {
         m_labelNumber->setText(m_strNumber);
-        settings::SetComboIndex(m_comboDetect, m_nDetect);
+        sheet::SetComboIndex(m_comboDetect, m_nDetect);
         m_editLs->SetValue(static_cast<uint32_t>(std::clamp(m_nLs, 0, 15)));
         m_editSs->SetValue(static_cast<uint32_t>(std::clamp(m_nSs, 0, 15)));
         m_editTs->SetValue(static_cast<uint32_t>(std::clamp(m_nTs, 0, 15)));
         m_editRe->SetValue(static_cast<uint32_t>(std::clamp(m_nRe, 0, 61)));
-        settings::SetComboIndex(m_comboAlarm, m_nAlarm);
+        sheet::SetComboIndex(m_comboAlarm, m_nAlarm);
         return;
     }
-    m_nDetect = settings::ComboIndex(m_comboDetect);
+    m_nDetect = sheet::ComboIndex(m_comboDetect);
     TakeValue(m_editLs, m_nLs, 15);
     TakeValue(m_editSs, m_nSs, 15);
     TakeValue(m_editTs, m_nTs, 15);
     TakeValue(m_editRe, m_nRe, 61);
-    m_nAlarm = settings::ComboIndex(m_comboAlarm);
+    m_nAlarm = sheet::ComboIndex(m_comboAlarm);
 }
 
 void CMotionEditDlg::OnSetup() {
@@ -140,9 +140,9 @@ void CMotionEditDlg::OnSetup() {
 
     // The picture is drawn at the display size whatever its own size, and the grid with it.
     m_left = (width() - kDisplayWidth) / 2;
-    m_top = settings::Scaled(60);
+    m_top = sheet::Scaled(60);
     const int buttonX = m_left + kDisplayWidth * 65 / 64;
-    const QSize buttonSize(settings::Scaled(65), settings::Scaled(60));
+    const QSize buttonSize(sheet::Scaled(65), sheet::Scaled(60));
     m_btnSelectAll->setGeometry(QRect(QPoint(buttonX, m_top + m_displayHeight / 8), buttonSize));
     m_btnClearAll->setGeometry(QRect(QPoint(buttonX, m_top + m_displayHeight * 5 / 8), buttonSize));
     m_btnSelectAll->show();

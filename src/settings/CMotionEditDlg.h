@@ -25,7 +25,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -104,10 +104,10 @@ class CMotionEditDlg : public QDialog {
     QPushButton* m_btnSetup = nullptr;
     QPushButton* m_btnSelectAll = nullptr;
     QPushButton* m_btnClearAll = nullptr;
-    settings::DigitEdit* m_editLs = nullptr;
-    settings::DigitEdit* m_editSs = nullptr;
-    settings::DigitEdit* m_editTs = nullptr;
-    settings::DigitEdit* m_editRe = nullptr;
+    sheet::DigitEdit* m_editLs = nullptr;
+    sheet::DigitEdit* m_editSs = nullptr;
+    sheet::DigitEdit* m_editTs = nullptr;
+    sheet::DigitEdit* m_editRe = nullptr;
     bool m_bInitialised = false;
     bool m_bSetupDone = false;
 

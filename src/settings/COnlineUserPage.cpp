@@ -63,7 +63,7 @@ QString COnlineUserPage::ResolutionText(uint8_t code) {
 }
 
 void COnlineUserPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeLabel(this, 0, "Online user information :", Scaled(QRect(10, 8, 250, 20)));
     m_bChannelColumn = IsP5xKModel() != 0 && IsMultiChannel() != 0;
     const int levelWidth = m_bChannelColumn ? 60 : 80;

@@ -6,7 +6,7 @@
 
 #include "sheet/PropertyPage.h"
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -30,7 +30,7 @@ class COnlineUserPage : public CPropertyPage {
   private:
     void FillRows();
 
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     int m_nRowCount = 0;
     bool m_bChannelColumn = false;
 };

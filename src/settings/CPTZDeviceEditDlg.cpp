@@ -13,7 +13,7 @@ int CPTZDeviceEditDlg::IndexOfBaudRate(uint32_t rate) {
 }
 
 CPTZDeviceEditDlg::CPTZDeviceEditDlg(QWidget* parent) : QDialog(parent) {
-    using namespace settings;
+    using namespace sheet;
     setWindowTitle("Edit");
     setFixedSize(Scaled(470), Scaled(64));
     m_labelNumber = MakeLabel(this, kIdNumber, QString(), Scaled(QRect(8, 20, 24, 22)));
@@ -47,18 +47,18 @@ void CPTZDeviceEditDlg::showEvent(QShowEvent* event) {
 void CPTZDeviceEditDlg::UpdateData(bool save) {
     if (!save) {
         m_labelNumber->setText(m_strNumber);
-        settings::SetComboIndex(m_comboDevice, m_nDevice);
+        sheet::SetComboIndex(m_comboDevice, m_nDevice);
         m_editId->SetValue(static_cast<uint32_t>(std::clamp(m_nId, 0, 255)));
-        settings::SetComboIndex(m_comboProtocol, m_nProtocol);
-        settings::SetComboIndex(m_comboRate, m_nRate);
+        sheet::SetComboIndex(m_comboProtocol, m_nProtocol);
+        sheet::SetComboIndex(m_comboRate, m_nRate);
         return;
     }
-    m_nDevice = settings::ComboIndex(m_comboDevice);
+    m_nDevice = sheet::ComboIndex(m_comboDevice);
     // An emptied field keeps the last value.
     if (const std::optional<uint32_t> id = m_editId->Value())
         m_nId = static_cast<int>(std::min<uint32_t>(*id, 255));
-    m_nProtocol = settings::ComboIndex(m_comboProtocol);
-    m_nRate = settings::ComboIndex(m_comboRate);
+    m_nProtocol = sheet::ComboIndex(m_comboProtocol);
+    m_nRate = sheet::ComboIndex(m_comboRate);
 }
 
 void CPTZDeviceEditDlg::OnOK() {

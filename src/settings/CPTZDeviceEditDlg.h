@@ -8,7 +8,7 @@
 class QComboBox;
 class QLabel;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -45,7 +45,7 @@ class CPTZDeviceEditDlg : public QDialog {
 
     QLabel* m_labelNumber = nullptr;
     QComboBox* m_comboDevice = nullptr;
-    settings::DigitEdit* m_editId = nullptr;
+    sheet::DigitEdit* m_editId = nullptr;
     QComboBox* m_comboProtocol = nullptr;
     QComboBox* m_comboRate = nullptr;
     bool m_bInitialised = false;

@@ -23,7 +23,7 @@ constexpr uint32_t kMaxId = 255;
 CPeripheralPage::CPeripheralPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Peripheral) {}
 
 void CPeripheralPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     const std::span<const uint8_t> peri = g_lpApp->m_Cfg_PERI;
     for (std::size_t device = 0; device < 2; ++device) {
         const int top = 10 + 120 * static_cast<int>(device);
@@ -55,14 +55,14 @@ void CPeripheralPage::UpdateData(bool save) {
     if (m_id[0] == nullptr) return;
     for (std::size_t device = 0; device < 2; ++device) {
         if (save) {
-            m_nBaud[device] = settings::ComboIndex(m_baud[device]);
-            m_nModel[device] = settings::ComboIndex(m_model[device]);
+            m_nBaud[device] = sheet::ComboIndex(m_baud[device]);
+            m_nModel[device] = sheet::ComboIndex(m_model[device]);
             // An emptied ID keeps the stored one.
             if (const std::optional<uint32_t> id = m_id[device]->Value())
                 m_nId[device] = static_cast<int>(std::min(*id, kMaxId));
         } else {
-            settings::SetComboIndex(m_baud[device], m_nBaud[device]);
-            settings::SetComboIndex(m_model[device], m_nModel[device]);
+            sheet::SetComboIndex(m_baud[device], m_nBaud[device]);
+            sheet::SetComboIndex(m_model[device], m_nModel[device]);
             m_id[device]->SetValue(static_cast<uint32_t>(m_nId[device]));
         }
     }

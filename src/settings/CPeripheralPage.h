@@ -9,7 +9,7 @@
 
 class QComboBox;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -30,7 +30,7 @@ class CPeripheralPage : public CPropertyPage {
 
   private:
     std::array<QComboBox*, 2> m_baud{};
-    std::array<settings::DigitEdit*, 2> m_id{};
+    std::array<sheet::DigitEdit*, 2> m_id{};
     std::array<QComboBox*, 2> m_model{};
     std::array<int, 2> m_nBaud{};
     std::array<int, 2> m_nId{};

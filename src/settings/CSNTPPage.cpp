@@ -85,7 +85,7 @@ bool CSNTPPage::IsSendableServer(std::string_view server) {
 }
 
 void CSNTPPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     m_radioServer = MakeRadio(this, kIdFromServer, "Correct time from SNTP server",
                               Scaled(QRect(20, 20, 300, 22)));
     m_radioUser =
@@ -166,14 +166,14 @@ void CSNTPPage::OnManualServer() { ShowAutomatic(false); }
 void CSNTPPage::UpdateData(bool save) {
     if (m_comboZone == nullptr) return;
     if (save) {
-        m_nZoneIndex = settings::ComboIndex(m_comboZone);
+        m_nZoneIndex = sheet::ComboIndex(m_comboZone);
         // The edit filters what the operator types; a name read from the device, which the
         // edit may show cut, is kept as it was read.
         m_strServer = settings::DeviceBytes(
-            settings::OperatorText(m_editServer, settings::DeviceText(m_strServer)));
+            sheet::OperatorText(m_editServer, settings::DeviceText(m_strServer)));
         return;
     }
-    settings::SetComboIndex(m_comboZone, m_nZoneIndex);
+    sheet::SetComboIndex(m_comboZone, m_nZoneIndex);
     m_editServer->setText(settings::DeviceText(m_strServer));
 }
 

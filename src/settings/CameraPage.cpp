@@ -28,7 +28,7 @@ CameraPage::CameraPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::Camera
 QString CameraPage::SwitchText(uint8_t value) { return value == 1 ? "YES" : "NO"; }
 
 void CameraPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     using dvrpages::ResourceText;
     m_list = new ReportList(this, kIdList,
                             {{"NO.", Scaled(35)},
@@ -101,7 +101,7 @@ void CameraPage::OnEdit() {
     dialog.m_nHue = m_byHue[n];
     dialog.m_nCov = m_byCov[n];
     dialog.m_nRec = m_byRecord[n];
-    if (settings::RunChildDialog(dialog) != QDialog::Accepted) return;
+    if (sheet::RunChildDialog(dialog) != QDialog::Accepted) return;
 
     m_bLiveChanged |= Store(m_byBrightness[n], dialog.m_nBrightness);
     m_bLiveChanged |= Store(m_byContrast[n], dialog.m_nContrast);

@@ -8,7 +8,7 @@
 
 #include "sheet/PropertyPage.h"
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -34,7 +34,7 @@ class CameraPage : public CPropertyPage {
     QString TitleText(std::size_t channel) const;
     void SetRowTexts(int row);
 
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     std::array<std::array<uint8_t, kTitleBytes>, kChannels> m_szTitle{};
     std::array<uint8_t, kChannels> m_byBrightness{};
     std::array<uint8_t, kChannels> m_byContrast{};

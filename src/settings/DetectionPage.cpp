@@ -42,7 +42,7 @@ QString DetectionPage::AlarmText(uint8_t value) {
 }
 
 void DetectionPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     using dvrpages::ResourceText;
     m_list = new ReportList(this, kIdList,
                             {{"NO.", Scaled(35)},
@@ -120,7 +120,7 @@ void DetectionPage::OnEdit(bool silent) {
     dialog.m_nTs = m_byTs[n];
     dialog.m_nRe = m_byRe[n];
     dialog.m_byArea = m_byArea[n];
-    const int result = settings::RunChildDialog(dialog);
+    const int result = sheet::RunChildDialog(dialog);
     dialog.StopPreview();
     if (result != QDialog::Accepted) return;
 

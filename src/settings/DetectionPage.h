@@ -11,7 +11,7 @@
 #include "settings/MotionGrid.h"
 #include "sheet/PropertyPage.h"
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -38,7 +38,7 @@ class DetectionPage : public CPropertyPage {
     void SetRowTexts(int row);
     void ShowChannelLive(int channel);
 
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     std::array<uint8_t, kChannels> m_byDetect{};
     std::array<uint8_t, kChannels> m_byLs{};
     std::array<uint8_t, kChannels> m_bySs{};

@@ -25,7 +25,7 @@ QString DevicePage::DeviceText(uint8_t device) { return device == 1 ? "PTZ" : "C
 QString DevicePage::ProtocolText(uint8_t protocol) { return protocol == 1 ? "P-D" : "NORMAL"; }
 
 void DevicePage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     using dvrpages::ResourceText;
     m_list = new ReportList(this, kIdList,
                             {{"NO.", Scaled(40)},
@@ -76,7 +76,7 @@ void DevicePage::OnEdit(bool silent) {
     dialog.m_nProtocol = m_byProtocol[n];
     dialog.m_nId = m_byId[n];
     dialog.m_nRate = CPTZDeviceEditDlg::IndexOfBaudRate(m_dwBaudRate[n]);
-    if (settings::RunChildDialog(dialog) != QDialog::Accepted) return;
+    if (sheet::RunChildDialog(dialog) != QDialog::Accepted) return;
 
     if (dialog.m_nId != m_byId[n]) {
         m_byId[n] = static_cast<uint8_t>(dialog.m_nId);

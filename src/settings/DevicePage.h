@@ -9,7 +9,7 @@
 
 #include "sheet/PropertyPage.h"
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -37,7 +37,7 @@ class DevicePage : public CPropertyPage {
   private:
     void SetRowTexts(int row);
 
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
     std::array<uint8_t, kChannels> m_byDevice{};
     std::array<uint8_t, kChannels> m_byId{};
     std::array<uint8_t, kChannels> m_byProtocol{};

@@ -29,7 +29,7 @@ QString ShownOrEmpty(const std::string& stored, std::size_t limit) {
 FTPPropertyPage::FTPPropertyPage(PageSheet& sheet) : CPropertyPage(sheet, PageKind::FTP) {}
 
 void FTPPropertyPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeLabel(this, 0, "Server  : ", Scaled(QRect(20, 22, 90, 20)));
     m_server = MakeTextEdit(this, kIdServer, kMaxServerChars, Scaled(QRect(115, 20, 220, 22)));
     MakeLabel(this, 0, "UserName : ", Scaled(QRect(20, 52, 90, 20)));
@@ -67,7 +67,7 @@ void FTPPropertyPage::OnInitDialog() {
 
 void FTPPropertyPage::OnPortEdited() {
     if (m_port->text().isEmpty()) return;
-    uint32_t port = settings::ParseDigits(m_port->text()).value_or(0);
+    uint32_t port = sheet::ParseDigits(m_port->text()).value_or(0);
     if (port == 0 || port > kMaxPort) {
         ormidon::ShowMessage(kMsgWrongPort);
         port = kDefaultPort;
@@ -94,7 +94,7 @@ void FTPPropertyPage::UpdateData(bool save) {
         m_strUserName = m_user->text();
         m_strPassword = m_password->text();
         m_strDirectory = m_directory->text();
-        if (const std::optional<uint32_t> port = settings::ParseDigits(m_port->text()))
+        if (const std::optional<uint32_t> port = sheet::ParseDigits(m_port->text()))
             m_nPort = *port;
         return;
     }

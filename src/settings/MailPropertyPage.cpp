@@ -60,6 +60,7 @@ int MailPropertyPage::MailFromLimit() {
 }
 
 void MailPropertyPage::OnInitDialog() {
+    using namespace sheet;
     using namespace settings;
     MakeLabel(this, 0, "Server :", Scaled(QRect(10, 12, 80, 20)));
     m_server = MakeTextEdit(this, kIdServer, kMaxServerChars, Scaled(QRect(95, 10, 270, 22)));
@@ -119,10 +120,10 @@ void MailPropertyPage::OnInitDialog() {
 void MailPropertyPage::UpdateData(bool save) {
     if (m_server == nullptr) return;
     if (save) {
-        m_strServer = settings::OperatorText(m_server, m_strServer);
-        m_strMailFrom = settings::OperatorText(m_mailFrom, m_strMailFrom);
-        m_strUser = settings::OperatorText(m_user, m_strUser);
-        m_strPassword = settings::OperatorText(m_password, m_strPassword);
+        m_strServer = sheet::OperatorText(m_server, m_strServer);
+        m_strMailFrom = sheet::OperatorText(m_mailFrom, m_strMailFrom);
+        m_strUser = sheet::OperatorText(m_user, m_strUser);
+        m_strPassword = sheet::OperatorText(m_password, m_strPassword);
         return;
     }
     m_server->setText(m_strServer);
@@ -145,7 +146,7 @@ void MailPropertyPage::OnAdd() {
         return;
     }
     CMailAccountEditDlg dialog(Text(kStringAddPrompt), QString(), this);
-    if (settings::RunChildDialog(dialog) != QDialog::Accepted || dialog.Address().isEmpty()) return;
+    if (sheet::RunChildDialog(dialog) != QDialog::Accepted || dialog.Address().isEmpty()) return;
     m_list->AddRow({dialog.Address()});
     ++m_byRowCount;
     m_bListChanged = true;
@@ -158,7 +159,7 @@ void MailPropertyPage::OnEdit() {
         return;
     }
     CMailAccountEditDlg dialog(Text(kStringEditPrompt), m_list->Text(row, 0), this);
-    if (settings::RunChildDialog(dialog) != QDialog::Accepted) return;
+    if (sheet::RunChildDialog(dialog) != QDialog::Accepted) return;
     QTreeWidgetItem* item = m_list->topLevelItem(row);
     if (dialog.Address() != item->text(0)) {
         item->setText(0, dialog.Address());

@@ -11,7 +11,7 @@
 class QLineEdit;
 class QRadioButton;
 
-namespace settings {
+namespace sheet {
 class ReportList;
 }
 
@@ -64,7 +64,7 @@ class MailPropertyPage : public CPropertyPage {
     QLineEdit* m_password = nullptr;
     QRadioButton* m_yes = nullptr;
     QRadioButton* m_no = nullptr;
-    settings::ReportList* m_list = nullptr;
+    sheet::ReportList* m_list = nullptr;
 
     QString m_strServer;
     QString m_strMailFrom;

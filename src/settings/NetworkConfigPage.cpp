@@ -46,7 +46,7 @@ NetworkConfigPage::NetworkConfigPage(PageSheet& sheet) : CPropertyPage(sheet, Pa
 int NetworkConfigPage::PppoeTextLimit() { return UsesNarrowPppoe() ? 15 : 31; }
 
 void NetworkConfigPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     QList<QWidget*> all;
     all << MakeGroup(this, 1462, "IP TYPE", Scaled(QRect(10, 5, 380, 48)));
     const char* radioTexts[] = {"    Static IP", "    PPPOE", "    DHCP"};
@@ -161,8 +161,8 @@ void NetworkConfigPage::UpdateData(bool save) {
         const std::optional<uint32_t> port = m_port->Value();
         m_iWeb_Port = port ? static_cast<int>(std::min<uint32_t>(*port, 0x7FFFFFFF)) : -1;
         // The wide layout's full 32 bytes show cut to 31: untouched, they stay as read.
-        m_strPppoeUserName = settings::OperatorText(m_pppoeUser, m_strPppoeUserName);
-        m_strPppoePassword = settings::OperatorText(m_pppoePassword, m_strPppoePassword);
+        m_strPppoeUserName = sheet::OperatorText(m_pppoeUser, m_strPppoeUserName);
+        m_strPppoePassword = sheet::OperatorText(m_pppoePassword, m_strPppoePassword);
         return;
     }
     m_address->SetAddress(m_dwAddress);
@@ -171,7 +171,7 @@ void NetworkConfigPage::UpdateData(bool save) {
     if (m_iWeb_Port >= 0) m_port->SetValue(static_cast<uint32_t>(m_iWeb_Port));
     m_pppoeUser->setText(m_strPppoeUserName);
     m_pppoePassword->setText(m_strPppoePassword);
-    settings::SetComboIndex(m_bitRate, std::min(m_nBitRate, kBitRateLast));
+    sheet::SetComboIndex(m_bitRate, std::min(m_nBitRate, kBitRateLast));
 }
 
 int NetworkConfigPage::Apply() {

@@ -14,10 +14,10 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
-namespace settings {
+namespace sheet {
 class DigitEdit;
 class IPv4Edit;
-}  // namespace settings
+}  // namespace sheet
 
 // The address type chosen on the Network page (0 static, 1 PPPoE, 2 DHCP); the DDNS page
 // offers its "AUTO" box by it.
@@ -60,10 +60,10 @@ class NetworkConfigPage : public CPropertyPage {
     void ShowTypeControls(uint8_t type);
     void OnPppoeEdited(QLineEdit* edit);
 
-    settings::IPv4Edit* m_address = nullptr;
-    settings::IPv4Edit* m_gateway = nullptr;
-    settings::IPv4Edit* m_mask = nullptr;
-    settings::DigitEdit* m_port = nullptr;
+    sheet::IPv4Edit* m_address = nullptr;
+    sheet::IPv4Edit* m_gateway = nullptr;
+    sheet::IPv4Edit* m_mask = nullptr;
+    sheet::DigitEdit* m_port = nullptr;
     QRadioButton* m_radio[3] = {};
     QLineEdit* m_pppoeUser = nullptr;
     QLineEdit* m_pppoePassword = nullptr;

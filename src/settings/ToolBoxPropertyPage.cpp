@@ -86,7 +86,7 @@ QString ToolBoxPropertyPage::MacText(std::string_view mac) {
 }
 
 void ToolBoxPropertyPage::OnInitDialog() {
-    using namespace settings;
+    using namespace sheet;
     MakeLabel(this, 1436, "Firmware Version:", Scaled(QRect(20, 20, 110, 20)));
     m_firmware = MakeLabel(this, kIdFirmware, "0.8.0.0", Scaled(QRect(135, 20, 120, 20)));
     MakeLabel(this, 0, "Mac address :", Scaled(QRect(20, 48, 110, 20)));
@@ -157,7 +157,7 @@ void ToolBoxPropertyPage::UpdateData(bool save) {
     m_strCh1Name = m_editCh1->text().toLatin1().toStdString();
     m_strCh2Name = m_editCh2->text().toLatin1().toStdString();
     // A list without a choice keeps the stored step.
-    if (const int index = settings::ComboIndex(m_comboTurbo); index >= 0)
+    if (const int index = sheet::ComboIndex(m_comboTurbo); index >= 0)
         Sheet().LocalSettings().nTurboStepIndex = index;
 }
 
@@ -208,12 +208,12 @@ void ToolBoxPropertyPage::OnServerLogDone(ormidon::WParam wParam) {
             CDVRServerLogDlg window(this);
             window.SetRecords(records, count);
             window.OnInitDialog();
-            settings::RunChildDialog(window);
+            sheet::RunChildDialog(window);
         } else {
             CServerLogDlg window(this);
             window.SetRecords(records, count);
             window.OnInitDialog();
-            settings::RunChildDialog(window);
+            sheet::RunChildDialog(window);
         }
     }
     SetButtonText(false);

@@ -22,7 +22,7 @@ class QPushButton;
 namespace ormidon {
 class WindowMessageTarget;
 }
-namespace settings {
+namespace sheet {
 class DigitEdit;
 }
 
@@ -81,7 +81,7 @@ class ToolBoxPropertyPage : public CPropertyPage {
     QComboBox* m_comboTurbo = nullptr;
     QLabel* m_mac = nullptr;
     QPushButton* m_btnServerLog = nullptr;
-    settings::DigitEdit* m_editLogLimit = nullptr;
+    sheet::DigitEdit* m_editLogLimit = nullptr;
     QLineEdit* m_editTitle = nullptr;
     QLineEdit* m_editCh1 = nullptr;
     QLineEdit* m_editCh2 = nullptr;

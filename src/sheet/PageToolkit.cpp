@@ -19,7 +19,7 @@
 #include "platform/window/ColumnFit.h"
 #include "platform/window/ControlId.h"
 
-namespace settings {
+namespace sheet {
 
 namespace {
 
@@ -272,4 +272,4 @@ void SetChildDialogResponder(ChildDialogResponder responder) {
     g_childDialogResponder = std::move(responder);
 }
 
-}  // namespace settings
+}  // namespace sheet

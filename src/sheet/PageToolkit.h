@@ -24,7 +24,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-namespace settings {
+namespace sheet {
 
 // A length scaled by the display scale factor (fl_DPIScale; 1 when unset), truncated.
 int Scaled(double length);
@@ -115,4 +115,4 @@ int RunChildDialog(QDialog& dialog);
 using ChildDialogResponder = std::function<int(QDialog&)>;
 void SetChildDialogResponder(ChildDialogResponder responder);
 
-}  // namespace settings
+}  // namespace sheet

@@ -152,13 +152,13 @@ int CTreePropSheet::OnInitDialog() {
     m_nTreeWidth = std::max(m_nTreeWidth, TreeWidthForItems(m_pwndPageTree) + 5);
 
     // T: the page area, in client coordinates, before the sheet grows.
-    const QRect pageArea(kPageMargin, kPageMargin, settings::Scaled(kPageAreaWidth),
-                         settings::Scaled(kPageAreaHeight));
+    const QRect pageArea(kPageMargin, kPageMargin, sheet::Scaled(kPageAreaWidth),
+                         sheet::Scaled(kPageAreaHeight));
     const int pageBottom = pageArea.y() + pageArea.height();
     // S: the window with its frame, grown by the tree's width and the band below. The
     // window's own size leaves the frame out.
     const QSize sheetSize(pageArea.x() + pageArea.width() + kPageMargin + m_nTreeWidth,
-                          pageBottom + kPageMargin + settings::Scaled(kButtonRowHeight) +
+                          pageBottom + kPageMargin + sheet::Scaled(kButtonRowHeight) +
                               kWindowFrameHeight + kExtraHeight);
     setFixedSize(sheetSize.width(), sheetSize.height() - kWindowFrameHeight);
 
@@ -187,7 +187,7 @@ int CTreePropSheet::OnInitDialog() {
     m_rcSheet = QRect(pos(), sheetSize);
 
     // The tree, and below it the title band; the progress bar under the pages.
-    const int scaledBand = settings::Scaled(28.0);
+    const int scaledBand = sheet::Scaled(28.0);
     const QRect tree(pageArea.x(), pageArea.y(), m_nTreeWidth - 5, pageArea.height() + scaledBand);
     const int treeRight = tree.x() + tree.width();
     const int treeBottom = tree.y() + tree.height();

@@ -47,8 +47,8 @@ class AlarmListPageTest : public SettingsSheetTest {
         OpenSheet({.product = "P62K"});
         ASSERT_TRUE(ShowPage("Alarm List"));
     }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(LP::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(LP::kIdList));
     }
     QString Path() { return Control<QPlainTextEdit>(LP::kIdPath)->toPlainText(); }
     std::string FileBytes(const std::string& name) {

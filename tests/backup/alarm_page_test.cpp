@@ -79,7 +79,7 @@ TEST_F(AlarmPageTest, DurationsAreWrittenAsTheFamilysSeconds) {
         SCOPED_TRACE(c.product);
         OpenWith(c.product);
         QComboBox* durations = Control<QComboBox>(AP::kIdDuration);
-        settings::SetComboIndex(durations, c.index);
+        sheet::SetComboIndex(durations, c.index);
         EXPECT_EQ(durations->currentText(), c.text);
         PressApply();
         ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
@@ -144,7 +144,7 @@ TEST_F(AlarmPageTest, RowsShownPerFamilyAndTheVideoSourceBits) {
 
 TEST_F(AlarmPageTest, AFailedSendShowsChangeFailed) {
     OpenWith("N27V");
-    settings::SetComboIndex(Control<QComboBox>(AP::kIdPostNumber), 4);
+    sheet::SetComboIndex(Control<QComboBox>(AP::kIdPostNumber), 4);
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetSysCfg.cgi"));
     PressApply();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4012}));

@@ -28,8 +28,8 @@ class DvrPagesTest : public SettingsSheetTest {
         const std::vector<ormidon::test::RecorderWrite> writes = Writes(path);
         return writes.size() == 1 ? writes[0].query : std::string();
     }
-    void Choose(int id, int index) { settings::SetComboIndex(Control<QComboBox>(id), index); }
-    int Chosen(int id) { return settings::ComboIndex(Control<QComboBox>(id)); }
+    void Choose(int id, int index) { sheet::SetComboIndex(Control<QComboBox>(id), index); }
+    int Chosen(int id) { return sheet::ComboIndex(Control<QComboBox>(id)); }
     QStringList ListTexts(int id) {
         QStringList texts;
         QComboBox* list = Control<QComboBox>(id);

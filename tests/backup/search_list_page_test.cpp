@@ -30,7 +30,7 @@ struct FullListView {
 class SearchListPageTest : public ormidon::test::SettingsSheetTest {
   protected:
     void TearDown() override {
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
         SettingsSheetTest::TearDown();
     }
     void Open() { Open(std::vector<int>{0, 2, 5}); }
@@ -43,14 +43,14 @@ class SearchListPageTest : public ormidon::test::SettingsSheetTest {
     QComboBox* Hdd() { return Control<QComboBox>(CEventPage::kIdHddList); }
     QComboBox* Type() { return Control<QComboBox>(CEventPage::kIdListType); }
     QLineEdit* Max() { return Control<QLineEdit>(CEventPage::kIdMaxList); }
-    static QStringList Row(const settings::ReportList* list, int row) {
+    static QStringList Row(const sheet::ReportList* list, int row) {
         QStringList texts;
         for (int c = 0; c < 4; ++c) texts << list->Text(row, c);
         return texts;
     }
     // Opens the Full List window with `answer` run in it; records what it showed.
     void AnswerFullList(std::function<int(CFullListDlg&)> answer = {}) {
-        settings::SetChildDialogResponder([this, answer](QDialog& dialog) {
+        sheet::SetChildDialogResponder([this, answer](QDialog& dialog) {
             auto& list = static_cast<CFullListDlg&>(dialog);
             shown = FullListView{dialog.windowTitle(), {}};
             for (int r = 0; r < list.List()->topLevelItemCount(); ++r)

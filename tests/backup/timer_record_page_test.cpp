@@ -40,8 +40,8 @@ class TimerRecordPageTest : public SettingsSheetTest {
 
 TEST_F(TimerRecordPageTest, ASlotIsWrittenAsHourAndMinuteBytes) {
     OpenWith("1058", [this] { app.m_Cfg_DVRREC[0x57 + 6] = 5; });
-    EXPECT_EQ(settings::ComboIndex(Day(6)), 5);
-    settings::SetComboIndex(Day(1), 8);
+    EXPECT_EQ(sheet::ComboIndex(Day(6)), 5);
+    sheet::SetComboIndex(Day(1), 8);
     Start(1)->setTime(QTime(8, 30));
     End(1)->setTime(QTime(17, 45));
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-timer-record").empty());
@@ -61,7 +61,7 @@ TEST_F(TimerRecordPageTest, TypedDigitsSetTheTime) {
     OpenWith("1058");
     sheet->activateWindow();
     ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return sheet->isActiveWindow(); }));
-    settings::SetComboIndex(Day(2), 10);
+    sheet::SetComboIndex(Day(2), 10);
     // As the operator does it: a click into the hours, then the digits.
     for (const auto& [box, digits] : {std::pair{Start(2), "0715"}, std::pair{End(2), "2205"}}) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
@@ -84,7 +84,7 @@ TEST_F(TimerRecordPageTest, ValuesThePageCannotShowAreKeptAndNoChange) {
         app.m_Cfg_DVRREC[0x6C] = 0x3C;  // 00:60
     };
     OpenWith("1060", oddSlot);
-    EXPECT_EQ(settings::ComboIndex(Day(0)), -1);
+    EXPECT_EQ(sheet::ComboIndex(Day(0)), -1);
     PressApply();
     EXPECT_TRUE(Writes().empty());
 
@@ -108,8 +108,8 @@ TEST_F(TimerRecordPageTest, OlderFirmwareShowsTheSlotsDisabledAndSendsNothing) {
         const bool older = std::string(firmware) == "1057";
         EXPECT_EQ(Day(0)->isEnabled(), !older);
         EXPECT_EQ(End(6)->isEnabled(), !older);
-        EXPECT_EQ(settings::ComboIndex(Day(0)), older ? -1 : 10);
-        settings::SetComboIndex(Day(2), 3);
+        EXPECT_EQ(sheet::ComboIndex(Day(0)), older ? -1 : 10);
+        sheet::SetComboIndex(Day(2), 3);
         PressApply();
         EXPECT_EQ(Writes("/SetSysCfg.cgi").size(), older ? 0u : 1u);
         sheet.reset();
@@ -118,7 +118,7 @@ TEST_F(TimerRecordPageTest, OlderFirmwareShowsTheSlotsDisabledAndSendsNothing) {
 
 TEST_F(TimerRecordPageTest, AFailedSendShowsChangeFailed) {
     OpenWith("1058", [this] { app.m_Cfg_DVRREC[0x57] = 0; });
-    settings::SetComboIndex(Day(0), 10);
+    sheet::SetComboIndex(Day(0), 10);
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetSysCfg.cgi"));
     PressApply();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4012}));

@@ -336,12 +336,12 @@ TEST_F(MainWindowPanelTest, SensorToolBarBesideTheT18D) {
 TEST_F(MainWindowPanelTest, PlaybackSearchKeyOpensItsWindow) {
     Open("P51K", 14);
     QString title;
-    settings::SetChildDialogResponder([&title](QDialog& dialog) {
+    sheet::SetChildDialogResponder([&title](QDialog& dialog) {
         if (dynamic_cast<CPlaybackSearchDlg*>(&dialog) != nullptr) title = dialog.windowTitle();
         return 0;
     });
     window->OnCommand(CQuorrelDlg::kIdPlaybackSearch);
-    settings::SetChildDialogResponder(nullptr);
+    sheet::SetChildDialogResponder(nullptr);
     EXPECT_EQ(title, "Playback Search");
 }
 

@@ -26,8 +26,8 @@ class AccountPageTest : public SettingsSheetTest {
         ASSERT_TRUE(ShowPage("Account"));
     }
     AP* AccountPage() { return static_cast<AP*>(Page("Account")); }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(AP::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(AP::kIdList));
     }
     void Select(int row) { List()->SelectRow(row); }
     // Opens the panel on a row and fills it; the combos by index (-1 none).
@@ -39,9 +39,9 @@ class AccountPageTest : public SettingsSheetTest {
     void FillPanel(const QString& name, const QString& password, int life, int level, int login) {
         Control<QLineEdit>(AP::kIdUserName)->setText(name);
         Control<QLineEdit>(AP::kIdPassword)->setText(password);
-        settings::SetComboIndex(Control<QComboBox>(AP::kIdLifeTime), life);
-        settings::SetComboIndex(Control<QComboBox>(AP::kIdLevel), level);
-        settings::SetComboIndex(Control<QComboBox>(AP::kIdLoginRecord), login);
+        sheet::SetComboIndex(Control<QComboBox>(AP::kIdLifeTime), life);
+        sheet::SetComboIndex(Control<QComboBox>(AP::kIdLevel), level);
+        sheet::SetComboIndex(Control<QComboBox>(AP::kIdLoginRecord), login);
     }
     std::string SecureBytes() { return device.Section("SECURE").value_or(""); }
     std::string SlotName(const std::string& secure, int slot) {

@@ -24,22 +24,22 @@ using Dlg = CCameraEditDlg;
 class CameraPageTest : public SettingsSheetTest {
   protected:
     void TearDown() override {
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
         SettingsSheetTest::TearDown();
     }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(CameraPage::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(CameraPage::kIdList));
     }
     // Edits row `row`: `act` works the dialog, then OK is pressed.
     void Edit(int row, const std::function<void(QDialog&)>& act) {
-        settings::SetChildDialogResponder([&](QDialog& dialog) {
+        sheet::SetChildDialogResponder([&](QDialog& dialog) {
             act(dialog);
             ormidon::FindControl<QPushButton>(&dialog, Dlg::kIdOk)->click();
             return dialog.result();
         });
         List()->SelectRow(row);
         Button(CameraPage::kIdEdit)->click();
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
     }
     static QLineEdit* Field(QDialog& dialog, int id) {
         return ormidon::FindControl<QLineEdit>(&dialog, id);
@@ -110,8 +110,8 @@ TEST_F(CameraPageTest, ASixCharacterTitleIsReadWholeAndOnlyRecSendsDvrrecAlone) 
 
     Edit(0, [](QDialog& dialog) { EXPECT_EQ(Field(dialog, Dlg::kIdTitle)->text(), "ABCDEF"); });
     Edit(2, [](QDialog& dialog) {
-        EXPECT_EQ(settings::ComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdCov)), -1);
-        settings::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdRec), 0);
+        EXPECT_EQ(sheet::ComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdCov)), -1);
+        sheet::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdRec), 0);
     });
     EXPECT_EQ(List()->Text(2, 7), "NO");
     PressApply();
@@ -130,8 +130,8 @@ TEST_F(CameraPageTest, ARefusedDvrliveSkipsDvrrec) {
     Button(CameraPage::kIdEdit)->click();  // nothing selected
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{4046}));
     Edit(3, [](QDialog& dialog) {
-        settings::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdCov), 1);
-        settings::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdRec), 0);
+        sheet::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdCov), 1);
+        sheet::SetComboIndex(ormidon::FindControl<QComboBox>(&dialog, Dlg::kIdRec), 0);
     });
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetSysCfg.cgi"));
     PressApply();
@@ -146,7 +146,7 @@ TEST_F(CameraPageTest, ThePageAndItsEditDialogAreDrawn) {
                                        {CameraPage::kIdList, CameraPage::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-camera").empty());
     bool edited = false;
-    settings::SetChildDialogResponder([&edited](QDialog& dialog) {
+    sheet::SetChildDialogResponder([&edited](QDialog& dialog) {
         using Dlg = CCameraEditDlg;
         ormidon::test::ExpectControlsWhole(
             &dialog, &dialog,

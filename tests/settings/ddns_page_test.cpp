@@ -65,7 +65,7 @@ TEST_F(DdnsPageTest, BrandsShowTheirNameAndKeepTheStoredProvider) {
     }
     // Picking another provider writes its text.
     Open({.product = "P62K", .firmware = "1010"});
-    settings::SetComboIndex(Control<QComboBox>(DP::kIdProvider), 0);
+    sheet::SetComboIndex(Control<QComboBox>(DP::kIdProvider), 0);
     PressApply();
     ASSERT_EQ(Writes("/SetSysCfg.cgi").size(), 1u);
     EXPECT_EQ(std::string(Writes()[0].body.c_str() + 0x58), "custom");
@@ -90,7 +90,7 @@ TEST_F(DdnsPageTest, DnsGoesFirstUnrefreshedAndItsFailureKeepsSmtpBack) {
         Open({.product = "P62K", .firmware = "1010"});
         std::array<uint8_t, 12> dns = app.m_Cfg_DNS;
         dns[0x04] = 10, dns[0x05] = 0, dns[0x06] = 0, dns[0x07] = 9;
-        dynamic_cast<settings::IPv4Edit*>(Control(DP::kIdDnsServer))->SetAddress(0x0A000009);
+        dynamic_cast<sheet::IPv4Edit*>(Control(DP::kIdDnsServer))->SetAddress(0x0A000009);
         Control<QLineEdit>(DP::kIdDomain)->setText("new.example.test");
         if (fail) device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetSysCfg.cgi"));
         PressApply();

@@ -25,15 +25,15 @@ using Dlg = CMotionEditDlg;
 class DetectionPageTest : public SettingsSheetTest {
   protected:
     void TearDown() override {
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
         SettingsSheetTest::TearDown();
     }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(DetectionPage::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(DetectionPage::kIdList));
     }
     // Edits row `row`: `act` works the editor, then OK is pressed.
     void Edit(int row, const std::function<void(Dlg&)>& act) {
-        settings::SetChildDialogResponder([&](QDialog& dialog) {
+        sheet::SetChildDialogResponder([&](QDialog& dialog) {
             auto& editor = dynamic_cast<Dlg&>(dialog);
             act(editor);
             ormidon::FindControl<QPushButton>(&dialog, Dlg::kIdOk)->click();
@@ -41,7 +41,7 @@ class DetectionPageTest : public SettingsSheetTest {
         });
         List()->SelectRow(row);
         Button(DetectionPage::kIdEdit)->click();
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
     }
     static QComboBox* Combo(Dlg& dialog, int id) {
         return ormidon::FindControl<QComboBox>(&dialog, id);
@@ -82,8 +82,8 @@ TEST_F(DetectionPageTest, AlarmTextsFollowTheCapabilityInListAndEditor) {
         EXPECT_EQ(List()->Text(1, 5), "30");
         Edit(3, [&](Dlg& dialog) {
             EXPECT_EQ(Items(Combo(dialog, Dlg::kIdAlarm)), c.texts);
-            EXPECT_EQ(settings::ComboIndex(Combo(dialog, Dlg::kIdAlarm)), -1);
-            EXPECT_EQ(settings::ComboIndex(Combo(dialog, Dlg::kIdDetect)), 1);
+            EXPECT_EQ(sheet::ComboIndex(Combo(dialog, Dlg::kIdAlarm)), -1);
+            EXPECT_EQ(sheet::ComboIndex(Combo(dialog, Dlg::kIdDetect)), 1);
         });
         PressApply();
         // The unknown type went back as stored: nothing changed, nothing sent.
@@ -97,7 +97,7 @@ TEST_F(DetectionPageTest, AnAlarmEditSendsOnlyAlarmAndARefusedDvrliveSkipsIt) {
     OpenSheet({.product = "P55K"});
     ASSERT_TRUE(ShowPage("Detection"));
     const std::string alarm = device.Section("ALARM").value();
-    Edit(2, [](Dlg& dialog) { settings::SetComboIndex(Combo(dialog, Dlg::kIdAlarm), 0); });
+    Edit(2, [](Dlg& dialog) { sheet::SetComboIndex(Combo(dialog, Dlg::kIdAlarm), 0); });
     EXPECT_EQ(List()->Text(2, 6), "LOW");
     PressApply();
     std::vector<ormidon::test::RecorderWrite> writes = Writes("/SetSysCfg.cgi");
@@ -111,7 +111,7 @@ TEST_F(DetectionPageTest, AnAlarmEditSendsOnlyAlarmAndARefusedDvrliveSkipsIt) {
     OpenSheet({.product = "P55K"});
     ASSERT_TRUE(ShowPage("Detection"));
     Edit(0, [](Dlg& dialog) {
-        settings::SetComboIndex(Combo(dialog, Dlg::kIdAlarm), 1);
+        sheet::SetComboIndex(Combo(dialog, Dlg::kIdAlarm), 1);
         auto* ls = ormidon::FindControl<QLineEdit>(&dialog, Dlg::kIdLs);
         ls->clear();
         QTest::keyClicks(ls, "3");

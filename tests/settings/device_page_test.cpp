@@ -32,11 +32,11 @@ struct EditAnswer {
 class DevicePageTest : public SettingsSheetTest {
   protected:
     void TearDown() override {
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
         SettingsSheetTest::TearDown();
     }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(DevicePage::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(DevicePage::kIdList));
     }
     // Edits row `row` with `answer`, pressing OK; what the dialog showed when it opened.
     struct Opened {
@@ -46,17 +46,17 @@ class DevicePageTest : public SettingsSheetTest {
     };
     Opened Edit(int row, const EditAnswer& answer) {
         Opened opened{};
-        settings::SetChildDialogResponder([&](QDialog& dialog) {
+        sheet::SetChildDialogResponder([&](QDialog& dialog) {
             const auto combo = [&](int id) { return ormidon::FindControl<QComboBox>(&dialog, id); };
             opened = {ormidon::FindControl<QLabel>(&dialog, Dlg::kIdNumber)->text(),
-                      settings::ComboIndex(combo(Dlg::kIdDevice)),
-                      settings::ComboIndex(combo(Dlg::kIdProtocol)),
-                      settings::ComboIndex(combo(Dlg::kIdRate)),
+                      sheet::ComboIndex(combo(Dlg::kIdDevice)),
+                      sheet::ComboIndex(combo(Dlg::kIdProtocol)),
+                      sheet::ComboIndex(combo(Dlg::kIdRate)),
                       ormidon::FindControl<QLineEdit>(&dialog, Dlg::kIdId)->text()};
-            if (answer.device != -2) settings::SetComboIndex(combo(Dlg::kIdDevice), answer.device);
+            if (answer.device != -2) sheet::SetComboIndex(combo(Dlg::kIdDevice), answer.device);
             if (answer.protocol != -2)
-                settings::SetComboIndex(combo(Dlg::kIdProtocol), answer.protocol);
-            if (answer.rate != -2) settings::SetComboIndex(combo(Dlg::kIdRate), answer.rate);
+                sheet::SetComboIndex(combo(Dlg::kIdProtocol), answer.protocol);
+            if (answer.rate != -2) sheet::SetComboIndex(combo(Dlg::kIdRate), answer.rate);
             if (answer.id != nullptr) {
                 auto* id = ormidon::FindControl<QLineEdit>(&dialog, Dlg::kIdId);
                 id->clear();
@@ -68,7 +68,7 @@ class DevicePageTest : public SettingsSheetTest {
         });
         List()->SelectRow(row);
         Button(DevicePage::kIdEdit)->click();
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
         return opened;
     }
     std::string Rs485() { return device.Section("RS485").value_or(""); }
@@ -210,7 +210,7 @@ TEST_F(DevicePageTest, ThePageAndItsEditDialogAreDrawn) {
                                        {DevicePage::kIdList, DevicePage::kIdEdit});
     EXPECT_FALSE(ormidon::testing::SaveScreenshot(sheet.get(), "settings-device").empty());
     bool edited = false;
-    settings::SetChildDialogResponder([&edited](QDialog& dialog) {
+    sheet::SetChildDialogResponder([&edited](QDialog& dialog) {
         using Dlg = CPTZDeviceEditDlg;
         ormidon::test::ExpectControlsWhole(&dialog, &dialog,
                                            {Dlg::kIdNumber, Dlg::kIdDevice, Dlg::kIdId,

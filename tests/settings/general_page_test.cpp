@@ -35,7 +35,7 @@ class GeneralPageTest : public SettingsSheetTest {
         ormidon::SetWindowMessageRouter(&router);
     }
     void TearDown() override {
-        settings::SetChildDialogResponder({});
+        sheet::SetChildDialogResponder({});
         device.Server().EndStalls();
         SettingsSheetTest::TearDown();
         ormidon::SetWindowMessageRouter(nullptr);
@@ -54,7 +54,7 @@ class GeneralPageTest : public SettingsSheetTest {
     }
     // Answers the log window: notes its class and rows, keeps a picture, closes it.
     void CatchLogWindow() {
-        settings::SetChildDialogResponder([this](QDialog& dialog) {
+        sheet::SetChildDialogResponder([this](QDialog& dialog) {
             auto* window = dynamic_cast<ServerLogDialog*>(&dialog);
             windowKind = dynamic_cast<CDVRServerLogDlg*>(&dialog) != nullptr ? "DVR" : "server";
             windowRows = window != nullptr ? window->RowCount() : -1;
@@ -122,15 +122,15 @@ TEST_F(GeneralPageTest, TheLogLimitAndTheTurboStepKeepTheirBounds) {
         sheet.reset();
         app.by_TurboRepeatStep = stored;
         Open();
-        EXPECT_EQ(settings::ComboIndex(Control<QComboBox>(TP::kIdTurboStep)), -1);
+        EXPECT_EQ(sheet::ComboIndex(Control<QComboBox>(TP::kIdTurboStep)), -1);
         PressApply();
         EXPECT_EQ(app.by_TurboRepeatStep.load(), stored);
     }
     sheet.reset();
     app.by_TurboRepeatStep = 7;
     Open();
-    EXPECT_EQ(settings::ComboIndex(Control<QComboBox>(TP::kIdTurboStep)), 6);
-    settings::SetComboIndex(Control<QComboBox>(TP::kIdTurboStep), 11);
+    EXPECT_EQ(sheet::ComboIndex(Control<QComboBox>(TP::kIdTurboStep)), 6);
+    sheet::SetComboIndex(Control<QComboBox>(TP::kIdTurboStep), 11);
     PressApply();
     EXPECT_EQ(app.by_TurboRepeatStep.load(), 12);
     EXPECT_TRUE(Writes("/SetSysCfg.cgi").empty());

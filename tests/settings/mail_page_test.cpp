@@ -25,7 +25,7 @@ using MP = MailPropertyPage;
 class MailPageTest : public SettingsSheetTest {
   protected:
     void TearDown() override {
-        settings::SetChildDialogResponder({});
+        sheet::SetChildDialogResponder({});
         SettingsSheetTest::TearDown();
     }
     void Open(const SheetSetup& setup, const std::function<void()>& edit = {}) {
@@ -37,12 +37,12 @@ class MailPageTest : public SettingsSheetTest {
         ASSERT_TRUE(ShowPage("Mail"));
         device.Server().ClearLog();
     }
-    settings::ReportList* List() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(MP::kIdList));
+    sheet::ReportList* List() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(MP::kIdList));
     }
     // The dialog answers with `address` and OK.
     void AnswerDialogWith(const QString& address) {
-        settings::SetChildDialogResponder([address, this](QDialog& dialog) {
+        sheet::SetChildDialogResponder([address, this](QDialog& dialog) {
             dialogPrompt = ormidon::FindControl<QWidget>(&dialog, CMailAccountEditDlg::kIdPrompt)
                                ->property("text")
                                .toString();

@@ -61,8 +61,8 @@ class NetworkPageTest : public SettingsSheetTest {
         device.Server().ClearLog();
     }
     QLineEdit* PortEdit() { return Control<QLineEdit>(NP::kIdWebPort); }
-    settings::IPv4Edit* AddressEdit() {
-        return dynamic_cast<settings::IPv4Edit*>(Control(NP::kIdServerIP));
+    sheet::IPv4Edit* AddressEdit() {
+        return dynamic_cast<sheet::IPv4Edit*>(Control(NP::kIdServerIP));
     }
     void Type(QLineEdit* edit, const QString& text) {
         edit->clear();

@@ -63,7 +63,7 @@ class ServerTimePageTest : public SettingsSheetTest {
 TEST_F(ServerTimePageTest, ShowsTheStoredSettings) {
     Open(SntpBytes(57, 1, "time.example.org"));
     EXPECT_TRUE(Control<QRadioButton>(SP::kIdFromServer)->isChecked());
-    EXPECT_EQ(settings::ComboIndex(Zones()), 57);
+    EXPECT_EQ(sheet::ComboIndex(Zones()), 57);
     EXPECT_EQ(Zones()->count(), 75);
     EXPECT_EQ(Zones()->itemText(18), "(GMT-03:30) Newfoundland");
     EXPECT_EQ(Control<QLineEdit>(SP::kIdServer)->text(), "time.example.org");
@@ -84,7 +84,7 @@ TEST_F(ServerTimePageTest, ShowsTheStoredSettings) {
     EXPECT_TRUE(Control<QRadioButton>(SP::kIdByUser)->isChecked());
     EXPECT_TRUE(Zones()->isHidden());
     EXPECT_FALSE(Control(SP::kIdTime)->isHidden());
-    EXPECT_EQ(settings::ComboIndex(Zones()), -1);
+    EXPECT_EQ(sheet::ComboIndex(Zones()), -1);
     EXPECT_TRUE(Control<QCheckBox>(SP::kIdAutomatic)->isChecked());
     EXPECT_FALSE(Control(SP::kIdServer)->isEnabled());
     // A zone byte outside the table stays as it is; the mode changes.
@@ -96,7 +96,7 @@ TEST_F(ServerTimePageTest, ShowsTheStoredSettings) {
 
 TEST_F(ServerTimePageTest, NewfoundlandIsWrittenWithItsNegativeMinutes) {
     Open(SntpBytes(57, 1, "time.example.org"));
-    settings::SetComboIndex(Zones(), 18);
+    sheet::SetComboIndex(Zones(), 18);
     PressApply();
     ASSERT_EQ(SntpSends(), 1u);
     EXPECT_EQ(static_cast<uint8_t>(Sntp()[2]), 0xFD);
@@ -107,7 +107,7 @@ TEST_F(ServerTimePageTest, NewfoundlandIsWrittenWithItsNegativeMinutes) {
 
 TEST_F(ServerTimePageTest, SyncTimeSendsTheExactQueryOfEachMode) {
     Open(SntpBytes(57, 1, "time.example.org"));
-    settings::SetComboIndex(Zones(), 18);
+    sheet::SetComboIndex(Zones(), 18);
     SyncTime();
     EXPECT_EQ(SyncQuery(), "/SyncTime.cgi?Cookie=" + Cookie() +
                                "&Mode=1&ServerMode=0&Server=time.example.org&NationID=18&Hour=-3&"
@@ -131,7 +131,7 @@ TEST_F(ServerTimePageTest, SyncTimeSendsTheExactQueryOfEachMode) {
 
 TEST_F(ServerTimePageTest, SyncTimeStoresTheSettingsOnceAndApplyRetriesARefusal) {
     Open(SntpBytes(57, 1, "time.example.org"));
-    settings::SetComboIndex(Zones(), 18);
+    sheet::SetComboIndex(Zones(), 18);
     SyncTime();
     EXPECT_EQ(SntpSends(), 1u);
     EXPECT_EQ(Sntp()[5], 18);
@@ -141,7 +141,7 @@ TEST_F(ServerTimePageTest, SyncTimeStoresTheSettingsOnceAndApplyRetriesARefusal)
     // SNTP refused after Sync Time: 4012, and APPLY sends it.
     sheet.reset();
     Open(SntpBytes(57, 1, "time.example.org"));
-    settings::SetComboIndex(Zones(), 20);
+    sheet::SetComboIndex(Zones(), 20);
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SetSysCfg.cgi"));
     SyncTime();
     EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{SP::kMsgChangeFailed});
@@ -158,7 +158,7 @@ TEST_F(ServerTimePageTest, SyncTimeRefusesWithoutAZoneAndReportsAFailedRequest) 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{SP::kNoZoneText});
 
     // The failed request is reported; the settings are still stored.
-    settings::SetComboIndex(Zones(), 3);
+    sheet::SetComboIndex(Zones(), 3);
     device.Server().AddFault(ormidon::sim::Fault::Status(500, "/SyncTime.cgi"));
     SyncTime();
     EXPECT_EQ(boxes.Ids().back(), SP::kMsgSendTimeout);

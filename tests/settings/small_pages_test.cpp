@@ -34,8 +34,8 @@ class SmallPagesTest : public SettingsSheetTest {
         edit->clear();
         QTest::keyClicks(edit, text);
     }
-    settings::ReportList* OnlineList() {
-        return static_cast<settings::ReportList*>(Control<QTreeWidget>(COnlineUserPage::kIdList));
+    sheet::ReportList* OnlineList() {
+        return static_cast<sheet::ReportList*>(Control<QTreeWidget>(COnlineUserPage::kIdList));
     }
     // One ONLINE entry of 24 bytes.
     static std::string Entry(const std::string& name, uint8_t level, uint8_t channel,
@@ -106,7 +106,7 @@ TEST_F(SmallPagesTest, PeripheralIdsAndModelsRebuildTheDeviceListButABaudRateAlo
             Type(Control<QLineEdit>(c.control), "300");
             EXPECT_EQ(Control<QLineEdit>(c.control)->text(), "255");
         } else {
-            settings::SetComboIndex(Control<QComboBox>(c.control), c.index);
+            sheet::SetComboIndex(Control<QComboBox>(c.control), c.index);
         }
         PressApply();
         const auto writes = Writes("/SetSysCfg.cgi");

@@ -235,8 +235,7 @@ class UntouchedValuesTest : public SettingsSheetTest {
             changes.push_back(
                 {"DNS server", "DDNS",
                  [this] {
-                     Type(dynamic_cast<settings::IPv4Edit*>(Control(CDNSPage::kIdDnsServer))
-                              ->Field(3),
+                     Type(dynamic_cast<sheet::IPv4Edit*>(Control(CDNSPage::kIdDnsServer))->Field(3),
                           "54");
                  },
                  "DNS", 0x04, 4});
@@ -291,14 +290,14 @@ class UntouchedValuesTest : public SettingsSheetTest {
     // Selects `row` of a page's list, presses its edit button and answers the dialog: the
     // field `field` typed over with `text`, then OK.
     void EditRow(int list, int edit, int row, int field, const char* text, int ok) {
-        settings::SetChildDialogResponder([&](QDialog& dialog) {
+        sheet::SetChildDialogResponder([&](QDialog& dialog) {
             Type(ormidon::FindControl<QLineEdit>(&dialog, field), text);
             ormidon::FindControl<QPushButton>(&dialog, ok)->click();
             return dialog.result();
         });
-        static_cast<settings::ReportList*>(Control<QTreeWidget>(list))->SelectRow(row);
+        static_cast<sheet::ReportList*>(Control<QTreeWidget>(list))->SelectRow(row);
         Button(edit)->click();
-        settings::SetChildDialogResponder(nullptr);
+        sheet::SetChildDialogResponder(nullptr);
     }
 
     std::map<std::string, std::string> stored;
