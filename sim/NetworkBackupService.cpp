@@ -28,7 +28,9 @@ void NetworkBackupService::InstallRoutes(HttpServer& server, SessionCheck refuse
         if (refuseWithoutSession(r, w)) return;
         ++m_cancels;
         ++m_cancelGeneration;
-        w.Reply(200);
+        if (const NetworkBackupScript script = Script(); script.beforeCancelReply)
+            script.beforeCancelReply();
+        if (!w.PeerHungUp() && w.Reply(200)) ++m_cancelsAnswered;
     });
 }
 

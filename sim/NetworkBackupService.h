@@ -36,6 +36,8 @@ struct NetworkBackupScript {
     // Runs before each write with the reply bytes sent so far (a test holds the reply until
     // it is ready).
     std::function<void(uint64_t sent)> beforeWrite = {};
+    // Runs before "/CancelNB.cgi" is answered (a test holds the answer back).
+    std::function<void()> beforeCancelReply = {};
 };
 
 class NetworkBackupService {
@@ -47,6 +49,8 @@ class NetworkBackupService {
     NetworkBackupScript Script() const;
     // Backups ended by "/CancelNB.cgi" so far.
     int Cancels() const { return m_cancels.load(); }
+    // Of those, the ones whose client was still there for the answer.
+    int CancelsAnswered() const { return m_cancelsAnswered.load(); }
 
   private:
     void Serve(const HttpRequest& request, Responder& responder);
@@ -54,6 +58,7 @@ class NetworkBackupService {
     mutable std::mutex m_mutex;
     NetworkBackupScript m_script;
     std::atomic<int> m_cancels{0};
+    std::atomic<int> m_cancelsAnswered{0};
     std::atomic<uint64_t> m_cancelGeneration{0};
 };
 

@@ -43,14 +43,14 @@ class Responder {
     // recorder stops.
     void Stall();
     bool Stopping() const;
+    // The client closed its side of the connection (or it broke).
+    bool PeerHungUp() const;
 
     // The fault scripted for this request, or nullptr; stream routes read it themselves.
     const Fault* ScriptedFault() const { return m_fault; }
     bool Answered() const { return m_answered; }
 
   private:
-    bool PeerHungUp() const;
-
     int m_socket;
     StopSignal& m_stop;
     const Fault* m_fault;

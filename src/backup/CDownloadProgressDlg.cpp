@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <mutex>
+#include <system_error>
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/CCDBurner.h"
@@ -15,6 +16,8 @@
 #include "net/CgiCommand.h"
 #include "net/DeviceInfo.h"
 #include "net/HalvoSendCommand.h"
+#include "platform/Event.h"
+#include "platform/WaitAny.h"
 #include "platform/window/ControlId.h"
 #include "sheet/ProgressSlot.h"
 
@@ -23,9 +26,12 @@
 struct CDownloadProgressDlg::WorkerState {
     std::mutex mutex;
     CDownloadProgressDlg* window = nullptr;  // null once the window is gone
-    std::atomic<bool> finished{false};       // the device's end frame came
-    std::atomic<bool> playerPlays{false};    // a following player was told all is there
-    std::atomic<bool> inDrive{false};        // the worker is writing the disc
+    // Set once the player heard of the download: the worker waits for it before it starts.
+    ormidon::Event started{true, false};
+    std::atomic<bool> finished{false};     // the device's end frame came
+    std::atomic<bool> playerPlays{false};  // a following player was told all is there
+    std::atomic<bool> inDrive{false};      // the worker is writing the disc
+    std::atomic<bool> fileMade{false};     // the download made its file
 
     void Post(int status, uint32_t percent, qint64 keptBytes) {
         std::lock_guard lock(mutex);
@@ -60,10 +66,17 @@ class WindowListener final : public NetworkBackupListener {
     void Post(int status, uint32_t percent, qint64 keptBytes = -1) {
         m_state->Post(status, percent, keptBytes);
     }
-    void OnFileCreated() override { m_fileMade = true; }
-    void OnProgress(uint32_t command, uint32_t value) override {
-        PostProgressCommand(command, value, m_stop);
+    void OnFileCreated() override {
+        m_fileMade = true;
+        m_state->fileMade = true;
     }
+    void OnProgress(uint32_t command, uint32_t value) override {
+        // The end reaches the bar also after a stop, or the bar stays at its last percent;
+        // it waits only for the slot, which the sheet frees or gives up as it goes.
+        PostProgressCommand(command, value, command == PROGRESS_END ? std::stop_token{} : m_stop);
+    }
+    void OnDeviceLeftSending() override { m_deviceLeftSending = true; }
+    bool DeviceLeftSending() const { return m_deviceLeftSending; }
     bool LockFile(const std::stop_token& stop) override {
         if (m_link == nullptr || m_dropped) return true;
         switch (m_link->LockMutex(kPlayerLockBoundMs, stop)) {
@@ -131,11 +144,32 @@ class WindowListener final : public NetworkBackupListener {
     bool m_dropped = false;
     bool m_locked = false;
     bool m_fileMade = false;
+    bool m_deviceLeftSending = false;
     uint64_t m_total = 0;
     uint64_t m_notified = 0;
 };
 
 ormidon::PlayerLink* FollowingLink() { return &BackupPlayerLink(); }
+
+// Asks the device to stop its side of the backup ("/CancelNB.cgi") on a worker of its own,
+// which the disc layer's keeper holds: it runs to the request's own bound (15 s each way),
+// whatever becomes of the window and the download's worker, and ends early only when the
+// program ends. A worker that cannot start sends nothing; the device's answer is not
+// reported either way.
+void TellDeviceToStopBackup() {
+    try {
+        ormidon::Thread sender([](std::stop_token stop) {
+            CCgiRequest request(CGI_CANCELNB);
+            const std::string cookie = GetSessionCookie();
+            if (!cookie.empty()) request.AddParam("Cookie", cookie);
+            if (!request.IsValid()) return;
+            HalvoSendCommand(CGI_CANCELNB, request.GetBuffer(), request.GetLength(), nullptr, 0,
+                             nullptr, 0, nullptr, 0, nullptr, 15, 15, 0, stop);
+        });
+        KeepDiscWorker(std::move(sender));
+    } catch (const std::system_error&) {
+    }
+}
 
 }  // namespace
 
@@ -178,16 +212,27 @@ CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent, NetworkBackupJob job
 
 CDownloadProgressDlg::~CDownloadProgressDlg() {
     StopWorker();
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->window = nullptr;
-    }
-    m_cancelThread.Join(kJoinBoundMs);
+    std::lock_guard lock(m_state->mutex);
+    m_state->window = nullptr;
 }
 
 bool CDownloadProgressDlg::OnInitDialog() {
     if (m_thread.Joinable()) return true;
     ormidon::PlayerLink* link = FollowingLink();
+    // The worker owns copies of what it needs: it may outlive the window (in a drive). It
+    // waits until the player heard of the download, so that a worker that cannot start
+    // leaves the player untold.
+    try {
+        m_thread = ormidon::Thread([state = m_state, job = m_job, writer = m_pDiscWriter, link,
+                                    tellDevice = m_bTellDevice](std::stop_token stop) {
+            if (ormidon::WaitAny({&state->started}, ormidon::kInfinite, stop).status !=
+                ormidon::WaitStatus::Signalled)
+                return;
+            DownloadFileThread(state, job, writer, link, tellDevice, stop);
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
     if (link != nullptr) {
         link->f_BackupPlayerAck = 0;
         link->f_BackupPlayerStop = 0;
@@ -195,19 +240,18 @@ bool CDownloadProgressDlg::OnInitDialog() {
         if (link->h_BackupPlayerWnd.load() != 0)
             link->Send(ormidon::WM_DOWNLOADSTART, 0, reinterpret_cast<uintptr_t>(this));
     }
-    // The worker owns copies of what it needs: it may outlive the window (in a drive).
-    m_thread = ormidon::Thread(
-        [state = m_state, job = m_job, writer = m_pDiscWriter, link](std::stop_token stop) {
-            DownloadFileThread(state, job, writer, link, stop);
-        });
-    return m_thread.Joinable();
+    m_state->started.Set();
+    return true;
 }
 
 void CDownloadProgressDlg::DownloadFileThread(std::shared_ptr<WorkerState> state,
                                               const NetworkBackupJob& job, CCDBurner* writer,
-                                              ormidon::PlayerLink* link, std::stop_token stop) {
+                                              ormidon::PlayerLink* link, bool tellDevice,
+                                              std::stop_token stop) {
     WindowListener listener(state, stop, link);
     int status = RunNetworkBackup(job, stop, listener);
+    // A device left sending refuses the next backup until it is told to stop.
+    if (tellDevice && listener.DeviceLeftSending()) TellDeviceToStopBackup();
     if (status == kBackupFinished || status == kBackupNoData) state->finished = true;
     state->playerPlays = listener.Finish(status);
     if (status != kBackupFinished) return;
@@ -274,6 +318,7 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64
 }
 
 bool CDownloadProgressDlg::Finished() const { return m_state->finished.load(); }
+bool CDownloadProgressDlg::FileMade() const { return m_state->fileMade.load(); }
 
 void CDownloadProgressDlg::StopWorker() {
     m_thread.RequestStop();
@@ -296,18 +341,10 @@ void CDownloadProgressDlg::OnCancel() {
         m_pDiscWriter->Abort();
         PostProgressCommand(PROGRESS_END);
     }
+    // Cancelled while the download ran: the page then tells what the file kept.
+    m_bCancelled = unfinished && m_nLastStatus < 0;
+    // The worker ends on the stop and, when the device was left sending, tells it.
     StopWorker();
-    if (unfinished && m_bTellDevice && !m_cancelThread.Joinable()) {
-        // The device's answer is not waited for on the window's thread.
-        m_cancelThread = ormidon::Thread([](std::stop_token stop) {
-            CCgiRequest request(CGI_CANCELNB);
-            const std::string cookie = GetSessionCookie();
-            if (!cookie.empty()) request.AddParam("Cookie", cookie);
-            if (!request.IsValid()) return;
-            HalvoSendCommand(CGI_CANCELNB, request.GetBuffer(), request.GetLength(), nullptr, 0,
-                             nullptr, 0, nullptr, 0, nullptr, 15, 15, 0, stop);
-        });
-    }
     done(kResultClosed);
 }
 

@@ -3,8 +3,10 @@
 // runs the download (NetworkBackupDownload) and hands each status to the window's thread;
 // the window shows the status texts and turns Cancel into Exit once the download has ended.
 // Cancel (also Esc and the close button) is a request: the worker's socket wakes, the
-// worker ends and is joined within a bound, and a device that can stop its side of the
-// backup is told so from a worker of its own, never from the window's thread. A worker
+// worker ends and is joined within a bound. Whenever the download ends while the device
+// may still be sending (a cancel, a stall, a file that cannot be written), a device that
+// can stop its side of the backup is told so from a worker of its own, which runs to its
+// own bound after the window has gone. A worker
 // that writes a disc is aborted; when the drive does not let go within its bound, the
 // window closes anyway and the disc layer's keeper joins the worker later.
 #include <QDialog>
@@ -49,7 +51,8 @@ class CDownloadProgressDlg : public QDialog {
     // the statuses "Writing cd ..." and the finished one. Set before OnInitDialog.
     void SetDiscWriter(CCDBurner* writer) { m_pDiscWriter = writer; }
 
-    // Starts the download; false when its worker cannot start.
+    // Starts the download; false when its worker cannot start (nothing was asked of the
+    // device or the player then).
     bool OnInitDialog();
 
     // The status the window shows now, "" before the first one.
@@ -57,6 +60,8 @@ class CDownloadProgressDlg : public QDialog {
     // Under the status, after an end short of the whole recording: what the kept file holds.
     QString NoteText() const;
     bool Finished() const;
+    // The download made its file (it stays, whatever the end).
+    bool FileMade() const;
     int LastStatus() const { return m_nLastStatus; }
     // Every status shown so far, in order (progress excluded).
     const std::vector<int>& Statuses() const { return m_statuses; }
@@ -64,6 +69,8 @@ class CDownloadProgressDlg : public QDialog {
     bool WorkerEnded() const { return !m_thread.Joinable(); }
     // The worker was inside a drive when the window closed and went to the keeper.
     bool WorkerKept() const { return m_bWorkerKept; }
+    // The operator cancelled before the download ended.
+    bool Cancelled() const { return m_bCancelled; }
 
     struct WorkerState;
 
@@ -89,7 +96,7 @@ class CDownloadProgressDlg : public QDialog {
     // The worker: the transfer, then the disc when one is to be written. It holds its own
     // copies, since it may outlive the window (in a drive).
     static void DownloadFileThread(std::shared_ptr<WorkerState> state, const NetworkBackupJob& job,
-                                   CCDBurner* writer, ormidon::PlayerLink* link,
+                                   CCDBurner* writer, ormidon::PlayerLink* link, bool tellDevice,
                                    std::stop_token stop);
 
     NetworkBackupJob m_job;
@@ -97,6 +104,7 @@ class CDownloadProgressDlg : public QDialog {
     bool m_bTellDevice;
     std::shared_ptr<WorkerState> m_state;
     bool m_bWorkerKept = false;
+    bool m_bCancelled = false;
     int m_nLastStatus = -1;
     std::vector<int> m_statuses;
     QLabel* m_pStatus;
@@ -105,5 +113,4 @@ class CDownloadProgressDlg : public QDialog {
     QPushButton* m_pCancel;
     QPushButton* m_pPlay;
     ormidon::Thread m_thread;
-    ormidon::Thread m_cancelThread;
 };

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/BackupPreset.h"
@@ -33,6 +34,18 @@ DownloadFilePage::DiscSetupRunner g_discSetupRunner;
 
 std::string NoFolderText() {
     return std::string(LoadResourceString(DownloadFilePage::kMsgNoFolder));
+}
+
+// What a cancelled download left, counted in the file itself.
+QString CancelledNote(const std::filesystem::path& file, bool fileMade) {
+    if (!fileMade) return "Download cancelled: no file was made.";
+    const QString name = QString::fromStdString(file.filename().string());
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) return QString("Download cancelled: %1 cannot be read.").arg(name);
+    if (size == 0) return QString("Download cancelled: empty file kept: %1").arg(name);
+    return QString("Download cancelled: incomplete file kept: %1 (%2 bytes)")
+        .arg(name, QString::number(size));
 }
 
 }  // namespace
@@ -85,6 +98,9 @@ void DownloadFilePage::OnInitDialog() {
         MakeCheck(this, kIdDynamicDownload, "Dynamic Download", Scaled(QRect(20, 180, 160, 20)));
     m_pCopyToCD = MakeCheck(this, kIdCopyToCD, "Copy to CD", Scaled(QRect(200, 180, 120, 20)));
     auto* start = MakeButton(this, kIdStart, "Start", Scaled(QRect(330, 210, 100, 26)));
+    // What the last download left when it did not end by itself.
+    m_pNote = MakeLabel(this, 0, {}, Scaled(QRect(20, 246, 410, 40)));
+    m_pNote->setWordWrap(true);
 
     m_pPlayTimer = new QTimer(this);
     m_pPlayTimer->setSingleShot(true);
@@ -262,13 +278,21 @@ int DownloadFilePage::RunDownload(bool tellDevice) {
 
     CDownloadProgressDlg window(this, job, tellDevice);
     if (m_bCopyToCD) window.SetDiscWriter(&AppDiscWriter());
-    if (g_downloadRunner) {
-        if (!window.OnInitDialog()) return CDownloadProgressDlg::kResultClosed;
-        window.show();
-        return g_downloadRunner(window);
+    if (!window.OnInitDialog()) {
+        // Nothing was asked of the device, and no file was made.
+        ormidon::ShowMessageText(kDownloadNotStarted);
+        return CDownloadProgressDlg::kResultClosed;
     }
-    if (!window.OnInitDialog()) return CDownloadProgressDlg::kResultClosed;
-    return window.exec();
+    int result;
+    if (g_downloadRunner) {
+        window.show();
+        result = g_downloadRunner(window);
+    } else {
+        result = window.exec();
+    }
+    // A partial file is never taken for a whole one: a cancel leaves its count here.
+    if (window.Cancelled()) m_pNote->setText(CancelledNote(job.file, window.FileMade()));
+    return result;
 }
 
 void DownloadFilePage::OnButtonStart() {
@@ -281,6 +305,7 @@ void DownloadFilePage::OnButtonStart() {
     } reset{m_bInStart};
 
     UpdateData(true);
+    m_pNote->clear();
     if (m_nBackupSize <= 0) {
         ormidon::ShowMessage(kMsgSizeWrong);
         return;
@@ -338,4 +363,8 @@ bool DownloadFilePage::PlayPending() const {
 void DownloadFilePage::PlayDownloadedFile() {
     if (m_pPlayTimer != nullptr) m_pPlayTimer->stop();
     PostPlayBackupFile(m_strDownloadedFile);
+}
+
+QString DownloadFilePage::NoteText() const {
+    return m_pNote != nullptr ? m_pNote->text() : QString();
 }

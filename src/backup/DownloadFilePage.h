@@ -22,6 +22,7 @@
 #include "sheet/PropertyPage.h"
 
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QDateTimeEdit;
 class QLineEdit;
@@ -53,6 +54,8 @@ class DownloadFilePage : public CPropertyPage {
     static constexpr int kMaxSizeMB = 500;
     // PLAY hands the file over this long after the download window closed.
     static constexpr int kPlayDelayMs = 1000;
+    static constexpr const char* kDownloadNotStarted =
+        "The download could not be started. Please try again.";
 
     explicit DownloadFilePage(PageSheet& sheet);
     ~DownloadFilePage() override;
@@ -101,6 +104,8 @@ class DownloadFilePage : public CPropertyPage {
     bool FolderChanged() const { return m_bFolderChanged; }
     uint8_t HddSlot() const { return m_byHddSlot; }
     bool PlayPending() const;
+    // What the last download left when the operator cancelled it; empty otherwise.
+    QString NoteText() const;
 
   protected:
     void OnInitDialog() override;
@@ -124,6 +129,7 @@ class DownloadFilePage : public CPropertyPage {
     QLineEdit* m_pPath = nullptr;
     QCheckBox* m_pDynamic = nullptr;
     QCheckBox* m_pCopyToCD = nullptr;
+    QLabel* m_pNote = nullptr;
     QTimer* m_pPlayTimer = nullptr;
 
     int m_nHddIndex = -1;

@@ -184,13 +184,17 @@ int CBlockingSocket::Send(const char* data, int length, int seconds) {
 
 int CBlockingSocket::Receive(char* buffer, int size, int seconds) {
     if (m_hSocket == kNoSocket || buffer == nullptr || size <= 0) return -1;
+    if (m_stop.stop_requested()) return -1;
     Deadline deadline(seconds);
     for (;;) {
-        if (WaitFor(POLLIN, deadline.RemainingMs()) != WaitResult::kReady) return -1;
+        // What has arrived is taken at once; only an empty connection is waited for.
         ssize_t n = recv(m_hSocket, buffer, static_cast<size_t>(size), MSG_DONTWAIT);
         if (n > 0) return static_cast<int>(n);
         if (n == 0) return -1;  // the peer closed the connection
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+        const int error = errno;
+        if (error == EINTR) continue;
+        if (error != EAGAIN && error != EWOULDBLOCK) return -1;
+        if (WaitFor(POLLIN, deadline.RemainingMs()) != WaitResult::kReady) return -1;
     }
 }
 

@@ -1,8 +1,12 @@
 #include "net/NetworkBackupDownload.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -42,17 +46,36 @@ class FileDescriptor {
     int m_fd;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
+// Writes every piece, in order, with as few calls as the system allows.
+bool WritePieces(int fd, std::vector<iovec>& pieces) {
+    std::size_t first = 0;
+    while (first < pieces.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(pieces.size() - first, IOV_MAX));
+        const ssize_t n = ::writev(fd, pieces.data() + first, count);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
-        data += n;
-        size -= static_cast<std::size_t>(n);
+        if (n == 0) return false;
+        // Steps over what went out; a piece written in part goes on from where it stopped.
+        auto left = static_cast<std::size_t>(n);
+        while (first < pieces.size() && left >= pieces[first].iov_len) {
+            left -= pieces[first].iov_len;
+            ++first;
+        }
+        if (left > 0) {
+            pieces[first].iov_base = static_cast<char*>(pieces[first].iov_base) + left;
+            pieces[first].iov_len -= left;
+        }
     }
     return true;
+}
+
+// True when the peer closed its side: a read would give the end of the stream at once.
+bool PeerClosed(const CBlockingSocket& socket) {
+    if (socket.m_hSocket == CBlockingSocket::kNoSocket) return false;
+    char byte = 0;
+    return ::recv(socket.m_hSocket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
 }
 
 }  // namespace
@@ -70,6 +93,12 @@ std::string BuildNetworkBackupRequest(const NetworkBackupJob& job) {
     target.AddIntParam("CH", job.channelIndex);
     target.AddIntParam("Size", job.sizeMB);
     return BuildDeviceGetRequest(target, job.hostAddress);
+}
+
+bool BackupFolderWritable(const std::filesystem::path& file) {
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) folder = ".";
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 bool BackupNameTaken(const std::filesystem::path& file) {
@@ -90,24 +119,40 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         return status;
     };
 
+    // A file that cannot be made once the request went out would leave the device's side
+    // running: the name and the folder are checked before the device is asked.
+    if (BackupNameTaken(job.file) || !BackupFolderWritable(job.file))
+        return finish(kBackupFileFailed);
+
     CBlockingSocket socket(stop);
+    bool connected = false;
     try {
         std::string request = BuildNetworkBackupRequest(job);
         if (request.empty()) return finish(kBackupRequestFailed);
         socket.Create(CBlockingSocket::kStream);
         CSocketAddress address(job.address.c_str(), job.port);
         socket.Connect(address);
+        connected = true;
         socket.SendAll(request.data(), static_cast<int>(request.size()), 10);
     } catch (const CBlockingSocketException&) {
         socket.Cleanup();
-        return finish(stop.stop_requested() ? kBackupCancelled : kBackupRequestFailed);
+        // A stop while the request went out: the device may have begun.
+        if (stop.stop_requested()) {
+            if (connected) listener.OnDeviceLeftSending();
+            return finish(kBackupCancelled);
+        }
+        return finish(kBackupRequestFailed);
     }
+
+    // From here on the device sends until it ends its side or is told to stop.
+    auto leftSending = [&] { listener.OnDeviceLeftSending(); };
 
     // Made new: a name that someone took meanwhile is refused, never truncated.
     FileDescriptor file(
         ::open(job.file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644));
     if (file.Get() < 0) {
         socket.Cleanup();
+        leftSending();
         return finish(kBackupFileFailed);
     }
     listener.OnFileCreated();
@@ -120,29 +165,50 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         return finish(status);
     };
 
-    // The payloads of one read go to the file in one write.
-    std::string pending;
-    pending.reserve(kReadSize);
+    // The payloads of one read go from the read's buffer to the file in one gathering write.
+    std::vector<iovec> pieces;
+    pieces.reserve(kReadSize / BackupFrameHeader::kSize + 1);
     uint32_t lastPercent = 0;
     NetworkBackupStream stream([&](std::string_view piece) {
-        pending.append(piece);
+        pieces.push_back(iovec{const_cast<char*>(piece.data()), piece.size()});
         return true;
     });
 
     std::vector<char> buffer(kReadSize);
     while (!stream.Finished()) {
-        if (stop.stop_requested()) return end(kBackupCancelled);
-        int got = socket.Receive(buffer.data(), kReadSize, job.receiveSeconds);
-        if (stop.stop_requested()) return end(kBackupCancelled);
-        if (got <= 0) return end(kBackupReceiveFailed);
-        uint64_t before = stream.DataBytes();
+        if (stop.stop_requested()) {
+            leftSending();
+            return end(kBackupCancelled);
+        }
+        const int got = socket.Receive(buffer.data(), kReadSize, job.receiveSeconds);
+        if (got <= 0) {
+            if (stop.stop_requested()) {
+                leftSending();
+                return end(kBackupCancelled);
+            }
+            // A device that closed the connection ended its side; one that went silent did not.
+            if (!PeerClosed(socket)) leftSending();
+            return end(kBackupReceiveFailed);
+        }
+        // What came is written even when a stop came with it: the file keeps every byte
+        // received.
+        const uint64_t before = stream.DataBytes();
         stream.Feed(buffer.data(), static_cast<std::size_t>(got));
-        if (!pending.empty()) {
-            if (!listener.LockFile(stop)) return end(kBackupCancelled);
-            const bool written = WriteAll(file.Get(), pending.data(), pending.size());
-            listener.UnlockFile();
-            if (!written) return end(kBackupFileFailed);
-            pending.clear();
+        if (!pieces.empty()) {
+            // A stop while the player holds the file still writes: the player reads only
+            // what it was told is there, and it is told nothing more after a stop.
+            const bool locked = listener.LockFile(stop);
+            const bool written = WritePieces(file.Get(), pieces);
+            if (locked) listener.UnlockFile();
+            pieces.clear();
+            if (!written) {
+                leftSending();
+                return end(kBackupFileFailed);
+            }
+            if (!locked) {
+                leftSending();
+                return end(kBackupCancelled);
+            }
         }
         if (stream.DataBytes() != before) {
             listener.OnData(stream.DataBytes());
@@ -161,6 +227,8 @@ int RunNetworkBackup(const NetworkBackupJob& job, std::stop_token stop,
         case NetworkBackupStream::State::kHeadFailed:
             return end(kBackupRequestFailed);
         case NetworkBackupStream::State::kGarbage:
+            // The rest is not read: the device does not know.
+            leftSending();
             return end(kBackupReceiveFailed);
         default:
             break;

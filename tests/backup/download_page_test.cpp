@@ -20,6 +20,7 @@
 #include "backup/DownloadFilePage.h"
 #include "core/KernelMailbox.h"
 #include "core/StringTable.h"
+#include "platform/Thread.h"
 #include "widgets/CDlgGetPath.h"
 
 namespace ormidon::test {
@@ -263,6 +264,54 @@ TEST_F(DownloadPageTest, APresetIsAppliedOnceAndAnUnsoundOneIsDropped) {
     EXPECT_EQ(page->FilePath(), Named("CH07_0001.dvr"));
 }
 
+TEST_F(DownloadPageTest, ACancelEndsTheBarAndThePageTellsWhatTheFileKept) {
+    // The device stalls after 100,000 bytes, which carry 99,608 bytes of recording.
+    device.Backup().SetScript({.cutAfter = 100'000, .stall = true});
+    DownloadFilePage* page = OpenPage();
+    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
+    size->clear();
+    QTest::keyClicks(size, "1");
+    const std::filesystem::path file = page->FilePath();
+    bool barShown = false;
+    DownloadFilePage::SetDownloadRunner([&](CDownloadProgressDlg& window) {
+        ormidon::testing::ProcessEventsUntil([&] {
+            std::error_code error;
+            return std::filesystem::file_size(file, error) == 99'608;
+        });
+        barShown = ormidon::testing::ProcessEventsUntil([&] { return sheet->ProgressShown(); });
+        window.OnCancel();
+        return int(CDownloadProgressDlg::kResultClosed);
+    });
+    PressStart();
+    EXPECT_TRUE(barShown);
+    EXPECT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return !sheet->ProgressShown(); }));
+    EXPECT_EQ(page->NoteText().toStdString(),
+              "Download cancelled: incomplete file kept: CH01_0001.dvr (99608 bytes)");
+    // The next Start begins without the old note.
+    device.Backup().SetScript({});
+    DownloadFilePage::SetDownloadRunner([](CDownloadProgressDlg& window) {
+        ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() >= 0; });
+        window.OnCancel();
+        return int(CDownloadProgressDlg::kResultClosed);
+    });
+    PressStart();
+    EXPECT_TRUE(page->NoteText().isEmpty());
+}
+
+TEST_F(DownloadPageTest, ADownloadWhoseWorkerCannotStartAsksNothingAndSaysSo) {
+    DownloadFilePage* page = OpenPage();
+    const std::string file = page->FilePath();
+    ormidon::FailThreadStartsForTesting(1);
+    PressStart();
+    ormidon::FailThreadStartsForTesting(0);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{DownloadFilePage::kDownloadNotStarted});
+    EXPECT_EQ(downloads, 0);
+    EXPECT_TRUE(BackupQueries().empty());
+    EXPECT_FALSE(std::filesystem::exists(file));
+    // Nothing was made, so the same name is still proposed.
+    EXPECT_EQ(page->FilePath(), file);
+}
+
 TEST_F(DownloadPageTest, CopyToCdIsDroppedWithItsMessageAndTheDownloadGoesOn) {
     // A writer that cannot start: its own message, then 4119; the download goes on.
     auto backend = std::make_shared<FakeDiscBackend>();
@@ -356,12 +405,13 @@ TEST_F(DownloadPageTest, PlayHandsTheDownloadedFileOverASecondLater) {
         return std::nullopt;
     }();
     ASSERT_TRUE(request.has_value());
-    const auto number = [&](const char* name) { return request->NumberParam(name, 0, 9999).value(); };
-    const sim::BackupRecording written(
-        number("CH"),
-        {number("Year"), number("Month"), number("Day"), number("Hour"), number("Minute"),
-         number("Second")},
-        1024 * 1024);
+    const auto number = [&](const char* name) {
+        return request->NumberParam(name, 0, 9999).value();
+    };
+    const sim::BackupRecording written(number("CH"),
+                                       {number("Year"), number("Month"), number("Day"),
+                                        number("Hour"), number("Minute"), number("Second")},
+                                       1024 * 1024);
     PlayerWindow player;
     ASSERT_TRUE(player.Load(app.str_KernelMessageFilePath)) << player.ErrorText().toStdString();
     EXPECT_EQ(static_cast<uint64_t>(player.FrameCount()), written.FrameCount());

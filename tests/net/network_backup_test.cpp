@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,8 +95,8 @@ TEST(NetworkBackupStreamTest, EveryStreamReadsTheSameWhateverTheSplit) {
 TEST(BackupRecordingTest, EverySizeIsAWholeRecordFileOfPicturesThatDecode) {
     const ormidon::sim::BackupTime time{2024, 2, 29, 23, 59, 58};
     const std::string first = BackupRecordingBytes(3, time, 1 << 20);
-    const RecordFileCheck firstCheck = ValidateRecordFile(std::span<const uint8_t>(
-        reinterpret_cast<const uint8_t*>(first.data()), first.size()));
+    const RecordFileCheck firstCheck = ValidateRecordFile(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(first.data()), first.size()));
     ASSERT_GE(firstCheck.frames.size(), 2u);
     const uint64_t frameBytes = firstCheck.frames[1].blockOffset - firstCheck.frames[0].blockOffset;
     for (uint64_t size : {uint64_t{1} << 20, (uint64_t{1} << 20) + 1, (uint64_t{1} << 20) + 3,
@@ -115,9 +116,9 @@ TEST(BackupRecordingTest, EverySizeIsAWholeRecordFileOfPicturesThatDecode) {
             EXPECT_EQ(frame.channel, 4);
             std::vector<uint8_t> bgr(ormidon::BgrPictureBytes(frame.width, frame.height));
             int width = 0, height = 0;
-            EXPECT_EQ(codec.Decode(span.subspan(frame.jpegOffset, frame.length), bgr, width,
-                                   height),
-                      ormidon::JpegDecodeStatus::Decoded);
+            EXPECT_EQ(
+                codec.Decode(span.subspan(frame.jpegOffset, frame.length), bgr, width, height),
+                ormidon::JpegDecodeStatus::Decoded);
             EXPECT_EQ(width, frame.width);
         }
         // Read in odd pieces, the bytes are the same.
@@ -132,8 +133,8 @@ TEST(BackupRecordingTest, EverySizeIsAWholeRecordFileOfPicturesThatDecode) {
         SCOPED_TRACE(size);
         const std::string bytes = BackupRecordingBytes(0, time, size);
         ASSERT_EQ(bytes.size(), size);
-        const RecordFilePlayback playback = ReadRecordFileForPlayback(std::span<const uint8_t>(
-            reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        const RecordFilePlayback playback = ReadRecordFileForPlayback(
+            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
         EXPECT_EQ(playback.check.valid, size >= 94);
         EXPECT_TRUE(playback.check.frames.empty());
         EXPECT_EQ(playback.damage, "");
@@ -174,6 +175,10 @@ class RecordingListener : public NetworkBackupListener {
         std::lock_guard lock(mutex);
         commands.push_back(command);
     }
+    void OnDeviceLeftSending() override { leftSending = true; }
+    bool LockFile(const std::stop_token& stop) override { return lockFile ? lockFile(stop) : true; }
+    std::function<bool(const std::stop_token&)> lockFile;
+    std::atomic<bool> leftSending{false};
     std::mutex mutex;
     std::vector<int> statuses;
     std::vector<uint32_t> percents;
@@ -204,7 +209,15 @@ class NetworkBackupDownloadTest : public ::testing::Test {
         const uint64_t rest = replyBytes % (8 + 2048);
         return replyBytes / (8 + 2048) * 2048 + (rest > 8 ? rest - 8 : 0);
     }
-    int Run() { return RunNetworkBackup(job, {}, listener); }
+    int Run() {
+        listener.leftSending = false;
+        return RunNetworkBackup(job, {}, listener);
+    }
+    int BackupRequests() {
+        int n = 0;
+        for (const auto& request : device.Server().Log()) n += request.path == "/NetworkBk.cgi";
+        return n;
+    }
     uint64_t FileSize() const {
         std::error_code error;
         const auto size = std::filesystem::file_size(job.file, error);
@@ -224,9 +237,9 @@ TEST_F(NetworkBackupDownloadTest, TheFileIsTheRecordersBytesUnderItsName) {
     // The recording is a whole record file of the requested channel and time.
     const RecordFileCheck check = ValidateRecordFile(job.file);
     EXPECT_TRUE(check.valid) << check.error;
-    EXPECT_EQ(check.frames.size(),
-              BackupRecording(job.channelIndex, {2024, 2, 29, 23, 59, 58}, 1024 * 1024)
-                  .FrameCount());
+    EXPECT_EQ(
+        check.frames.size(),
+        BackupRecording(job.channelIndex, {2024, 2, 29, 23, 59, 58}, 1024 * 1024).FrameCount());
     EXPECT_EQ(check.frames.at(0).channel, 5);
     EXPECT_EQ(check.creationTime.hour, 23);
     EXPECT_EQ(listener.percents.back(), 100u);
@@ -243,19 +256,21 @@ TEST_F(NetworkBackupDownloadTest, AHeadAndOneBytePerWriteGiveTheSameFile) {
 }
 
 TEST_F(NetworkBackupDownloadTest, EveryOtherEndKeepsExactlyTheBytesReceived) {
+    // Left sending: the device did not end its side, so it should be told to stop.
     struct Case {
         const char* name;
         NetworkBackupScript script;
         int sizeMB;
         int status;
         uint64_t kept;
+        bool leftSending;
     };
     const std::vector<Case> cases = {
-        {"end frame first", {}, 0, kBackupNoData, 0},
-        {"refused", {.refuse = true}, 1, kBackupRefused, 0},
-        {"head 404", {.httpStatus = 404}, 1, kBackupRequestFailed, 0},
-        {"cut mid-way", {.cutAfter = 100'000}, 1, kBackupReceiveFailed, DataIn(100'000)},
-        {"garbage length", {.firstLength = 0x7FFFFFFF}, 1, kBackupReceiveFailed, 0},
+        {"end frame first", {}, 0, kBackupNoData, 0, false},
+        {"refused", {.refuse = true}, 1, kBackupRefused, 0, false},
+        {"head 404", {.httpStatus = 404}, 1, kBackupRequestFailed, 0, false},
+        {"cut mid-way", {.cutAfter = 100'000}, 1, kBackupReceiveFailed, DataIn(100'000), false},
+        {"garbage length", {.firstLength = 0x7FFFFFFF}, 1, kBackupReceiveFailed, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -266,6 +281,7 @@ TEST_F(NetworkBackupDownloadTest, EveryOtherEndKeepsExactlyTheBytesReceived) {
         ASSERT_TRUE(std::filesystem::exists(job.file));
         EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(c.kept));
         EXPECT_EQ(listener.commands.back(), 4u);
+        EXPECT_EQ(listener.leftSending, c.leftSending);
     }
 }
 
@@ -279,6 +295,7 @@ TEST_F(NetworkBackupDownloadTest, CancelAndATenSecondStallKeepTheBytesReceived) 
         device.Backup().SetScript({.cutAfter = 50'000, .stall = true});
         std::stop_source stop;
         std::atomic<int> status{-1};
+        listener.leftSending = false;
         std::thread worker([&] { status = RunNetworkBackup(job, stop.get_token(), listener); });
         // Everything the device sent is in the file before the download is ended.
         EXPECT_TRUE(ormidon::test::WaitUntil([&] { return FileSize() == DataIn(50'000); }));
@@ -292,7 +309,25 @@ TEST_F(NetworkBackupDownloadTest, CancelAndATenSecondStallKeepTheBytesReceived) 
         worker.join();
         EXPECT_EQ(status, cancel ? kBackupCancelled : kBackupReceiveFailed);
         EXPECT_EQ(ormidon::test::ReadFile(job.file), Expected(DataIn(50'000)));
+        // Neither a cancel nor a silent device ended the device's side.
+        EXPECT_TRUE(listener.leftSending);
     }
+}
+
+TEST_F(NetworkBackupDownloadTest, WhatCameWithAStopIsWrittenWhileThePlayerHoldsTheFile) {
+    // The player keeps the file locked until the operator cancels: the bytes that wait for
+    // the lock still go to the file.
+    std::stop_source stop;
+    listener.lockFile = [&](const std::stop_token&) {
+        stop.request_stop();
+        return false;
+    };
+    EXPECT_EQ(RunNetworkBackup(job, stop.get_token(), listener), kBackupCancelled);
+    const std::string kept = ormidon::test::ReadFile(job.file);
+    EXPECT_GT(kept.size(), 0u);
+    EXPECT_EQ(kept, Expected(kept.size()));
+    EXPECT_TRUE(listener.leftSending);
+    EXPECT_EQ(listener.commands.back(), 4u);
 }
 
 TEST_F(NetworkBackupDownloadTest, ANameInUseIsRefusedAndNeverReplaced) {
@@ -301,10 +336,16 @@ TEST_F(NetworkBackupDownloadTest, ANameInUseIsRefusedAndNeverReplaced) {
     EXPECT_TRUE(BackupNameTaken(folder / "taken.dvr"));
     std::filesystem::create_symlink(folder / "nowhere", folder / "link.dvr");
     EXPECT_TRUE(BackupNameTaken(folder / "link.dvr"));
-    // A file that appears under the name before the download makes it is kept.
+    // A file that appears under the name before the download makes it is kept, and the
+    // device is not asked for a backup whose file cannot be made; nor is it for a folder
+    // that went away.
     ormidon::test::WriteFile(job.file, "someone else's");
     EXPECT_EQ(Run(), kBackupFileFailed);
     EXPECT_EQ(ormidon::test::ReadFile(job.file), "someone else's");
+    job.file = folder / "gone" / "CH05_0001.dvr";
+    EXPECT_EQ(Run(), kBackupFileFailed);
+    EXPECT_EQ(BackupRequests(), 0);
+    EXPECT_FALSE(listener.leftSending);
 }
 
 TEST_F(NetworkBackupDownloadTest, ANoDeviceIsAFailedRequest) {
