@@ -133,13 +133,19 @@ void CEventPage::OnDownloadHddList() {
     m_nDownloadHddIndex = m_nHddIndex;
     m_nDownloadListType = m_nListType;
     SetDownloading(true);
-    m_download.Start([pending, slot, type, maximum, handle](std::stop_token stop) {
-        const auto progress = [&stop](uint32_t command, uint32_t value) {
-            PostProgressCommand(command, value, stop);
-        };
-        *pending = DownloadSearchList(slot, type, maximum, progress, stop);
-        ormidon::WindowMessageTarget::PostTo(handle, kWmSearchListDone, 0, 0);
-    });
+    const bool started =
+        m_download.Start([pending, slot, type, maximum, handle](std::stop_token stop) {
+            const auto progress = [&stop](uint32_t command, uint32_t value) {
+                PostProgressCommand(command, value, stop);
+            };
+            *pending = DownloadSearchList(slot, type, maximum, progress, stop);
+            ormidon::WindowMessageTarget::PostTo(handle, kWmSearchListDone, 0, 0);
+        });
+    if (started) return;
+    // No worker: nothing was asked, and the page is as before the press.
+    m_pending.reset();
+    SetDownloading(false);
+    ormidon::ShowMessageText(kListNotStarted);
 }
 
 void CEventPage::OnDownloadDone() {

@@ -32,6 +32,8 @@ class CEventPage : public CPropertyPage {
     static constexpr uint32_t kMsgNoHdd = 4109;
     static constexpr uint32_t kMsgSendFailed = 4065;
     static constexpr uint32_t kMsgNoListData = 4110;
+    static constexpr const char* kListNotStarted =
+        "The list cannot be downloaded now. Please try again.";
     // How long a stopped download may take to end.
     static constexpr uint32_t kDownloadStopBoundMs = 2000;
 

@@ -1,6 +1,7 @@
 #include "core/ThreadSlot.h"
 
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "core/TraceFile.h"
@@ -19,10 +20,14 @@ bool ThreadSlot::Start(ormidon::Thread::Function function) {
         thread_.Join(ormidon::kInfinite);
     }
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    thread_ = ormidon::Thread([finished, function = std::move(function)](std::stop_token stop) {
-        function(std::move(stop));
-        finished->store(true);
-    });
+    try {
+        thread_ = ormidon::Thread([finished, function = std::move(function)](std::stop_token stop) {
+            function(std::move(stop));
+            finished->store(true);
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
     finished_ = std::move(finished);
     return true;
 }

@@ -24,7 +24,8 @@ class ThreadSlot {
     ~ThreadSlot();
 
     // Starts `function` in the slot. A thread that already ended is joined first; false
-    // (nothing started) when the slot still holds a running thread.
+    // (nothing started) when the slot still holds a running thread, or when the system
+    // gives no thread.
     bool Start(ormidon::Thread::Function function);
 
     // Requests the stop and joins the thread within `boundMs` (plus the allowance). A

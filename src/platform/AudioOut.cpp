@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #include "platform/Thread.h"
@@ -86,7 +87,16 @@ class AlsaAudioOut final : public AudioOut {
             queue_.push_back(&block);
         }
         queued_.notify_one();
-        if (!player_.Joinable()) player_ = Thread([this](std::stop_token stop) { Play(stop); });
+        if (!player_.Joinable()) {
+            try {
+                player_ = Thread([this](std::stop_token stop) { Play(stop); });
+            } catch (const std::system_error&) {
+                // Nobody plays the block: it is taken back.
+                std::lock_guard lock(mutex_);
+                queue_.pop_back();
+                return false;
+            }
+        }
         return true;
     }
 

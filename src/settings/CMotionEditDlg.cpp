@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
@@ -72,7 +73,11 @@ CMotionEditDlg::CMotionEditDlg(QWidget* parent) : QDialog(parent) {
     if (g_lpApp != nullptr) m_displayHeight = g_lpApp->by_VideoMode != 0 ? 276 : 228;
     for (std::vector<uint8_t>& frame : m_frames) frame.resize(kImageBufferSize);
     m_render.resize(kImageBufferSize);
-    m_thread = ormidon::Thread([this](std::stop_token stop) { Motion_Preview_Thread(stop); });
+    // Without its thread the grid is edited without the live picture behind it.
+    try {
+        m_thread = ormidon::Thread([this](std::stop_token stop) { Motion_Preview_Thread(stop); });
+    } catch (const std::system_error&) {
+    }
 }
 
 CMotionEditDlg::~CMotionEditDlg() { StopPreview(); }

@@ -188,7 +188,11 @@ void ToolBoxPropertyPage::StartFetch() {
     std::fill(m_owner.recordBuffer.begin(), m_owner.recordBuffer.end(), uint8_t{0});
     m_owner.nRecordCount = 0;
     m_state = FetchState::Fetching;
-    m_fetch.Start([this](std::stop_token stop) { GetServerLogThread(m_owner, stop); });
+    if (m_fetch.Start([this](std::stop_token stop) { GetServerLogThread(m_owner, stop); })) return;
+    // No worker: the page is as before the press.
+    SetButtonText(false);
+    m_state = FetchState::Idle;
+    ormidon::ShowMessageText(kServerLogNotStarted);
 }
 
 void ToolBoxPropertyPage::StopFetch() {

@@ -32,6 +32,8 @@ class ToolBoxPropertyPage : public CPropertyPage {
     static constexpr int kIdTurboStep = 1195;
     static constexpr int kIdMac = 1316;
     static constexpr int kIdServerLog = 1068;
+    static constexpr const char* kServerLogNotStarted =
+        "The server log cannot be read now. Please try again.";
     static constexpr int kIdLogLimit = 1042;
     static constexpr int kIdLogLimitLabel = 1443;
     static constexpr int kIdTitle = 1474;

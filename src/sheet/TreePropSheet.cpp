@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <functional>
+#include <system_error>
 
 #include "core/AppObject.h"
 #include "core/DeviceIdentity.h"
@@ -214,10 +215,14 @@ int CTreePropSheet::OnInitDialog() {
 
     if (GetPageCount() > 0) SetActivePage(std::clamp(m_nStartPage, 0, GetPageCount() - 1));
 
-    m_ProgressSlot = std::make_shared<ProgressSlot>();
-    m_hProgressThread = std::make_unique<ProgressThread>(
-        m_ProgressSlot,
-        [this](uint32_t command, uint32_t value) { OnProgressCommand(command, value); });
+    // Without its thread the sheet has no mailbox: workers then report no progress.
+    auto slot = std::make_shared<ProgressSlot>();
+    try {
+        m_hProgressThread = std::make_unique<ProgressThread>(
+            slot, [this](uint32_t command, uint32_t value) { OnProgressCommand(command, value); });
+        m_ProgressSlot = std::move(slot);
+    } catch (const std::system_error&) {
+    }
     return 1;
 }
 

@@ -13,6 +13,7 @@
 #include "backup/BackupPreset.h"
 #include "backup/CEventPage.h"
 #include "backup/CFullListDlg.h"
+#include "platform/Thread.h"
 #include "sheet/PageToolkit.h"
 #include "sim/Fault.h"
 
@@ -190,6 +191,17 @@ TEST_F(SearchListPageTest, MessagesInsteadOfTheFullList) {
     Download();
     EXPECT_EQ(boxes.Ids().back(), CEventPage::kMsgSendFailed);
     EXPECT_FALSE(shown.has_value());
+}
+
+TEST_F(SearchListPageTest, ADownloadWhoseWorkerCannotStartLeavesThePageAsItWas) {
+    Open();
+    ormidon::FailThreadStartsForTesting(1);
+    Button(CEventPage::kIdDownload)->click();
+    ormidon::FailThreadStartsForTesting(0);
+    EXPECT_TRUE(Button(CEventPage::kIdDownload)->isEnabled());
+    EXPECT_TRUE(Hdd()->isEnabled());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CEventPage::kListNotStarted});
+    EXPECT_TRUE(Targets().empty());
 }
 
 TEST_F(SearchListPageTest, WithoutADiskTheDownloadRefuses) {

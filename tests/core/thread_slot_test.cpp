@@ -7,6 +7,7 @@
 #include "../support/EngineHarness.h"
 #include "core/ThreadSlot.h"
 #include "platform/Event.h"
+#include "platform/Thread.h"
 
 namespace {
 
@@ -35,6 +36,16 @@ TEST(ThreadSlotTest, StopWakesAWaitingThreadAndEmptiesTheSlot) {
     EXPECT_FALSE(slot.IsOccupied());
     EXPECT_EQ(ThreadSlot::OverrunCount(), overruns);
     EXPECT_TRUE(slot.Stop(30));  // a second stop does nothing
+}
+
+TEST(ThreadSlotTest, AThreadTheSystemDoesNotGiveLeavesTheSlotEmpty) {
+    ThreadSlot slot;
+    ormidon::FailThreadStartsForTesting(1);
+    EXPECT_FALSE(slot.Start([](std::stop_token) {}));
+    EXPECT_FALSE(slot.IsOccupied());
+    // The next start takes the slot as if nothing had happened.
+    EXPECT_TRUE(slot.Start([](std::stop_token) {}));
+    EXPECT_TRUE(slot.Stop(1000));
 }
 
 TEST(ThreadSlotTest, AThreadThatEndedByItselfMakesRoomForTheNext) {

@@ -15,6 +15,7 @@
 #include "backup/CServerLogDlg.h"
 #include "core/ConfigRecords.h"
 #include "core/ThreadSlot.h"
+#include "platform/Thread.h"
 #include "platform/window/WindowMessageTarget.h"
 #include "settings/ToolBoxPropertyPage.h"
 #include "sheet/PageToolkit.h"
@@ -192,6 +193,18 @@ TEST_F(GeneralPageTest, ServerLogOpensTheFamilysWindowOnTheFetchedRecords) {
     ASSERT_TRUE(WaitIdle());
     EXPECT_TRUE(windowKind.empty());
     EXPECT_EQ(Button(TP::kIdServerLog)->text(), "Server Log");
+}
+
+TEST_F(GeneralPageTest, AFetchWhoseWorkerCannotStartLeavesThePageAsItWas) {
+    Open();
+    ormidon::FailThreadStartsForTesting(1);
+    Button(TP::kIdServerLog)->click();
+    ormidon::FailThreadStartsForTesting(0);
+    EXPECT_EQ(Button(TP::kIdServerLog)->text(), "Server Log");
+    EXPECT_FALSE(General()->FetchRunning());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{TP::kServerLogNotStarted});
+    EXPECT_TRUE(device.Server().Log().empty() ||
+                device.Server().Log().back().path != "/Getlog.cgi");
 }
 
 TEST_F(GeneralPageTest, CancelOrClosingTheSheetEndsAStalledFetchInItsBound) {

@@ -11,7 +11,9 @@
 #include "../support/DrawnWindow.h"
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
+#include "platform/Thread.h"
 #include "sheet/PageFrame.h"
+#include "sheet/ProgressSlot.h"
 
 namespace ormidon::test {
 namespace {
@@ -95,6 +97,16 @@ TEST_F(SheetTest, OnlyTheStartPageHasControlsUntilAnotherIsShown) {
     ASSERT_TRUE(ShowPage("Mail"));
     EXPECT_TRUE(Page("Mail")->HasWindow());
     EXPECT_FALSE(Page("Network")->isVisible());
+}
+
+TEST_F(SheetTest, ASheetWithoutItsProgressThreadOpensWithoutABar) {
+    ormidon::FailThreadStartsForTesting(1);
+    OpenSheet({.product = "P62K"});
+    ormidon::FailThreadStartsForTesting(0);
+    EXPECT_TRUE(sheet->isVisible());
+    // A worker's report goes nowhere instead of waiting for a slot nobody serves.
+    EXPECT_FALSE(PostProgressCommand(PROGRESS_START));
+    EXPECT_FALSE(sheet->ProgressShown());
 }
 
 TEST_F(SheetTest, TheFrameCaptionOfADvrPageComesFromTheLayoutTable) {
