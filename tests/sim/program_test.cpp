@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/TempFolder.h"
 #include "RawHttp.h"
 
 namespace {
@@ -276,8 +277,92 @@ TEST(SimProgram, PrintsEveryCommandItReceives) {
     EXPECT_NE(sim.LineWith("command: /SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50"),
               "");
     simtest::Get(port, "/RS485Cmd.cgi?Cookie=" + cookie, std::string("\xA0\x01\x02", 3));
-    EXPECT_NE(sim.LineWith("command: /RS485Cmd.cgi?Cookie=" + cookie + " body 3 bytes a00102"),
-              "");
+    EXPECT_NE(sim.LineWith("command: /RS485Cmd.cgi?Cookie=" + cookie + " body 3 bytes a00102"), "");
+}
+
+// With --setting the program listens at the loopback address and port that the client's
+// Setting.ini names; any other address there gives 127.0.0.1. --address takes a loopback
+// address only, and options given later win.
+TEST(SimProgram, ListensWhereTheClientsSettingPointsIt) {
+    ormidon::test::TempFolder folder;
+    const std::string setting = (folder / "Setting.ini").string();
+    const auto portOf = [](const std::string& firstLine, const std::string& address) {
+        unsigned port = 0;
+        const std::string format = "ormidon-sim listening on " + address + ":%u";
+        return std::sscanf(firstLine.c_str(), format.c_str(), &port) == 1 ? port : 0u;
+    };
+
+    const uint16_t free = FreePort(SOCK_STREAM);
+    ormidon::test::WriteFile(setting, "[Ormidon]\r\nServer Name=127.0.0.7\r\nServerPort=" +
+                                          std::to_string(free) + "\r\nUsername=op\r\n");
+    {
+        const int answers = LoopbackSocket();
+        ASSERT_GE(answers, 0);
+        const std::string searchPort = std::to_string(FreePort());
+        SimProcess sim({"--setting", setting, "--user", "op:pw:30", "--search", searchPort,
+                        "--search-answer-port", std::to_string(BoundPort(answers))});
+        ASSERT_EQ(portOf(sim.firstLine, "127.0.0.7"), free) << sim.firstLine;
+        // A GET there; the reply's body.
+        const auto get = [free](const std::string& target) {
+            const int client = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in there{};
+            there.sin_family = AF_INET;
+            there.sin_addr.s_addr = htonl(0x7F000007);
+            there.sin_port = htons(free);
+            std::string reply;
+            const std::string request = "GET " + target + " HTTP/1.1\r\n\r\n";
+            if (connect(client, reinterpret_cast<sockaddr*>(&there), sizeof there) == 0 &&
+                send(client, request.data(), request.size(), MSG_NOSIGNAL) > 0) {
+                reply = simtest::BodyOf(simtest::ReadUntilClosed(client, 5000).reply);
+            }
+            close(client);
+            return reply;
+        };
+        const std::string login = get("/Login.cgi?Username=op&Password=pw");
+        const std::size_t id = login.find("Session-ID=");
+        ASSERT_NE(id, std::string::npos) << login;
+        const std::string cookie = login.substr(id + 11, login.find(';', id) - id - 11);
+        // The Network page and the device search show the recorder where it is.
+        const std::string ip = get("/GetSysCfg.cgi?Option=IP&Size=24&Cookie=" + cookie);
+        ASSERT_EQ(ip.size(), 24u);
+        EXPECT_EQ(ip.substr(4, 4), std::string("\x7F\0\0\x07", 4));
+        EXPECT_EQ(static_cast<uint8_t>(ip[0x10]) | static_cast<uint8_t>(ip[0x11]) << 8, free);
+        ASSERT_NE(sim.LineWith("search responder on"), "");
+        uint8_t search[76] = {};
+        std::memcpy(search, "KX_SEARCH", 9);
+        search[16] = 1;
+        ASSERT_TRUE(Broadcast(searchPort, search));
+        uint8_t answer[128] = {};
+        pollfd wait{answers, POLLIN, 0};
+        ASSERT_EQ(poll(&wait, 1, 5000), 1);
+        ASSERT_EQ(recv(answers, answer, sizeof answer, 0), 76);
+        EXPECT_EQ(std::vector<uint8_t>(answer + 56, answer + 60),
+                  (std::vector<uint8_t>{127, 0, 0, 7}));
+        EXPECT_EQ(answer[72] | answer[73] << 8, free);
+        close(answers);
+    }
+    {
+        // A port given after the file wins over the file's.
+        SimProcess sim({"--setting", setting, "--port", "0"});
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.7"), 0u) << sim.firstLine;
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.7"), free) << sim.firstLine;
+    }
+    ormidon::test::WriteFile(
+        setting, "[Ormidon]\nServer Name=192.168.1.10\nServerPort=" + std::to_string(free) + "\n");
+    {
+        SimProcess sim({"--address", "127.0.0.9", "--setting", setting});
+        EXPECT_EQ(portOf(sim.firstLine, "127.0.0.1"), free) << sim.firstLine;
+    }
+    {
+        SimProcess sim({"--setting", setting, "--address", "127.0.0.9", "--port", "0"});
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.9"), 0u) << sim.firstLine;
+    }
+    for (const char* bad : {"192.168.1.10", "127.0.0", "localhost"}) {
+        SimProcess sim({"--address", bad, "--port", "0"});
+        EXPECT_EQ(sim.firstLine.rfind("usage:", 0), 0u) << bad << ": " << sim.firstLine;
+    }
+    SimProcess missing({"--setting", (folder / "none.ini").string(), "--port", "0"});
+    EXPECT_EQ(missing.firstLine.rfind("ormidon-sim: cannot read", 0), 0u) << missing.firstLine;
 }
 
 // A search's set request to this recorder's MAC moves the recorder: it answers at the new
@@ -304,9 +389,9 @@ TEST(SimProgram, FollowsAnAddressSetBySearch) {
     request[72] = static_cast<uint8_t>(newPort & 0xFF);
     request[73] = static_cast<uint8_t>(newPort >> 8);
     ASSERT_TRUE(Broadcast(searchPort, request));
-    EXPECT_NE(sim.LineWith("search: the recorder now listens on 127.0.0.9:" +
-                           std::to_string(newPort)),
-              "");
+    EXPECT_NE(
+        sim.LineWith("search: the recorder now listens on 127.0.0.9:" + std::to_string(newPort)),
+        "");
 
     const int client = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in moved{};
