@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sim/ClientSetting.h"
+#include "sim/MaskedLog.h"
 #include "sim/SearchResponder.h"
 #include "sim/SimulatedRecorder.h"
 
@@ -112,14 +113,8 @@ std::string AddressText(uint32_t address) {
 }
 
 void PrintDatagram(const ormidon::sim::SearchResponder::LogEntry& entry) {
-    std::string hex;
-    for (const uint8_t byte : entry.bytes) {
-        char two[3];
-        std::snprintf(two, sizeof two, "%02x", byte);
-        hex += two;
-    }
     std::printf("search: %s %s %zu bytes %s\n", entry.received ? "from" : "to", entry.peer.c_str(),
-                entry.bytes.size(), hex.c_str());
+                entry.bytes.size(), ormidon::sim::MaskedSearchHex(entry.bytes).c_str());
     std::fflush(stdout);
 }
 
@@ -255,13 +250,13 @@ int main(int argc, char** argv) {
     recorder.Video().SetSetup(video);
     if (logRecords >= 0) recorder.Events().Generate(static_cast<std::size_t>(logRecords));
     recorder.Recordings().SetPlaybackSearchListener([](const std::string& target) {
-        std::printf("playback search: %s\n", target.c_str());
+        std::printf("playback search: %s\n", ormidon::sim::MaskedTarget(target).c_str());
         std::fflush(stdout);
     });
     // Every command, as its path and parameters (PTZ, colour, settings, ...). The live
-    // stream's pictures and the replies are not printed.
+    // stream's pictures and the replies are not printed, nor passwords and whole cookies.
     recorder.Server().SetRequestListener([](const ormidon::sim::HttpRequest& request) {
-        std::string line = "command: " + request.target;
+        std::string line = "command: " + ormidon::sim::MaskedTarget(request.target);
         if (!request.body.empty()) {
             // A body (the RS-485 bytes of a PTZ command, a settings section) as hex, its
             // first 64 bytes.
@@ -284,8 +279,8 @@ int main(int argc, char** argv) {
                 AddressText(recorder.Address()).c_str(), recorder.Port(),
                 setup.identity.productId.c_str(), setup.identity.firmwareVersion.c_str());
     for (const auto& account : setup.accounts) {
-        std::printf("account: user \"%s\" password \"%s\" level %d\n", account.userName.c_str(),
-                    account.password.c_str(), account.level);
+        std::printf("account: user \"%s\" password *** level %d\n", account.userName.c_str(),
+                    account.level);
     }
     for (const auto& camera : cameras) {
         std::printf("PTZ camera: address %d type %d protocol %d\n", camera.address, camera.type,

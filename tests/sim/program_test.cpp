@@ -267,17 +267,36 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
 
 // Every command the program receives is printed as one line, its path and parameters and,
 // when it has one, its body; so the demo shows that PTZ, colour and zoom commands arrive.
-TEST(SimProgram, PrintsEveryCommandItReceives) {
-    SimProcess sim({"--port", "0", "--product", "P62K", "--user", "op:pw:30"});
+// Passwords show as "***" and the session cookie by its first 4 characters only.
+TEST(SimProgram, PrintsEveryCommandItReceivesWithoutItsSecrets) {
+    SimProcess sim({"--port", "0", "--product", "P55K", "--user", "op:Secret7:30"});
     const uint16_t port = static_cast<uint16_t>(sim.Port());
     ASSERT_NE(port, 0u) << sim.firstLine;
-    const std::string cookie = simtest::LogIn(port, "op", "pw");
-    ASSERT_FALSE(cookie.empty());
+    const std::string cookie = simtest::LogIn(port, "op", "Secret7");
+    ASSERT_GT(cookie.size(), 4u);
+    const std::string shown = cookie.substr(0, 4) + "***";
     simtest::Get(port, "/SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50");
-    EXPECT_NE(sim.LineWith("command: /SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50"),
-              "");
     simtest::Get(port, "/RS485Cmd.cgi?Cookie=" + cookie, std::string("\xA0\x01\x02", 3));
-    EXPECT_NE(sim.LineWith("command: /RS485Cmd.cgi?Cookie=" + cookie + " body 3 bytes a00102"), "");
+    simtest::Get(port, "/SearchPlayBack.cgi?searchType=time&Cookie=" + cookie + "&hddNum=ALL");
+    simtest::Get(port, "/Getvideo.cgi?Fake=1&Cookie=" + cookie.substr(0, 4));
+
+    std::vector<std::string> lines;
+    const auto expect = [&](const std::string& text) {
+        lines.push_back(sim.LineWith(text));
+        EXPECT_NE(lines.back(), "") << text;
+    };
+    expect("account: user \"op\" password *** level 30");
+    expect("command: /Login.cgi?Username=op&Password=***\n");
+    expect("command: /SetColor.cgi?Cookie=" + shown + "&Bright=40&Contrast=50\n");
+    expect("command: /RS485Cmd.cgi?Cookie=" + shown + " body 3 bytes a00102\n");
+    expect("command: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown + "&hddNum=ALL\n");
+    expect("playback search: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown +
+           "&hddNum=ALL\n");
+    expect("command: /Getvideo.cgi?Fake=1&Cookie=***\n");
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("Secret7"), std::string::npos) << line;
+        EXPECT_EQ(line.find(cookie), std::string::npos) << line;
+    }
 }
 
 // With --setting the program listens at the loopback address and port that the client's
@@ -392,6 +411,14 @@ TEST(SimProgram, FollowsAnAddressSetBySearch) {
     EXPECT_NE(
         sim.LineWith("search: the recorder now listens on 127.0.0.9:" + std::to_string(newPort)),
         "");
+    // The request is printed with its password field masked, once it was acted on.
+    std::string printed;
+    for (std::size_t i = 0; i < sizeof request; ++i) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", request[i]);
+        printed += i >= 40 && i < 56 ? "**" : two;
+    }
+    EXPECT_NE(sim.LineWith(" 76 bytes " + printed + "\n"), "");
 
     const int client = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in moved{};
