@@ -55,7 +55,7 @@ std::optional<std::size_t> ConfigStore::SizeOf(std::string_view name) {
 }
 
 void ConfigStore::Reset(const DeviceIdentity& identity, const std::vector<Account>& accounts,
-                        uint16_t webPort) {
+                        uint32_t webAddress, uint16_t webPort) {
     m_sections.clear();
     for (std::size_t option = 0; option < Sections().size(); ++option) {
         const SectionInfo& section = Sections()[option];
@@ -68,11 +68,10 @@ void ConfigStore::Reset(const DeviceIdentity& identity, const std::vector<Accoun
     PutText(inf, 0x18, 8, identity.productId);
 
     std::string& ip = m_sections["IP"];
-    PutBytes(ip, 0x04, {127, 0, 0, 1});
     PutBytes(ip, 0x08, {255, 0, 0, 0});
     PutBytes(ip, 0x0C, {127, 0, 0, 1});
-    PutU16(ip, 0x10, webPort);
     PutBytes(ip, 0x16, {0, 4});
+    SetWebAddress(webAddress, webPort);
 
     std::string& secure = m_sections["SECURE"];
     PutBytes(secure, 0x02, {5, 0});
@@ -207,7 +206,13 @@ void ConfigStore::SeedFields(const DeviceIdentity& identity) {
     PutBytes(peri, 0x0C, {1, 2});
 }
 
-void ConfigStore::SetWebPort(uint16_t webPort) { PutU16(m_sections.at("IP"), 0x10, webPort); }
+void ConfigStore::SetWebAddress(uint32_t webAddress, uint16_t webPort) {
+    std::string& ip = m_sections.at("IP");
+    PutBytes(ip, 0x04,
+             {static_cast<uint8_t>(webAddress >> 24), static_cast<uint8_t>(webAddress >> 16),
+              static_cast<uint8_t>(webAddress >> 8), static_cast<uint8_t>(webAddress)});
+    PutU16(ip, 0x10, webPort);
+}
 
 std::optional<std::string> ConfigStore::Section(std::string_view name) const {
     auto found = m_sections.find(name);

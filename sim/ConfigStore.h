@@ -25,12 +25,13 @@ class ConfigStore {
     static const std::vector<SectionInfo>& Sections();
     static std::optional<std::size_t> SizeOf(std::string_view name);
 
-    // Fresh test data for this identity and these accounts; `webPort` goes into "IP".
+    // Fresh test data for this identity and these accounts; `webAddress` (host order) and
+    // `webPort` go into "IP".
     void Reset(const DeviceIdentity& identity, const std::vector<Account>& accounts,
-               uint16_t webPort);
+               uint32_t webAddress, uint16_t webPort);
 
-    // The device's web port as "IP" reports it.
-    void SetWebPort(uint16_t webPort);
+    // The device's address (host order) and web port as "IP" reports them.
+    void SetWebAddress(uint32_t webAddress, uint16_t webPort);
 
     std::optional<std::string> Section(std::string_view name) const;
     // False for an unknown or unstored section or a block of the wrong size.

@@ -24,25 +24,26 @@ HttpServer::HttpServer()
 
 HttpServer::~HttpServer() { Stop(); }
 
-bool HttpServer::Start(uint16_t port) {
-    if (m_listenSocket >= 0 || m_stop.Fd() < 0) return false;
+bool HttpServer::Start(uint16_t port, uint32_t address) {
+    if (m_listenSocket >= 0 || m_stop.Fd() < 0 || (address >> 24) != 127) return false;
     m_listenSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listenSocket < 0) return false;
     const int on = 1;
     setsockopt(m_listenSocket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(m_listenSocket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(port);
+    bound.sin_addr.s_addr = htonl(address);
+    socklen_t length = sizeof bound;
+    if (bind(m_listenSocket, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0 ||
         listen(m_listenSocket, 64) != 0 ||
-        getsockname(m_listenSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        getsockname(m_listenSocket, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
         close(m_listenSocket);
         m_listenSocket = -1;
         return false;
     }
-    m_port = ntohs(address.sin_port);
+    m_address = address;
+    m_port = ntohs(bound.sin_port);
     m_acceptThread = std::thread([this] { AcceptLoop(m_listenSocket); });
     return true;
 }
@@ -50,7 +51,7 @@ bool HttpServer::Start(uint16_t port) {
 bool HttpServer::Listen(uint32_t address, uint16_t port) {
     std::lock_guard lock(m_listenMutex);
     if (m_listenClosed || m_listenSocket < 0 || port == 0) return false;
-    if (address == INADDR_LOOPBACK && port == m_port) return true;
+    if (address == m_address && port == m_port) return true;
     for (const Listener& listener : m_listeners)
         if (listener.address == address && listener.port == port) return true;
     const int listenSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

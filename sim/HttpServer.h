@@ -1,5 +1,5 @@
 #pragma once
-// A small HTTP/1.1 server on 127.0.0.1, one request per connection, each connection on its
+// A small HTTP/1.1 server on a loopback address, one request per connection, each connection on its
 // own thread. Routes are looked up by path; every complete request is logged before it is
 // answered; a test may script a fault for the next request (on a path or on any path).
 #include <chrono>
@@ -28,17 +28,20 @@ class HttpServer {
   public:
     // Answers one request. Without an answer the server replies 200 with an empty body.
     using Route = std::function<void(const HttpRequest&, Responder&)>;
+    static constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
 
     HttpServer();
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Listens on 127.0.0.1:`port` (0: a free port). False when that fails. Call once.
-    bool Start(uint16_t port = 0);
+    // Listens on `address` (host order, 127.0.0.0/8; 127.0.0.1 by default) and `port` (0: a
+    // free port). False when that fails. Call once.
+    bool Start(uint16_t port = 0, uint32_t address = kLoopback);
     // Ends every connection, stall and stream, and joins all threads.
     void Stop();
     uint16_t Port() const { return m_port; }
+    uint32_t Address() const { return m_address; }
     // Listens also on `address` (host order, 127.0.0.0/8) and `port`, as a device does that
     // was given a new address or port; requests there are served as on the first. True when
     // it listens there (already or now); false once stopped or when the bind fails.
@@ -85,6 +88,7 @@ class HttpServer {
 
     StopSignal m_stop;
     int m_listenSocket = -1;
+    uint32_t m_address = kLoopback;
     uint16_t m_port = 0;
     std::thread m_acceptThread;
     // Further addresses and ports; guarded by m_listenMutex, closed for good by Stop.

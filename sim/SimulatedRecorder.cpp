@@ -37,17 +37,17 @@ bool IsDvrFamily(const DeviceIdentity& identity) {
 
 SimulatedRecorder::SimulatedRecorder(RecorderSetup setup)
     : m_setup(std::move(setup)), m_deviceInfo(DefaultDeviceInfo()) {
-    m_config.Reset(m_setup.identity, m_setup.accounts, 0);
+    m_config.Reset(m_setup.identity, m_setup.accounts, HttpServer::kLoopback, 0);
     m_events.Reset(IsDvrFamily(m_setup.identity));
     InstallRoutes();
 }
 
 SimulatedRecorder::~SimulatedRecorder() { Stop(); }
 
-bool SimulatedRecorder::Start(uint16_t port) {
-    if (!m_server.Start(port)) return false;
+bool SimulatedRecorder::Start(uint16_t port, uint32_t address) {
+    if (!m_server.Start(port, address)) return false;
     std::lock_guard lock(m_mutex);
-    m_config.SetWebPort(m_server.Port());
+    m_config.SetWebAddress(m_server.Address(), m_server.Port());
     return true;
 }
 
@@ -106,7 +106,7 @@ void SimulatedRecorder::InstallRoutes() {
 void SimulatedRecorder::SetIdentity(DeviceIdentity identity) {
     std::lock_guard lock(m_mutex);
     m_setup.identity = std::move(identity);
-    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Port());
+    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Address(), m_server.Port());
     m_events.Reset(IsDvrFamily(m_setup.identity));
 }
 
@@ -118,7 +118,7 @@ DeviceIdentity SimulatedRecorder::Identity() const {
 void SimulatedRecorder::SetAccounts(std::vector<Account> accounts) {
     std::lock_guard lock(m_mutex);
     m_setup.accounts = std::move(accounts);
-    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Port());
+    m_config.Reset(m_setup.identity, m_setup.accounts, m_server.Address(), m_server.Port());
 }
 
 void SimulatedRecorder::SetMaxSessions(std::size_t maxSessions) {

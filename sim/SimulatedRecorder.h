@@ -1,6 +1,7 @@
 #pragma once
-// The simulated recorder: an HTTP server on 127.0.0.1 that answers the device's CGI commands
-// as a recorder would. Tests start it in-process; the ormidon-sim program runs it for the demo.
+// The simulated recorder: an HTTP server on a loopback address that answers the device's CGI
+// commands as a recorder would. Tests start it in-process; the ormidon-sim program runs it for the
+// demo.
 //
 // It knows the protocol only as a device speaks it and shares no code with the client.
 // Later features add routes to Server(); tests script faults and read the request log there.
@@ -41,10 +42,12 @@ class SimulatedRecorder {
     explicit SimulatedRecorder(RecorderSetup setup = {});
     ~SimulatedRecorder();
 
-    // Listens on 127.0.0.1:`port` (0: a free port); false when that fails.
-    bool Start(uint16_t port = 0);
+    // Listens on `address` (host order, a loopback address; 127.0.0.1 by default) and
+    // `port` (0: a free port), which "IP" then reports; false when that fails.
+    bool Start(uint16_t port = 0, uint32_t address = HttpServer::kLoopback);
     void Stop();
     uint16_t Port() const { return m_server.Port(); }
+    uint32_t Address() const { return m_server.Address(); }
     // Listens also at `address` (host order) and `port`, as after a new address was set; an
     // address outside the loopback net cannot be taken here, its port is heard on
     // 127.0.0.1. True when the recorder listens there.

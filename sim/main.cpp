@@ -1,7 +1,7 @@
-// ormidon-sim: runs the simulated recorder on 127.0.0.1 until it is interrupted.
+// ormidon-sim: runs the simulated recorder on a loopback address until it is interrupted.
 //
-//   ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--capability N] [--mac HEX12]
-//               [--host-name NAME]
+//   ormidon-sim [--setting FILE] [--address 127.A.B.C] [--port N] [--product ID]
+//               [--firmware NNNN] [--capability N] [--mac HEX12] [--host-name NAME]
 //               [--user NAME:PASSWORD[:LEVEL]]... [--max-sessions N]
 //               [--device-info KEY=VALUE]... [--fps N] [--size WxH]
 //               [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...
@@ -11,10 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "sim/ClientSetting.h"
+#include "sim/MaskedLog.h"
 #include "sim/SearchResponder.h"
 #include "sim/SimulatedRecorder.h"
 
@@ -23,12 +26,17 @@ namespace {
 int Usage() {
     std::fprintf(
         stderr,
-        "usage: ormidon-sim [--port N] [--product ID] [--firmware NNNN] [--mac HEX12]\n"
+        "usage: ormidon-sim [--setting FILE] [--address 127.A.B.C] [--port N]\n"
+        "                   [--product ID] [--firmware NNNN] [--mac HEX12]\n"
         "                   [--host-name NAME] [--user NAME:PASSWORD[:LEVEL]]...\n"
         "                   [--max-sessions N] [--fps N] [--size WxH]\n"
         "                   [--device-info KEY=VALUE]...\n"
         "                   [--ptz ADDRESS[:TYPE[:PROTOCOL]]]...\n"
         "                   [--search PORT] [--search-answer-port PORT] [--log-records N]\n"
+        "The recorder listens on 127.0.0.1:8080 unless told otherwise. --address takes a\n"
+        "loopback address. --setting takes the address and port from the client's\n"
+        "Setting.ini (\"Server Name\" and \"ServerPort\" of [Ormidon]), the address only\n"
+        "when it is a loopback address (else 127.0.0.1); options given later win.\n"
         "Port 0 picks a free port. Products: P51K P53K P55K P62K T18D N27V N25V N23V.\n"
         "--fps 0 streams as fast as the client takes the frames; --size overrides the\n"
         "picture size of the product's video mode and resolution. --device-info sets\n"
@@ -99,28 +107,29 @@ bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
     return true;
 }
 
+std::string AddressText(uint32_t address) {
+    return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
+           std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);
+}
+
 void PrintDatagram(const ormidon::sim::SearchResponder::LogEntry& entry) {
-    std::string hex;
-    for (const uint8_t byte : entry.bytes) {
-        char two[3];
-        std::snprintf(two, sizeof two, "%02x", byte);
-        hex += two;
-    }
     std::printf("search: %s %s %zu bytes %s\n", entry.received ? "from" : "to", entry.peer.c_str(),
-                entry.bytes.size(), hex.c_str());
+                entry.bytes.size(), ormidon::sim::MaskedSearchHex(entry.bytes).c_str());
     std::fflush(stdout);
 }
 
 // This recorder as the search finds it, and two more devices whose addresses lead nowhere.
 void AddSearchDevices(ormidon::sim::SearchResponder& responder,
-                      const ormidon::sim::RecorderSetup& setup, uint16_t webPort) {
+                      const ormidon::sim::RecorderSetup& setup, uint32_t webAddress,
+                      uint16_t webPort) {
     ormidon::sim::SearchDevice self;
     const std::string& mac = setup.identity.macAddress;
     for (std::size_t i = 0; i < self.mac.size() && 2 * i + 1 < mac.size(); ++i) {
         self.mac[i] = static_cast<uint8_t>(std::strtoul(mac.substr(2 * i, 2).c_str(), nullptr, 16));
     }
     self.typeLetter = 'W';
-    self.address = {127, 0, 0, 1};
+    self.address = {static_cast<uint8_t>(webAddress >> 24), static_cast<uint8_t>(webAddress >> 16),
+                    static_cast<uint8_t>(webAddress >> 8), static_cast<uint8_t>(webAddress)};
     self.netMask = {255, 0, 0, 0};
     self.gateway = {127, 0, 0, 1};
     self.dns = {127, 0, 0, 1};
@@ -159,6 +168,7 @@ int main(int argc, char** argv) {
     std::vector<ormidon::sim::PtzSlaveEntry> cameras;
     ormidon::sim::VideoSetup video;
     long port = 8080;
+    uint32_t listenAddress = ormidon::sim::HttpServer::kLoopback;
     long searchPort = -1;
     long searchAnswerPort = 3332;
     long logRecords = -1;
@@ -170,6 +180,18 @@ int main(int argc, char** argv) {
         long number = 0;
         if (option == "--port" && ParseNumber(value, 0, 65535, number)) {
             port = number;
+        } else if (option == "--address") {
+            const std::optional<uint32_t> loopback = ormidon::sim::ParseLoopbackAddress(value);
+            if (!loopback) return Usage();
+            listenAddress = *loopback;
+        } else if (option == "--setting") {
+            const auto where = ormidon::sim::ReadClientSetting(value);
+            if (!where) {
+                std::fprintf(stderr, "ormidon-sim: cannot read %s\n", value);
+                return 2;
+            }
+            listenAddress = where->address;
+            if (where->port) port = *where->port;
         } else if (option == "--search" && ParseNumber(value, 1, 65535, number)) {
             searchPort = number;
         } else if (option == "--search-answer-port" && ParseNumber(value, 1, 65535, number)) {
@@ -228,13 +250,13 @@ int main(int argc, char** argv) {
     recorder.Video().SetSetup(video);
     if (logRecords >= 0) recorder.Events().Generate(static_cast<std::size_t>(logRecords));
     recorder.Recordings().SetPlaybackSearchListener([](const std::string& target) {
-        std::printf("playback search: %s\n", target.c_str());
+        std::printf("playback search: %s\n", ormidon::sim::MaskedTarget(target).c_str());
         std::fflush(stdout);
     });
     // Every command, as its path and parameters (PTZ, colour, settings, ...). The live
-    // stream's pictures and the replies are not printed.
+    // stream's pictures and the replies are not printed, nor passwords and whole cookies.
     recorder.Server().SetRequestListener([](const ormidon::sim::HttpRequest& request) {
-        std::string line = "command: " + request.target;
+        std::string line = "command: " + ormidon::sim::MaskedTarget(request.target);
         if (!request.body.empty()) {
             // A body (the RS-485 bytes of a PTZ command, a settings section) as hex, its
             // first 64 bytes.
@@ -248,16 +270,17 @@ int main(int argc, char** argv) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
     });
-    if (!recorder.Start(static_cast<uint16_t>(port))) {
-        std::fprintf(stderr, "ormidon-sim: cannot listen on 127.0.0.1:%ld\n", port);
+    if (!recorder.Start(static_cast<uint16_t>(port), listenAddress)) {
+        std::fprintf(stderr, "ormidon-sim: cannot listen on %s:%ld\n",
+                     AddressText(listenAddress).c_str(), port);
         return 1;
     }
-    std::printf("ormidon-sim listening on 127.0.0.1:%u (product %s, firmware %s)\n",
-                recorder.Port(), setup.identity.productId.c_str(),
-                setup.identity.firmwareVersion.c_str());
+    std::printf("ormidon-sim listening on %s:%u (product %s, firmware %s)\n",
+                AddressText(recorder.Address()).c_str(), recorder.Port(),
+                setup.identity.productId.c_str(), setup.identity.firmwareVersion.c_str());
     for (const auto& account : setup.accounts) {
-        std::printf("account: user \"%s\" password \"%s\" level %d\n", account.userName.c_str(),
-                    account.password.c_str(), account.level);
+        std::printf("account: user \"%s\" password *** level %d\n", account.userName.c_str(),
+                    account.level);
     }
     for (const auto& camera : cameras) {
         std::printf("PTZ camera: address %d type %d protocol %d\n", camera.address, camera.type,
@@ -267,7 +290,7 @@ int main(int argc, char** argv) {
 
     ormidon::sim::SearchResponder responder;
     if (searchPort > 0) {
-        AddSearchDevices(responder, setup, recorder.Port());
+        AddSearchDevices(responder, setup, recorder.Address(), recorder.Port());
         ormidon::sim::SearchResponder::Setup where;
         where.port = static_cast<uint16_t>(searchPort);
         where.answerPort = static_cast<uint16_t>(searchAnswerPort);
@@ -277,13 +300,13 @@ int main(int argc, char** argv) {
         where.onSetting = [&recorder](std::size_t index, const ormidon::sim::SearchDevice& device) {
             if (index != 0) return;
             const auto& a = device.address;
-            uint32_t address = static_cast<uint32_t>(a[0]) << 24 | static_cast<uint32_t>(a[1]) << 16 |
+            uint32_t address = static_cast<uint32_t>(a[0]) << 24 |
+                               static_cast<uint32_t>(a[1]) << 16 |
                                static_cast<uint32_t>(a[2]) << 8 | a[3];
             if ((address >> 24) != 127) address = 0x7F000001;
             if (recorder.Follow(address, device.webPort)) {
-                std::printf("search: the recorder now listens on %u.%u.%u.%u:%u\n", address >> 24,
-                            address >> 16 & 0xFF, address >> 8 & 0xFF, address & 0xFF,
-                            device.webPort);
+                std::printf("search: the recorder now listens on %s:%u\n",
+                            AddressText(address).c_str(), device.webPort);
                 std::fflush(stdout);
             }
         };

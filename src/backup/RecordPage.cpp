@@ -16,6 +16,10 @@ namespace {
 
 RecordPage::WavFileAnswer g_wavFileAnswer;
 
+// The folder edits take a pasted path whole, however long: the page itself refuses one that
+// is too long for the settings file, so that a path is never stored cut.
+constexpr int kFolderEditChars = 32767;
+
 std::optional<std::string> RunWavFileDialog(QWidget* parent) {
     const QString path =
         QFileDialog::getOpenFileName(parent, "Open", QString(), "WAV files (*.wav)");
@@ -33,11 +37,12 @@ void RecordPage::OnInitDialog() {
     using namespace sheet;
     MakeLabel(this, 0, "Snapshot Path : ", Scaled(QRect(15, 20, 120, 20)));
     m_editSnapshot =
-        MakeTextEdit(this, kIdSnapshotDir, kMaxPathBytes, Scaled(QRect(15, 42, 270, 22)));
+        MakeTextEdit(this, kIdSnapshotDir, kFolderEditChars, Scaled(QRect(15, 42, 270, 22)));
     QPushButton* modifySnapshot =
         MakeButton(this, kIdModifySnapshot, "Modify", Scaled(QRect(295, 41, 70, 24)));
     MakeLabel(this, 0, "Record Path : ", Scaled(QRect(15, 80, 120, 20)));
-    m_editRecord = MakeTextEdit(this, kIdRecordDir, kMaxPathBytes, Scaled(QRect(15, 102, 270, 22)));
+    m_editRecord =
+        MakeTextEdit(this, kIdRecordDir, kFolderEditChars, Scaled(QRect(15, 102, 270, 22)));
     QPushButton* modifyRecord =
         MakeButton(this, kIdModifyRecord, "Modify", Scaled(QRect(295, 101, 70, 24)));
     QLabel* wavLabel =
@@ -72,8 +77,11 @@ void RecordPage::OnFolderEdited(QLineEdit* edit, std::string& folder) {
         folder = typed;
         return;
     }
-    const QSignalBlocker block(edit);
-    edit->setText(QString::fromStdString(folder));
+    {
+        const QSignalBlocker block(edit);
+        edit->setText(QString::fromStdString(folder));
+    }
+    ormidon::ShowMessageText(kPathTooLongText);
 }
 
 void RecordPage::UpdateData(bool save) {

@@ -44,8 +44,8 @@ class RecordPage : public CPropertyPage {
 
   private:
     void ModifyFolder(std::string& folder);
-    // The operator's typing in a folder edit goes into `folder`; typing that makes the path
-    // too long for the settings file is taken back.
+    // The operator's typing or pasting in a folder edit goes into `folder`; an edit that
+    // makes the path too long for the settings file is taken back and refused with a message.
     void OnFolderEdited(QLineEdit* edit, std::string& folder);
 
     QLineEdit* m_editRecord = nullptr;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -227,6 +229,35 @@ TEST_F(AlarmPageTest, AFolderTooLongForTheSettingsIsRefusedAndNeverStoredCut) {
     PressApply();
     EXPECT_EQ(app.CSettingINI.m_strRecordPath, stored);
     EXPECT_EQ(app.CSettingINI.m_strSnapshotPath, base + "snapshots2");
+}
+
+// A path pasted into a folder edit is taken whole: one over the settings' length is refused
+// with the message and the stored folder stays; one of exactly that length is stored.
+TEST_F(AlarmPageTest, APastedFolderIsTakenWholeOrRefused) {
+    const std::string stored = "/old/records/";
+    app.CSettingINI.m_strRecordPath = stored;
+    OpenWith("P62K", {}, "File Path");
+    QLineEdit* record = Control<QLineEdit>(RecordPage::kIdRecordDir);
+    const auto paste = [record](const std::string& path) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(path));
+        record->selectAll();
+        QTest::keySequence(record, QKeySequence::Paste);
+    };
+
+    paste("/" + std::string(299, 'p'));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{RecordPage::kPathTooLongText});
+    EXPECT_EQ(record->text().toStdString(), stored);
+    PressApply();
+    EXPECT_EQ(app.CSettingINI.m_strRecordPath, stored);
+
+    // 255 bytes, two of them in one character.
+    const std::string whole = "/" + std::string(252, 'w') + "\xc3\xa9";
+    ASSERT_EQ(whole.size(), static_cast<std::size_t>(RecordPage::kMaxPathBytes));
+    paste(whole);
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(record->text().toStdString(), whole);
+    PressApply();
+    EXPECT_EQ(app.CSettingINI.m_strRecordPath, whole);
 }
 
 }  // namespace

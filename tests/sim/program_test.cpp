@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/TempFolder.h"
 #include "RawHttp.h"
 
 namespace {
@@ -266,18 +267,121 @@ TEST(SimProgram, AnswersASearchOnTheLoopbackBroadcast) {
 
 // Every command the program receives is printed as one line, its path and parameters and,
 // when it has one, its body; so the demo shows that PTZ, colour and zoom commands arrive.
-TEST(SimProgram, PrintsEveryCommandItReceives) {
-    SimProcess sim({"--port", "0", "--product", "P62K", "--user", "op:pw:30"});
+// Passwords show as "***" and the session cookie by its first 4 characters only.
+TEST(SimProgram, PrintsEveryCommandItReceivesWithoutItsSecrets) {
+    SimProcess sim({"--port", "0", "--product", "P55K", "--user", "op:Secret7:30"});
     const uint16_t port = static_cast<uint16_t>(sim.Port());
     ASSERT_NE(port, 0u) << sim.firstLine;
-    const std::string cookie = simtest::LogIn(port, "op", "pw");
-    ASSERT_FALSE(cookie.empty());
+    const std::string cookie = simtest::LogIn(port, "op", "Secret7");
+    ASSERT_GT(cookie.size(), 4u);
+    const std::string shown = cookie.substr(0, 4) + "***";
     simtest::Get(port, "/SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50");
-    EXPECT_NE(sim.LineWith("command: /SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50"),
-              "");
     simtest::Get(port, "/RS485Cmd.cgi?Cookie=" + cookie, std::string("\xA0\x01\x02", 3));
-    EXPECT_NE(sim.LineWith("command: /RS485Cmd.cgi?Cookie=" + cookie + " body 3 bytes a00102"),
-              "");
+    simtest::Get(port, "/SearchPlayBack.cgi?searchType=time&Cookie=" + cookie + "&hddNum=ALL");
+    simtest::Get(port, "/Getvideo.cgi?Fake=1&Cookie=" + cookie.substr(0, 4));
+
+    std::vector<std::string> lines;
+    const auto expect = [&](const std::string& text) {
+        lines.push_back(sim.LineWith(text));
+        EXPECT_NE(lines.back(), "") << text;
+    };
+    expect("account: user \"op\" password *** level 30");
+    expect("command: /Login.cgi?Username=op&Password=***\n");
+    expect("command: /SetColor.cgi?Cookie=" + shown + "&Bright=40&Contrast=50\n");
+    expect("command: /RS485Cmd.cgi?Cookie=" + shown + " body 3 bytes a00102\n");
+    expect("command: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown + "&hddNum=ALL\n");
+    expect("playback search: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown +
+           "&hddNum=ALL\n");
+    expect("command: /Getvideo.cgi?Fake=1&Cookie=***\n");
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("Secret7"), std::string::npos) << line;
+        EXPECT_EQ(line.find(cookie), std::string::npos) << line;
+    }
+}
+
+// With --setting the program listens at the loopback address and port that the client's
+// Setting.ini names; any other address there gives 127.0.0.1. --address takes a loopback
+// address only, and options given later win.
+TEST(SimProgram, ListensWhereTheClientsSettingPointsIt) {
+    ormidon::test::TempFolder folder;
+    const std::string setting = (folder / "Setting.ini").string();
+    const auto portOf = [](const std::string& firstLine, const std::string& address) {
+        unsigned port = 0;
+        const std::string format = "ormidon-sim listening on " + address + ":%u";
+        return std::sscanf(firstLine.c_str(), format.c_str(), &port) == 1 ? port : 0u;
+    };
+
+    const uint16_t free = FreePort(SOCK_STREAM);
+    ormidon::test::WriteFile(setting, "[Ormidon]\r\nServer Name=127.0.0.7\r\nServerPort=" +
+                                          std::to_string(free) + "\r\nUsername=op\r\n");
+    {
+        const int answers = LoopbackSocket();
+        ASSERT_GE(answers, 0);
+        const std::string searchPort = std::to_string(FreePort());
+        SimProcess sim({"--setting", setting, "--user", "op:pw:30", "--search", searchPort,
+                        "--search-answer-port", std::to_string(BoundPort(answers))});
+        ASSERT_EQ(portOf(sim.firstLine, "127.0.0.7"), free) << sim.firstLine;
+        // A GET there; the reply's body.
+        const auto get = [free](const std::string& target) {
+            const int client = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in there{};
+            there.sin_family = AF_INET;
+            there.sin_addr.s_addr = htonl(0x7F000007);
+            there.sin_port = htons(free);
+            std::string reply;
+            const std::string request = "GET " + target + " HTTP/1.1\r\n\r\n";
+            if (connect(client, reinterpret_cast<sockaddr*>(&there), sizeof there) == 0 &&
+                send(client, request.data(), request.size(), MSG_NOSIGNAL) > 0) {
+                reply = simtest::BodyOf(simtest::ReadUntilClosed(client, 5000).reply);
+            }
+            close(client);
+            return reply;
+        };
+        const std::string login = get("/Login.cgi?Username=op&Password=pw");
+        const std::size_t id = login.find("Session-ID=");
+        ASSERT_NE(id, std::string::npos) << login;
+        const std::string cookie = login.substr(id + 11, login.find(';', id) - id - 11);
+        // The Network page and the device search show the recorder where it is.
+        const std::string ip = get("/GetSysCfg.cgi?Option=IP&Size=24&Cookie=" + cookie);
+        ASSERT_EQ(ip.size(), 24u);
+        EXPECT_EQ(ip.substr(4, 4), std::string("\x7F\0\0\x07", 4));
+        EXPECT_EQ(static_cast<uint8_t>(ip[0x10]) | static_cast<uint8_t>(ip[0x11]) << 8, free);
+        ASSERT_NE(sim.LineWith("search responder on"), "");
+        uint8_t search[76] = {};
+        std::memcpy(search, "KX_SEARCH", 9);
+        search[16] = 1;
+        ASSERT_TRUE(Broadcast(searchPort, search));
+        uint8_t answer[128] = {};
+        pollfd wait{answers, POLLIN, 0};
+        ASSERT_EQ(poll(&wait, 1, 5000), 1);
+        ASSERT_EQ(recv(answers, answer, sizeof answer, 0), 76);
+        EXPECT_EQ(std::vector<uint8_t>(answer + 56, answer + 60),
+                  (std::vector<uint8_t>{127, 0, 0, 7}));
+        EXPECT_EQ(answer[72] | answer[73] << 8, free);
+        close(answers);
+    }
+    {
+        // A port given after the file wins over the file's.
+        SimProcess sim({"--setting", setting, "--port", "0"});
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.7"), 0u) << sim.firstLine;
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.7"), free) << sim.firstLine;
+    }
+    ormidon::test::WriteFile(
+        setting, "[Ormidon]\nServer Name=192.168.1.10\nServerPort=" + std::to_string(free) + "\n");
+    {
+        SimProcess sim({"--address", "127.0.0.9", "--setting", setting});
+        EXPECT_EQ(portOf(sim.firstLine, "127.0.0.1"), free) << sim.firstLine;
+    }
+    {
+        SimProcess sim({"--setting", setting, "--address", "127.0.0.9", "--port", "0"});
+        EXPECT_NE(portOf(sim.firstLine, "127.0.0.9"), 0u) << sim.firstLine;
+    }
+    for (const char* bad : {"192.168.1.10", "127.0.0", "localhost"}) {
+        SimProcess sim({"--address", bad, "--port", "0"});
+        EXPECT_EQ(sim.firstLine.rfind("usage:", 0), 0u) << bad << ": " << sim.firstLine;
+    }
+    SimProcess missing({"--setting", (folder / "none.ini").string(), "--port", "0"});
+    EXPECT_EQ(missing.firstLine.rfind("ormidon-sim: cannot read", 0), 0u) << missing.firstLine;
 }
 
 // A search's set request to this recorder's MAC moves the recorder: it answers at the new
@@ -304,9 +408,17 @@ TEST(SimProgram, FollowsAnAddressSetBySearch) {
     request[72] = static_cast<uint8_t>(newPort & 0xFF);
     request[73] = static_cast<uint8_t>(newPort >> 8);
     ASSERT_TRUE(Broadcast(searchPort, request));
-    EXPECT_NE(sim.LineWith("search: the recorder now listens on 127.0.0.9:" +
-                           std::to_string(newPort)),
-              "");
+    EXPECT_NE(
+        sim.LineWith("search: the recorder now listens on 127.0.0.9:" + std::to_string(newPort)),
+        "");
+    // The request is printed with its password field masked, once it was acted on.
+    std::string printed;
+    for (std::size_t i = 0; i < sizeof request; ++i) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", request[i]);
+        printed += i >= 40 && i < 56 ? "**" : two;
+    }
+    EXPECT_NE(sim.LineWith(" 76 bytes " + printed + "\n"), "");
 
     const int client = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in moved{};
