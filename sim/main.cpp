@@ -258,10 +258,12 @@ int main(int argc, char** argv) {
     recorder.Server().SetRequestListener([](const ormidon::sim::HttpRequest& request) {
         std::string line = "command: " + ormidon::sim::MaskedTarget(request.target);
         if (!request.body.empty()) {
-            // A body (the RS-485 bytes of a PTZ command, a settings section) as hex, its
-            // first 64 bytes.
-            line += " body " + std::to_string(request.body.size()) + " bytes ";
-            for (std::size_t i = 0; i < request.body.size() && i < 64; ++i) {
+            // A body as its length; the bytes of an RS-485 command as hex, its first 64. A
+            // settings section's bytes are not shown: several hold passwords.
+            line += " body " + std::to_string(request.body.size()) + " bytes";
+            if (request.path == "/RS485Cmd.cgi") line += ' ';
+            for (std::size_t i = 0;
+                 request.path == "/RS485Cmd.cgi" && i < request.body.size() && i < 64; ++i) {
                 char two[3];
                 std::snprintf(two, sizeof two, "%02x", static_cast<uint8_t>(request.body[i]));
                 line += two;

@@ -277,6 +277,9 @@ TEST(SimProgram, PrintsEveryCommandItReceivesWithoutItsSecrets) {
     const std::string shown = cookie.substr(0, 4) + "***";
     simtest::Get(port, "/SetColor.cgi?Cookie=" + cookie + "&Bright=40&Contrast=50");
     simtest::Get(port, "/RS485Cmd.cgi?Cookie=" + cookie, std::string("\xA0\x01\x02", 3));
+    // A settings section may hold a password: its bytes are not printed.
+    simtest::Get(port, "/SetSysCfg.cgi?Cookie=" + cookie + "&Option=5",
+                 std::string("FTPUSER\0Secret7\0", 16));
     simtest::Get(port, "/SearchPlayBack.cgi?searchType=time&Cookie=" + cookie + "&hddNum=ALL");
     simtest::Get(port, "/Getvideo.cgi?Fake=1&Cookie=" + cookie.substr(0, 4));
 
@@ -289,12 +292,14 @@ TEST(SimProgram, PrintsEveryCommandItReceivesWithoutItsSecrets) {
     expect("command: /Login.cgi?Username=op&Password=***\n");
     expect("command: /SetColor.cgi?Cookie=" + shown + "&Bright=40&Contrast=50\n");
     expect("command: /RS485Cmd.cgi?Cookie=" + shown + " body 3 bytes a00102\n");
+    expect("command: /SetSysCfg.cgi?Cookie=" + shown + "&Option=5 body 16 bytes\n");
     expect("command: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown + "&hddNum=ALL\n");
     expect("playback search: /SearchPlayBack.cgi?searchType=time&Cookie=" + shown +
            "&hddNum=ALL\n");
     expect("command: /Getvideo.cgi?Fake=1&Cookie=***\n");
     for (const std::string& line : lines) {
         EXPECT_EQ(line.find("Secret7"), std::string::npos) << line;
+        EXPECT_EQ(line.find("53656372657437"), std::string::npos) << line;  // "Secret7" as hex
         EXPECT_EQ(line.find(cookie), std::string::npos) << line;
     }
 }
