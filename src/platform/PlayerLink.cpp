@@ -209,7 +209,9 @@ void PlayerLink::Serve(std::stop_token stop) {
             }
         }
         std::lock_guard lock(m_mutex);
-        if (fds[0].revents & POLLIN) {
+        // A hold that began during the poll holds too: the player it waits for may be the
+        // one connecting, and its pid is not known yet.
+        if ((fds[0].revents & POLLIN) && !m_holding) {
             int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd >= 0) {
                 ucred credentials{};

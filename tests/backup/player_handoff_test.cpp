@@ -12,7 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
 #include <sstream>
+#include <thread>
 
 #include "../support/SettingsSheetHarness.h"
 #include "../support/TempFolder.h"
@@ -74,9 +76,21 @@ class PlayerHandOffTest : public SettingsSheetTest {
         QTest::keyClicks(size, "1");
         return static_cast<DownloadFilePage*>(Page("Network Backup"));
     }
+    // The Start awaits a new player's HELLO on the test clock, which moves only when a test
+    // moves it: a Start still waiting for it after some real seconds gets the wait's whole
+    // bound, so it goes on without the player (and the test fails) instead of hanging.
     void PressStart() {
         lastStatus = -1;
+        std::atomic<bool> returned{false};
+        std::thread guard([&] {
+            if (!WaitUntil([&] { return returned.load(); }, kHelloGuardMs) &&
+                BackupPlayerLink().dw_BackupPlayerProcessId.load() != 0 &&
+                BackupPlayerLink().h_BackupPlayerWnd.load() == 0)
+                clock.Advance(kPlayerHelloWaitMs);
+        });
         Button(DownloadFilePage::kIdStart)->click();
+        returned = true;
+        guard.join();
         ormidon::testing::ProcessEventsFor(5);
     }
     std::vector<std::string> LogLines() {
@@ -119,6 +133,7 @@ class PlayerHandOffTest : public SettingsSheetTest {
         return n;
     }
 
+    static constexpr uint32_t kHelloGuardMs = 10'000;
     TempFolder programFolder;
     TempFolder files;
     int lastStatus = -1;

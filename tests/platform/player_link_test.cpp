@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -31,8 +33,23 @@ class PlayerLinkTest : public ::testing::Test {
         link.ExpectPlayer(::getpid());
         const int fd = ConnectPlayerLink(link.LinkPath(), id);
         EXPECT_GE(fd, 0);
-        EXPECT_EQ(link.WaitHello(5000), id);
+        EXPECT_EQ(Hello(), id);
         return fd;
+    }
+    // The HELLO wait runs on the test clock, which nobody advances: a stop after some real
+    // seconds ends it when the HELLO never comes.
+    uint64_t Hello() {
+        std::stop_source giveUp;
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::jthread guard([&](std::stop_token done) {
+            std::unique_lock lock(mutex);
+            wake.wait_for(lock, done, std::chrono::seconds(5), [] { return false; });
+            if (!done.stop_requested()) giveUp.request_stop();
+        });
+        const uint64_t id = link.WaitHello(10'000, giveUp.get_token());
+        guard.request_stop();
+        return id;
     }
 
     TestClock clock;
@@ -61,6 +78,22 @@ TEST_F(PlayerLinkTest, TheFolderIsPrivateAndOnlyTheStartedProcessIsHeard) {
     EXPECT_EQ(link.h_BackupPlayerWnd.load(), 77u);
     ::close(fd);
     EXPECT_TRUE(WaitFor([&] { return !link.PlayerConnected(); }));
+}
+
+TEST_F(PlayerLinkTest, APlayerConnectingWhileHeldIsTakenOnceItsProcessIsKnown) {
+    ASSERT_FALSE(link.LinkPath().empty());
+    // The service thread now sits in a wait that includes new connections.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    link.HoldConnections();
+    // A quick player connects before its start has returned its pid ...
+    const int fd = ConnectPlayerLink(link.LinkPath(), 77);
+    ASSERT_GE(fd, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // ... and is heard once it is.
+    link.ExpectPlayer(::getpid());
+    EXPECT_EQ(Hello(), 77u);
+    EXPECT_TRUE(link.PlayerConnected());
+    ::close(fd);
 }
 
 TEST_F(PlayerLinkTest, OnlyTheRecordedPlayersAckCounts) {
