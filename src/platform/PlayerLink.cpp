@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -88,7 +89,22 @@ bool PlayerLink::EnsureOpenLocked() {
     }
     m_listen = fd;
     m_socketPath = socketPath;
-    m_thread = Thread([this](std::stop_token stop) { Serve(stop); });
+    try {
+        m_thread = Thread([this](std::stop_token stop) { Serve(stop); });
+    } catch (const std::system_error&) {
+        // Without its thread the link serves nobody: nothing of it stays open.
+        ::close(m_listen);
+        m_listen = -1;
+        for (int& end : m_wake) {
+            ::close(end);
+            end = -1;
+        }
+        m_socketPath.clear();
+        std::error_code error;
+        std::filesystem::remove_all(m_folder, error);
+        m_folder.clear();
+        return false;
+    }
     return true;
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/Clock.h"
 #include "platform/PlayerLink.h"
+#include "platform/Thread.h"
 
 namespace ormidon {
 namespace {
@@ -78,6 +79,16 @@ TEST_F(PlayerLinkTest, TheFolderIsPrivateAndOnlyTheStartedProcessIsHeard) {
     EXPECT_EQ(link.h_BackupPlayerWnd.load(), 77u);
     ::close(fd);
     EXPECT_TRUE(WaitFor([&] { return !link.PlayerConnected(); }));
+}
+
+TEST_F(PlayerLinkTest, ALinkWithoutItsThreadStaysClosedAndOpensNextTime) {
+    ormidon::FailThreadStartsForTesting(1);
+    EXPECT_TRUE(link.LinkPath().empty());
+    EXPECT_TRUE(link.Folder().empty());
+    // The next use opens it whole.
+    const int fd = Connect();
+    EXPECT_TRUE(link.PlayerConnected());
+    ::close(fd);
 }
 
 TEST_F(PlayerLinkTest, APlayerConnectingWhileHeldIsTakenOnceItsProcessIsKnown) {
