@@ -144,7 +144,7 @@ bool RecordFileReader::Open(const std::filesystem::path& file) {
     }
     m_fd = fd;
     m_path = file;
-    return Refresh();
+    return true;
 }
 
 bool RecordFileReader::IsOpenOn(const std::filesystem::path& file) const {

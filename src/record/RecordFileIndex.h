@@ -53,8 +53,8 @@ class RecordFileReader {
     RecordFileReader(const RecordFileReader&) = delete;
     RecordFileReader& operator=(const RecordFileReader&) = delete;
 
-    // Opens `file` (a regular file) for reading and reads what it holds by now. False when
-    // it cannot be opened or read.
+    // Opens `file`, a regular file, for reading; Refresh reads it. False when it cannot be
+    // opened.
     bool Open(const std::filesystem::path& file);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }

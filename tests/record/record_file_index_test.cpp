@@ -27,6 +27,7 @@ TEST(RecordFileIndexTest, FollowsAGrowingFileReadingOnlyWhatWasAdded) {
     ASSERT_TRUE(file.WriteHeader());
     RecordFileReader reader;
     ASSERT_TRUE(reader.Open(file.Path()));
+    ASSERT_TRUE(reader.Refresh());
     // The header alone is too short to tell.
     EXPECT_FALSE(reader.Playback().check.valid);
 
@@ -72,6 +73,7 @@ TEST(RecordFileIndexTest, FollowsAGrowingFileReadingOnlyWhatWasAdded) {
     // A file that became shorter is read anew: here one whole frame and a cut one.
     RecordFileReader shrinking;
     ASSERT_TRUE(shrinking.Open(copy));
+    ASSERT_TRUE(shrinking.Refresh());
     EXPECT_TRUE(shrinking.IsOpenOn(copy));
     EXPECT_EQ(shrinking.Frames().size(), static_cast<std::size_t>(frames));
     std::filesystem::resize_file(copy, 90 + 31 + 2000 + 31 + 100);
