@@ -6,6 +6,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
 
 #include "PlayerWindow.h"
 #include "WindowPlacement.h"
@@ -40,6 +42,7 @@ HandOffWindow::HandOffWindow(const std::string& file, QWidget* parent)
     layout->addWidget(m_pBytes);
     layout->addWidget(m_pPlayer, 1);
     resize(560, 480);
+    new ActivateWhenShown(this);
     UpdateTexts();
 }
 
@@ -72,6 +75,12 @@ void HandOffWindow::OnReadable() {
     if (got <= 0 || !m_reader.Feed(buffer, static_cast<std::size_t>(got),
                                    [this](const ormidon::LinkFrame& frame) { OnFrame(frame); })) {
         CloseLink();
+        // Nothing more will be announced: what the file holds is all there is to show.
+        if (!m_ended) {
+            m_pRefresh->stop();
+            Refresh();
+            m_pPlayer->EndFollow();
+        }
     }
     UpdateTexts();
 }
@@ -89,7 +98,9 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
             m_recordFile = false;
             m_pRefresh->stop();
             m_ended = false;
-            m_endText.clear();
+            m_complete = false;
+            m_failure = 0;
+            m_fileBytes = 0;
             if (!ormidon::WriteLinkFrame(m_fd, {ormidon::WM_PLAYERACK, 0, m_id, {}})) CloseLink();
             break;
         case ormidon::WM_DOWNLOADDATA:
@@ -98,16 +109,10 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
             if (!m_pRefresh->isActive()) m_pRefresh->start();
             break;
         case ormidon::WM_DOWNLOADEND:
-            m_ended = true;
-            m_endText = frame.wParam == 0 ? "Download complete." : "Download ended incomplete.";
-            m_pRefresh->stop();
-            Refresh();
+            End(frame.wParam == 0, 0);
             break;
         case ormidon::WM_DOWNLOADSTOP:
-            m_ended = true;
-            m_endText = "Download failed.";
-            m_pRefresh->stop();
-            Refresh();
+            End(false, frame.lParam);
             break;
         default:
             break;
@@ -116,6 +121,18 @@ void HandOffWindow::OnFrame(const ormidon::LinkFrame& frame) {
 
 QString HandOffWindow::MessageText() const { return m_pMessage->text(); }
 QString HandOffWindow::BytesText() const { return m_pBytes->text(); }
+
+void HandOffWindow::End(bool complete, uint64_t failure) {
+    m_ended = true;
+    m_complete = complete;
+    m_failure = failure;
+    m_pRefresh->stop();
+    Refresh();
+    m_pPlayer->EndFollow();
+    std::error_code error;
+    const uintmax_t size = m_file.empty() ? 0 : std::filesystem::file_size(m_file, error);
+    m_fileBytes = error ? 0 : static_cast<uint64_t>(size);
+}
 
 void HandOffWindow::Refresh() {
     if (m_file.empty()) return;
@@ -139,19 +156,32 @@ void HandOffWindow::showEvent(QShowEvent* event) {
 void HandOffWindow::UpdateTexts() {
     m_pFile->setText(QString::fromStdString(m_file));
     const std::string name = std::filesystem::path(m_file).filename().string();
-    setWindowTitle(name.empty() ? QString("Tamburo - Dynamic Download")
-                                : QString("Tamburo - Dynamic Download - %1")
-                                      .arg(QString::fromStdString(name)));
+    setWindowTitle(
+        name.empty()
+            ? QString("Tamburo - Dynamic Download")
+            : QString("Tamburo - Dynamic Download - %1").arg(QString::fromStdString(name)));
     if (m_recordFile) {
-        m_pMessage->setText(m_ended ? "The download is whole: Play shows its frames."
-                                    : "The download's newest picture is shown as it arrives.");
+        if (!m_ended)
+            m_pMessage->setText("The download's newest picture is shown as it arrives.");
+        else if (m_complete)
+            m_pMessage->setText("The download is whole: Play shows its frames.");
+        else if (m_failure != 0)
+            m_pMessage->setText("The download failed: Play shows the frames it kept.");
+        else
+            m_pMessage->setText("The download ended early: Play shows the frames it kept.");
     } else if (m_ended) {
         m_pMessage->setText("This is not a record file: this player shows record files only.");
     } else {
         m_pMessage->setText("The download is followed until it ends.");
     }
-    QString bytes = QString("%1 bytes received").arg(m_bytes);
-    if (!m_endText.isEmpty()) bytes += "   " + m_endText;
-    if (m_fd < 0 && !m_ended) bytes += "   (no link)";
-    m_pBytes->setText(bytes);
+    if (m_ended) {
+        m_pBytes->setText(m_complete
+                              ? QString("Download complete: %1 bytes").arg(m_fileBytes)
+                              : QString("Download ended early: %1 bytes kept").arg(m_fileBytes));
+    } else {
+        QString bytes = QString("%1 bytes received").arg(m_bytes);
+        if (m_fd < 0)
+            bytes += "; the downloading program is not connected, so no more bytes are announced.";
+        m_pBytes->setText(bytes);
+    }
 }

@@ -1,32 +1,51 @@
 #include "PlayerWindow.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
 
 #include "WindowPlacement.h"
 
 namespace {
 
-constexpr int kPictureTop = 0;
 constexpr QSize kDefaultPicture(352, 240);
+// The position slider never gets narrower than this.
+constexpr int kMinimumSliderWidth = 120;
+
+// A click on the position slider's groove goes to that place (not a page further), and the
+// handle can be dragged on from there.
+class SeekStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+// Milliseconds as m:ss.
+QString MinutesSeconds(uint32_t ms) {
+    const uint32_t seconds = ms / 1000;
+    return QString("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
+}
 
 }  // namespace
 
 PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
-    setWindowTitle("Tamburo");
     m_pInfo = new QLabel(this);
+    m_pInfo->setWordWrap(true);
     m_pStatus = new QLabel(this);
     m_pStatus->setWordWrap(true);
+    // Long paths are cut rather than widening the window.
+    m_pInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_pStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pPlay = new QPushButton("Play", this);
     m_pBack = new QPushButton("<|", this);
     m_pForward = new QPushButton("|>", this);
@@ -37,24 +56,34 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
     m_pClose = new QPushButton("Close", this);
     m_pClose->setToolTip("Close the player (Esc, Ctrl+W, Ctrl+Q)");
     m_pSlider = new QSlider(Qt::Horizontal, this);
+    auto* seekStyle = new SeekStyle;
+    seekStyle->setParent(m_pSlider);
+    m_pSlider->setStyle(seekStyle);
+    m_pSlider->setMinimumWidth(kMinimumSliderWidth);
+    m_pSlider->setToolTip("Position in the file: click or drag to go to any frame");
     m_pSpeed = new QComboBox(this);
     m_pSpeed->addItems({"x1", "x2", "x4"});
+    m_pSpeed->setToolTip("Playing speed");
     m_pTimer = new QTimer(this);
     m_pTimer->setSingleShot(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_pBack);
-    buttons->addWidget(m_pPlay);
-    buttons->addWidget(m_pForward);
-    buttons->addWidget(m_pSlider, 1);
-    buttons->addWidget(m_pSpeed);
-    buttons->addWidget(m_pOpen);
-    buttons->addWidget(m_pClose);
+    // The picture above; the frame controls with the slider between the step buttons and
+    // the speed; the texts; Open... and Close at the bottom right.
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(m_pBack);
+    controls->addWidget(m_pPlay);
+    controls->addWidget(m_pForward);
+    controls->addWidget(m_pSlider, 1);
+    controls->addWidget(m_pSpeed);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_pStatus, 1);
+    bottom->addWidget(m_pOpen, 0, Qt::AlignBottom);
+    bottom->addWidget(m_pClose, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(controls);
     layout->addWidget(m_pInfo);
-    layout->addWidget(m_pStatus);
+    layout->addLayout(bottom);
 
     connect(m_pOpen, &QPushButton::clicked, this, &PlayerWindow::Open);
     connect(m_pClose, &QPushButton::clicked, this, [this] { window()->close(); });
@@ -67,89 +96,93 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent) {
     connect(m_pSpeed, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetSpeed(1 << index); });
     connect(m_pTimer, &QTimer::timeout, this, &PlayerWindow::OnTimer);
+    new ActivateWhenShown(this);
     resize(kDefaultPicture.width() + 160, kDefaultPicture.height() + 120);
+    Reset();
     // On its own (not inside the Dynamic Download window) it says how to begin.
     if (parent == nullptr) m_pStatus->setText("Open a record file with Open... (Ctrl+O).");
-    UpdateControls();
 }
 
 PlayerWindow::~PlayerWindow() = default;
 
 void PlayerWindow::Reset() {
     Pause();
-    m_bytes.clear();
-    m_frames.clear();
-    m_header = {};
-    m_damage.clear();
-    m_damageOffset = 0;
+    m_reader.Close();
+    m_file.clear();
+    m_following = false;
     m_error.clear();
     m_current = -1;
     m_picture = QImage();
     m_pStatus->clear();
     m_pInfo->clear();
+    UpdateControls();
+    UpdateTitle();
+    update();
 }
 
 bool PlayerWindow::Load(const std::filesystem::path& file) {
     Reset();
+    m_folder = file.parent_path();
+    const QString name = QString::fromStdString(file.string());
+    if (!m_reader.Open(file)) {
+        m_error = QString("Cannot open %1.").arg(name);
+        return false;
+    }
+    if (!m_reader.Refresh()) {
+        m_reader.Close();
+        m_error = QString("Cannot read %1.").arg(name);
+        return false;
+    }
+    if (!m_reader.Playback().check.valid) {
+        m_reader.Close();
+        m_error =
+            QString("%1 is not a record file: this player shows record files only.").arg(name);
+        return false;
+    }
     m_file = file;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        m_error = QString("Cannot open %1.").arg(QString::fromStdString(file.string()));
-        return false;
-    }
-    m_bytes.assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        m_error = QString("Cannot read %1.").arg(QString::fromStdString(file.string()));
-        m_bytes.clear();
-        return false;
-    }
-    if (!TakeFrames()) {
-        m_error = QString("%1 is not a record file: this player shows record files only.")
-                      .arg(QString::fromStdString(file.string()));
-        m_bytes.clear();
-        UpdateControls();
-        return false;
-    }
-    if (!m_frames.empty()) ShowFrame(0);
-    if (m_frames.empty()) AtEnd();
+    TakeFrames();
+    if (FrameCount() > 0) ShowFrame(0);
+    if (FrameCount() == 0) AtEnd();
     return true;
 }
 
 bool PlayerWindow::Follow(const std::filesystem::path& file) {
-    if (file != m_file) {
-        Reset();
-        m_file = file;
+    if (!m_reader.IsOpenOn(file)) {
+        // Another file, or this one put anew in place of the one read.
+        if (m_reader.IsOpen() || !m_file.empty()) Reset();
+        if (!m_reader.Open(file)) return false;
     }
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) return false;
-    const std::streamoff size = in.tellg();
-    // A file that became shorter was begun anew.
-    if (size < 0 || static_cast<uint64_t>(size) < m_bytes.size()) {
-        Reset();
-        m_file = file;
-    }
-    in.seekg(static_cast<std::streamoff>(m_bytes.size()));
-    m_bytes.insert(m_bytes.end(), std::istreambuf_iterator<char>(in), {});
     const bool atNewest = m_current < 0 || m_current + 1 >= FrameCount();
-    if (!TakeFrames()) return false;
-    if (atNewest && !m_playing && !m_frames.empty()) ShowFrame(FrameCount() - 1);
+    if (!m_reader.Refresh() || !m_reader.Playback().check.valid) return false;
+    m_file = file;
+    // What was said at the end of an earlier download is past.
+    if (!m_following) m_pStatus->clear();
+    m_following = true;
+    TakeFrames();
+    if (atNewest && !m_playing && FrameCount() > 0) ShowFrame(FrameCount() - 1);
     return true;
 }
 
-bool PlayerWindow::TakeFrames() {
-    RecordFilePlayback playback = ReadRecordFileForPlayback(m_bytes);
-    if (!playback.check.valid) return false;
-    m_frames = std::move(playback.check.frames);
-    m_header = std::move(playback.check);
-    m_damage = std::move(playback.damage);
-    m_damageOffset = playback.damageOffset;
+void PlayerWindow::EndFollow() {
+    if (!m_following) return;
+    m_following = false;
+    if (m_reader.IsOpen() && m_current + 1 >= FrameCount()) AtEnd();
+}
+
+void PlayerWindow::TakeFrames() {
     m_error.clear();
-    m_pStatus->clear();
-    setWindowTitle(
-        QString("Tamburo - %1").arg(QString::fromStdString(m_file.filename().string())));
+    // A file begun anew holds fewer frames than were shown.
     if (m_current >= FrameCount()) m_current = -1;
     UpdateControls();
-    return true;
+    UpdateTitle();
+    m_pInfo->setText(InfoText());
+}
+
+void PlayerWindow::UpdateTitle() {
+    setWindowTitle(
+        m_file.empty()
+            ? QString("Tamburo")
+            : QString("Tamburo - %1").arg(QString::fromStdString(m_file.filename().string())));
 }
 
 void PlayerWindow::Open() {
@@ -157,28 +190,41 @@ void PlayerWindow::Open() {
     if (m_chooser) {
         chosen = m_chooser();
     } else {
-        const QString folder =
-            m_file.empty() ? QString() : QString::fromStdString(m_file.parent_path().string());
-        chosen = QFileDialog::getOpenFileName(this, "Open a record file", folder,
-                                              "Record files (*.vse);;All files (*)");
+        QFileDialog dialog(this, "Open a record file", QString::fromStdString(m_folder.string()),
+                           "Record files (*.vse *.dvr);;All files (*)");
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        new ActivateWhenShown(&dialog);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().front();
     }
     if (chosen.isEmpty()) return;
     if (Load(chosen.toStdString())) {
         if (FrameCount() > 0) Play();
         return;
     }
-    setWindowTitle("Tamburo");
     m_pStatus->setText(m_error);
 }
 
 QString PlayerWindow::InfoText() const {
-    const ormidon::LocalTime& t = m_header.creationTime;
-    QString text = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                                     t.hour, t.minute, t.second);
-    if (m_current >= 0) {
-        const RecordFileFrame& f = m_frames[static_cast<std::size_t>(m_current)];
-        text += QString::asprintf("   CH%02d   frame %d/%d   time %u ms", f.channel, m_current + 1,
-                                  FrameCount(), f.timeStamp);
+    if (m_file.empty()) return {};
+    QString text = QString::fromStdString(m_file.filename().string());
+    const std::vector<RecordFileFrame>& frames = m_reader.Frames();
+    if (m_current >= 0 && m_current < FrameCount()) {
+        const RecordFileFrame& f = frames[static_cast<std::size_t>(m_current)];
+        const uint32_t first = frames.front().timeStamp;
+        const uint32_t last = frames.back().timeStamp;
+        const uint32_t elapsed = f.timeStamp >= first ? f.timeStamp - first : 0;
+        const uint32_t total = last >= first ? last - first : 0;
+        text += QString::asprintf("   CH%02d   frame %d/%d   ", f.channel, m_current + 1,
+                                  FrameCount()) +
+                MinutesSeconds(elapsed) + " / " + MinutesSeconds(total);
+    }
+    // The file's own date: when it was begun, the same for every frame.
+    const ormidon::LocalTime& t = m_reader.Playback().check.creationTime;
+    if (t.year > 0 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31) {
+        text += QString::asprintf("   created %04d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                                  t.day, t.hour, t.minute, t.second);
     }
     return text;
 }
@@ -187,8 +233,9 @@ QString PlayerWindow::StatusText() const { return m_pStatus->text(); }
 
 int PlayerWindow::DelayToNext() const {
     if (m_current < 0 || m_current + 1 >= FrameCount()) return -1;
-    const uint32_t now = m_frames[static_cast<std::size_t>(m_current)].timeStamp;
-    const uint32_t next = m_frames[static_cast<std::size_t>(m_current) + 1].timeStamp;
+    const std::vector<RecordFileFrame>& frames = m_reader.Frames();
+    const uint32_t now = frames[static_cast<std::size_t>(m_current)].timeStamp;
+    const uint32_t next = frames[static_cast<std::size_t>(m_current) + 1].timeStamp;
     // Time stamps go forward; a step back in them is shown at once.
     const uint32_t gap = next >= now ? next - now : 0;
     return static_cast<int>(std::min<uint32_t>(gap, 60'000) / static_cast<uint32_t>(m_speed));
@@ -197,48 +244,52 @@ int PlayerWindow::DelayToNext() const {
 void PlayerWindow::ShowFrame(int index) {
     if (index < 0 || index >= FrameCount()) return;
     m_current = index;
-    const RecordFileFrame& f = m_frames[static_cast<std::size_t>(index)];
-    if (f.videoLoss || f.length == 0) {
-        QSize size = m_picture.isNull() ? kDefaultPicture : m_picture.size();
-        m_picture = QImage(size, QImage::Format_RGB32);
-        m_picture.fill(Qt::black);
-    } else {
-        std::span<const uint8_t> jpeg(m_bytes.data() + f.jpegOffset, f.length);
-        int width = 0, height = 0;
-        if (m_codec.ReadSize(jpeg, width, height) && width > 0 && height > 0 && width <= 4096 &&
-            height <= 4096) {
-            // The decoder writes the upright 32-bit picture itself, into the image kept from
-            // frame to frame while the size stays: no second pass over the pixels.
-            if (m_picture.size() != QSize(width, height) ||
-                m_picture.format() != QImage::Format_RGB32) {
-                m_picture = QImage(width, height, QImage::Format_RGB32);
-            }
-            std::span<uint8_t> rows(m_picture.bits(),
-                                    static_cast<std::size_t>(m_picture.sizeInBytes()));
-            // A JPEG the decoder gives up on half-way shows black rather than a mix of frames.
-            if (m_codec.DecodeUpright32(jpeg, rows, static_cast<int>(m_picture.bytesPerLine()),
-                                        width, height) != ormidon::JpegDecodeStatus::Decoded) {
-                m_picture.fill(Qt::black);
-            }
+    const RecordFileFrame& f = m_reader.Frames()[static_cast<std::size_t>(index)];
+    bool shown = false;
+    int width = 0, height = 0;
+    // The frame's JPEG bytes are read from the file now; a frame that cannot be read or
+    // decoded shows black rather than a mix of frames.
+    if (!f.videoLoss && f.length > 0 && m_reader.ReadJpeg(f, m_jpeg) &&
+        m_codec.ReadSize(m_jpeg, width, height) && width > 0 && height > 0 && width <= 4096 &&
+        height <= 4096) {
+        // The decoder writes the upright 32-bit picture itself, into the image kept from
+        // frame to frame while the size stays: no second pass over the pixels.
+        if (m_picture.size() != QSize(width, height) ||
+            m_picture.format() != QImage::Format_RGB32) {
+            m_picture = QImage(width, height, QImage::Format_RGB32);
         }
+        std::span<uint8_t> rows(m_picture.bits(),
+                                static_cast<std::size_t>(m_picture.sizeInBytes()));
+        shown = m_codec.DecodeUpright32(m_jpeg, rows, static_cast<int>(m_picture.bytesPerLine()),
+                                        width, height) == ormidon::JpegDecodeStatus::Decoded;
+    }
+    if (!shown) {
+        if (m_picture.isNull()) m_picture = QImage(kDefaultPicture, QImage::Format_RGB32);
+        m_picture.fill(Qt::black);
     }
     m_pSlider->blockSignals(true);
     m_pSlider->setValue(index);
     m_pSlider->blockSignals(false);
     m_pInfo->setText(InfoText());
     if (index + 1 == FrameCount()) AtEnd();
-    update();
+    update(PictureArea());
 }
 
 void PlayerWindow::AtEnd() {
-    if (!m_damage.empty()) {
+    // The end of a file that still grows is not its end.
+    if (m_following) return;
+    const RecordFilePlayback& playback = m_reader.Playback();
+    if (!playback.damage.empty()) {
         m_pStatus->setText(QString("%1: the frame block at byte %2 is damaged (%3); the "
                                    "playback ends before it.")
                                .arg(QString::fromStdString(m_file.string()))
-                               .arg(static_cast<qulonglong>(m_damageOffset))
-                               .arg(QString::fromStdString(m_damage)));
-    } else if (m_frames.empty()) {
+                               .arg(static_cast<qulonglong>(playback.damageOffset))
+                               .arg(QString::fromStdString(playback.damage)));
+    } else if (FrameCount() == 0) {
         m_pStatus->setText("The record file holds no frames.");
+    } else if (!playback.indexed) {
+        m_pStatus->setText(
+            QString("The file ends early: frame %1 is the last whole frame.").arg(FrameCount()));
     }
 }
 
@@ -296,7 +347,9 @@ void PlayerWindow::UpdateControls() {
     m_pBack->setEnabled(any);
     m_pForward->setEnabled(any);
     m_pSlider->setEnabled(any);
+    m_pSlider->blockSignals(true);
     m_pSlider->setRange(0, any ? FrameCount() - 1 : 0);
+    m_pSlider->blockSignals(false);
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event) {
@@ -317,10 +370,15 @@ void PlayerWindow::showEvent(QShowEvent* event) {
     m_placed = true;
 }
 
+QRect PlayerWindow::PictureArea() const {
+    // Everything above the frame controls.
+    const int bottom = m_pBack->geometry().top() - 6;
+    return QRect(0, 0, width(), bottom > 0 ? bottom : 0);
+}
+
 void PlayerWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const int pictureHeight = height() - 120;
-    QRect area(0, kPictureTop, width(), pictureHeight > 0 ? pictureHeight : 0);
+    const QRect area = PictureArea();
     painter.fillRect(area, Qt::black);
     if (m_picture.isNull() || area.isEmpty()) return;
     QSize shown = m_picture.size().scaled(area.size(), Qt::KeepAspectRatio);

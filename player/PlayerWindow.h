@@ -1,11 +1,15 @@
 #pragma once
-// The playback program's window: one ".vse" record file, its frames shown at their recorded
-// time stamps. Play and pause, a step forward and back, a slider over the frames and three
-// speeds; the file's date and time, the frame's time stamp and channel beside the picture.
-// A video-loss frame shows black. A file still being written or cut short plays its whole
-// frames; a damaged block ends the playback with a message naming the file and the place.
+// The playback program's window: one record file (a ".vse" recording or a ".dvr" download),
+// its frames shown at their recorded time stamps. Play and pause, a step forward and back, a
+// slider over the frames and three speeds; under the picture the file's name, the frame's
+// channel and place (elapsed and total time) and the file's date. A video-loss frame shows
+// black. A file still being written or cut short plays its whole frames and says at the last
+// one that it ends early; a damaged block ends the playback with a message naming the file
+// and the place. Only an index of the frames is kept: a frame is read from the file when it
+// is shown, and a growing file is read on from where it was. The file is never written.
 // Open... (Ctrl+O) picks another record file; Close, Esc, Ctrl+W, Ctrl+Q and Alt+F4 close the
-// window, so it needs no window manager's frame. It opens centred on its screen.
+// window, so it needs no window manager's frame. It opens centred on its screen, raised and
+// active.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -15,7 +19,7 @@
 #include <vector>
 
 #include "platform/JpegCodec.h"
-#include "record/RecordFileValidator.h"
+#include "record/RecordFileIndex.h"
 
 class QComboBox;
 class QLabel;
@@ -29,14 +33,18 @@ class PlayerWindow : public QWidget {
     explicit PlayerWindow(QWidget* parent = nullptr);
     ~PlayerWindow() override;
 
-    // Reads the file. False with ErrorText() set when it is missing, unreadable or not a
-    // record file; the window then shows nothing.
+    // Opens the file and reads its index. False with ErrorText() set when it is missing,
+    // unreadable or not a record file; the window then shows nothing.
     bool Load(const std::filesystem::path& file);
     QString ErrorText() const { return m_error; }
     // Reads what a growing file holds by now (only the bytes added since the last call) and
     // shows its newest frame unless the operator went back or plays. False while the file is
-    // not (yet) a record file; nothing is reported then.
+    // not (yet) a record file; nothing is reported then. Until EndFollow its last frame is
+    // not its end.
     bool Follow(const std::filesystem::path& file);
+    // The followed file grew for the last time.
+    void EndFollow();
+    // The file shown; empty when none is.
     const std::filesystem::path& File() const { return m_file; }
 
     // The file dialog of Open...; tests put their own chooser here. An empty path cancels.
@@ -45,7 +53,7 @@ class PlayerWindow : public QWidget {
     // status line.
     void Open();
 
-    int FrameCount() const { return static_cast<int>(m_frames.size()); }
+    int FrameCount() const { return static_cast<int>(m_reader.Frames().size()); }
     int CurrentFrame() const { return m_current; }
     bool Playing() const { return m_playing; }
     int Speed() const { return m_speed; }
@@ -70,20 +78,23 @@ class PlayerWindow : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Shows nothing: no file, no picture, no texts.
     void Reset();
-    // Takes the parsed bytes as the file's frames; false when they are not a record file.
-    bool TakeFrames();
+    // Takes the frames the reader found.
+    void TakeFrames();
     void OnTimer();
     void ScheduleNext();
     void AtEnd();
     void UpdateControls();
+    void UpdateTitle();
+    QRect PictureArea() const;
 
+    RecordFileReader m_reader;
     std::filesystem::path m_file;
-    std::vector<uint8_t> m_bytes;
-    std::vector<RecordFileFrame> m_frames;
-    RecordFileCheck m_header;
-    std::string m_damage;
-    uint64_t m_damageOffset = 0;
+    // Where Open... looks first: the folder of the file opened last.
+    std::filesystem::path m_folder;
+    bool m_following = false;
+    std::vector<uint8_t> m_jpeg;
     QString m_error;
     int m_current = -1;
     bool m_playing = false;

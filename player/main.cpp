@@ -8,6 +8,7 @@
 
 #include "HandOffWindow.h"
 #include "PlayerWindow.h"
+#include "WindowPlacement.h"
 #include "platform/PlayerLink.h"
 
 int main(int argc, char** argv) {
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
         return application.exec();
     }
     if (path != nullptr && !window.Load(path)) {
-        QMessageBox::critical(nullptr, "Tamburo", window.ErrorText());
+        QMessageBox box(QMessageBox::Critical, "Tamburo", window.ErrorText());
+        new ActivateWhenShown(&box);
+        box.exec();
         return 1;
     }
     window.show();

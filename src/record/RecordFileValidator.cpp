@@ -1,5 +1,6 @@
 #include "record/RecordFileValidator.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -17,14 +18,24 @@ RecordFileCheck Fail(RecordFileCheck check, std::string error) {
     return check;
 }
 
-// Reads the frame block at `at`; false with `error` set when it is not a whole, sound block.
-bool ReadFrameBlock(std::span<const uint8_t> bytes, uint32_t at, uint64_t end,
-                    RecordFileFrame& frame, std::string& error) {
-    if (at + 4u > end) {
+// The bytes of a frame block at `at`, as many as the longest block takes.
+std::span<const uint8_t> BlockAt(std::span<const uint8_t> bytes, uint64_t at) {
+    if (at >= bytes.size()) return {};
+    return bytes.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(std::min<uint64_t>(
+                                                           kMaxFrameBlockSize, bytes.size() - at)));
+}
+
+}  // namespace
+
+bool ReadRecordFrameBlock(std::span<const uint8_t> block, uint64_t at, uint64_t end,
+                          RecordFileFrame& frame, std::string& error) {
+    // What of the block lies inside the frames.
+    const uint64_t held = at < end ? std::min<uint64_t>(block.size(), end - at) : 0;
+    if (held < 4) {
         error = "frame block past the frames";
         return false;
     }
-    const uint8_t* p = bytes.data() + at;
+    const uint8_t* p = block.data();
     const uint32_t mask = le::GetU32(p);
     const bool videoLoss = mask == kFrameMaskVideoLoss;
     if (mask != kFrameMaskPicture && !videoLoss) {
@@ -32,11 +43,11 @@ bool ReadFrameBlock(std::span<const uint8_t> bytes, uint32_t at, uint64_t end,
         return false;
     }
     const uint32_t size = videoLoss ? 32 : 31;
-    if (at + uint64_t{size} > end) {
+    if (held < size) {
         error = "frame block past the frames";
         return false;
     }
-    frame.blockOffset = at;
+    frame.blockOffset = static_cast<uint32_t>(at);
     frame.serial = le::GetU32(p + 4);
     frame.length = le::GetU32(p + 8);
     frame.width = le::GetU16(p + 12);
@@ -67,24 +78,24 @@ bool ReadFrameBlock(std::span<const uint8_t> bytes, uint32_t at, uint64_t end,
         error = "frame end word";
         return false;
     }
-    frame.jpegOffset = at + size;
-    if (frame.jpegOffset + uint64_t{frame.length} > end) {
+    if (at + size + uint64_t{frame.length} > end) {
         error = "JPEG bytes past the frames";
         return false;
     }
+    frame.jpegOffset = static_cast<uint32_t>(at + size);
     return true;
 }
 
-// The header and extension block; the header's fields go into `check`. False with the
-// check failed when they are not those of a record file.
-bool ReadRecordHeader(std::span<const uint8_t> bytes, RecordFileCheck& check) {
+bool ReadRecordHeader(std::span<const uint8_t> preamble, uint64_t fileSize,
+                      RecordFileCheck& check) {
     auto fail = [&check](std::string error) {
         check = Fail(std::move(check), std::move(error));
         return false;
     };
-    if (bytes.size() < kRecordPreambleSize + 4) return fail("shorter than header and count");
-    if (bytes.size() > 0xFFFFFFFFu) return fail("longer than 4 GB");
-    const uint8_t* h = bytes.data();
+    if (fileSize < kRecordPreambleSize + 4 || preamble.size() < kRecordPreambleSize)
+        return fail("shorter than header and count");
+    if (fileSize > 0xFFFFFFFFu) return fail("longer than 4 GB");
+    const uint8_t* h = preamble.data();
     if (le::GetU16(h) != kRecordMagic) return fail("header magic");
     if (le::GetU16(h + 2) != kRecordHeaderLength) return fail("header length");
     if (std::memcmp(h + 4, kRecordProductId, 4) != 0) return fail("product id");
@@ -99,6 +110,7 @@ bool ReadRecordHeader(std::span<const uint8_t> bytes, RecordFileCheck& check) {
     check.creationTime = le::GetSystemTime(h + 24);
     check.firstTimeStamp = le::GetU32(h + 40);
     check.lastTimeStamp = le::GetU32(h + 44);
+    check.frameCount = le::GetU32(h + 48);
     std::memcpy(check.deviceAddress, h + 52, 4);
     check.recordType = h[59];
     if (check.recordType > kAlarmRecording) return fail("record type");
@@ -107,13 +119,11 @@ bool ReadRecordHeader(std::span<const uint8_t> bytes, RecordFileCheck& check) {
     return true;
 }
 
-}  // namespace
-
 RecordFileCheck ValidateRecordFile(std::span<const uint8_t> bytes) {
     RecordFileCheck check;
-    if (!ReadRecordHeader(bytes, check)) return check;
+    if (!ReadRecordHeader(bytes, bytes.size(), check)) return check;
     const uint8_t* h = bytes.data();
-    const uint32_t headerCount = le::GetU32(h + 48);
+    const uint32_t headerCount = check.frameCount;
     const uint64_t size = bytes.size();
     const uint32_t count = le::GetU32(h + size - 4);
     if (uint64_t{count} * 8 + 4 > size - kRecordPreambleSize) return Fail(check, "trailer count");
@@ -127,7 +137,7 @@ RecordFileCheck ValidateRecordFile(std::span<const uint8_t> bytes) {
             return Fail(check, "index entry " + std::to_string(k + 1));
         RecordFileFrame frame;
         std::string error;
-        if (!ReadFrameBlock(bytes, at, framesEnd, frame, error))
+        if (!ReadRecordFrameBlock(BlockAt(bytes, at), at, framesEnd, frame, error))
             return Fail(check, error + " of frame " + std::to_string(k + 1));
         if (frame.serial != k + 1) return Fail(check, "serial of frame " + std::to_string(k + 1));
         at = frame.jpegOffset + frame.length;
@@ -149,6 +159,16 @@ RecordFileCheck ValidateRecordFile(const std::filesystem::path& file) {
     return ValidateRecordFile(bytes);
 }
 
+bool IsDamagedBlock(const std::string& error, uint64_t at, uint64_t size, std::size_t frames) {
+    // A block cut by the end of the file is where the writer stopped; anything else is
+    // damage, reported with its place.
+    const bool cut =
+        error == "frame block past the frames" || error == "JPEG bytes past the frames";
+    // The index of a file whose other checks failed is not damage either.
+    const bool trailer = size - at == 4 + 8 * uint64_t{frames};
+    return !cut && !trailer;
+}
+
 RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes) {
     RecordFilePlayback playback;
     playback.check = ValidateRecordFile(bytes);
@@ -157,7 +177,7 @@ RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes) {
         return playback;
     }
     RecordFileCheck header;
-    if (!ReadRecordHeader(bytes, header)) {
+    if (!ReadRecordHeader(bytes, bytes.size(), header)) {
         playback.check = header;
         return playback;
     }
@@ -169,14 +189,8 @@ RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes) {
     while (at < size) {
         RecordFileFrame frame;
         std::string error;
-        if (!ReadFrameBlock(bytes, at, size, frame, error)) {
-            // A block cut by the end of the file is where the writer stopped; anything else
-            // is damage, reported with its place.
-            const bool cut = error == "frame block past the frames" ||
-                             error == "JPEG bytes past the frames";
-            // The index of a file whose other checks failed is not damage either.
-            const bool trailer = size - at == 4 + 8 * uint64_t{playback.check.frames.size()};
-            if (!cut && !trailer) {
+        if (!ReadRecordFrameBlock(BlockAt(bytes, at), at, size, frame, error)) {
+            if (IsDamagedBlock(error, at, size, playback.check.frames.size())) {
                 playback.damage = error;
                 playback.damageOffset = at;
             }

@@ -32,6 +32,7 @@ struct RecordFileCheck {
     ormidon::LocalTime creationTime;
     uint32_t firstTimeStamp = 0;
     uint32_t lastTimeStamp = 0;
+    uint32_t frameCount = 0;  // as the header says; 0 until the file is finished
     std::vector<RecordFileFrame> frames;
 };
 
@@ -50,3 +51,18 @@ struct RecordFilePlayback {
 };
 
 RecordFilePlayback ReadRecordFileForPlayback(std::span<const uint8_t> bytes);
+
+// The pieces both readings are made of, for readers that take a file a part at a time.
+// The header and extension block of a file of `fileSize` bytes, from its first
+// kRecordPreambleSize bytes; false with `check` failed when they are not a record file's.
+bool ReadRecordHeader(std::span<const uint8_t> preamble, uint64_t fileSize, RecordFileCheck& check);
+// The frame block at file offset `at` from `block`, the file's bytes from there (as many as
+// the longest block takes, fewer only where the file ends), its JPEG bytes ending by `end`.
+// False with `error` set when it is not a whole, sound block; "frame block past the frames"
+// and "JPEG bytes past the frames" say that the end cut it.
+bool ReadRecordFrameBlock(std::span<const uint8_t> block, uint64_t at, uint64_t end,
+                          RecordFileFrame& frame, std::string& error);
+// Whether the block at `at` of a file of `size` bytes without a sound index, which failed
+// with `error` after `frames` whole frames, is damage: not where the end cut the file nor
+// the start of an index.
+bool IsDamagedBlock(const std::string& error, uint64_t at, uint64_t size, std::size_t frames);

@@ -2,15 +2,24 @@
 // its time stamp, files without their index or cut short, damaged blocks, other files.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
+#include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "../support/TempFolder.h"
+#include "HandOffWindow.h"
 #include "PlayerWindow.h"
 #include "platform/JpegCodec.h"
 #include "platform/window/testing/WindowTesting.h"
@@ -36,9 +45,9 @@ std::vector<uint8_t> Jpeg(uint8_t blue, uint8_t green, uint8_t red) {
 
 class PlayerTest : public ormidon::testing::WindowTest {
   protected:
-    // A finished record file of `count` frames 40 ms apart on channel 3, every third one
+    // A finished record file of `count` frames `gapMs` apart on channel 3, every third one
     // video loss; its path.
-    std::string WriteRecordFile(int count, bool finish = true) {
+    std::string WriteRecordFile(int count, bool finish = true, uint32_t gapMs = 40) {
         RecordFile file;
         RecordHeader_Struct header;
         header.recordType = kUserRecording;
@@ -49,7 +58,7 @@ class PlayerTest : public ormidon::testing::WindowTest {
         for (int i = 0; i < count; ++i) {
             PreRecordFrame_Struct frame;
             frame.channel = 3;
-            frame.timeStamp = 1000 + 40 * static_cast<uint32_t>(i);
+            frame.timeStamp = 1000 + gapMs * static_cast<uint32_t>(i);
             frame.width = 64, frame.height = 48;
             frame.videoLoss = i % 3 == 2 ? 1 : 0;
             frame.length = static_cast<uint32_t>(red.size());
@@ -64,6 +73,17 @@ class PlayerTest : public ormidon::testing::WindowTest {
     static std::string Read(const std::string& path) { return ormidon::test::ReadFile(path); }
     static void Write(const std::string& path, const std::string& bytes) {
         ormidon::test::WriteFile(path, bytes);
+    }
+    template <typename Widget>
+    static Widget* Find(QWidget* window, const QString& text) {
+        for (Widget* widget : window->findChildren<Widget*>()) {
+            if constexpr (std::is_same_v<Widget, QPushButton>) {
+                if (widget->text() == text) return widget;
+            } else {
+                return widget;
+            }
+        }
+        return nullptr;
     }
 
     TempFolder folder;
@@ -114,8 +134,19 @@ TEST_F(PlayerTest, AFileWithoutIndexOrCutShortPlaysItsWholeFrames) {
         ASSERT_TRUE(player.Load(c.path));
         EXPECT_EQ(player.FrameCount(), c.frames);
         EXPECT_TRUE(player.StatusText().isEmpty());
+        // Its last whole frame says that the file ends early.
+        player.Play();
+        EXPECT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return !player.Playing(); }));
+        EXPECT_EQ(player.StatusText(), QString("The file ends early: frame %1 is the last whole "
+                                               "frame.")
+                                           .arg(c.frames));
     }
     EXPECT_GT(finished.size(), Read(unfinished).size());
+    // A finished file says nothing at its end.
+    PlayerWindow player;
+    ASSERT_TRUE(player.Load(WriteRecordFile(3)));
+    player.ShowFrame(2);
+    EXPECT_TRUE(player.StatusText().isEmpty());
 }
 
 TEST_F(PlayerTest, ADamagedBlockEndsThePlaybackWithItsPlace) {
@@ -166,9 +197,9 @@ TEST_F(PlayerTest, OpensAndClosesByKeyboardAndOpensCentred) {
     EXPECT_LE((player.frameGeometry().center() - screen.center()).manhattanLength(), 2);
 
     ASSERT_TRUE(player.Load(first));
-    EXPECT_EQ(player.windowTitle(), QString("Tamburo - %1")
-                                        .arg(QString::fromStdString(
-                                            std::filesystem::path(first).filename().string())));
+    EXPECT_EQ(player.windowTitle(),
+              QString("Tamburo - %1")
+                  .arg(QString::fromStdString(std::filesystem::path(first).filename().string())));
     QTest::keyClick(&player, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(player.FrameCount(), 5);
     EXPECT_TRUE(player.windowTitle().endsWith(
@@ -211,6 +242,177 @@ TEST_F(PlayerTest, OpensAndClosesByKeyboardAndOpensCentred) {
         if (button->text() == "Close") button->click();
     }
     EXPECT_FALSE(player.isVisible());
+}
+
+// The info line names the file and gives the frame's place as elapsed and total time; the
+// file's date, which does not move, is not given as the frame's time.
+TEST_F(PlayerTest, TheInfoLineNamesTheFileAndTheTimeIntoIt) {
+    const std::string path = WriteRecordFile(6, true, 15'000);
+    PlayerWindow player;
+    ASSERT_TRUE(player.Load(path));
+    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
+    const struct {
+        int frame;
+        const char* position;
+    } cases[] = {{0, "frame 1/6   0:00 / 1:15"},
+                 {2, "frame 3/6   0:30 / 1:15"},
+                 {5, "frame 6/6   1:15 / 1:15"}};
+    QString date;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frame);
+        player.ShowFrame(c.frame);
+        const QString info = player.InfoText();
+        EXPECT_TRUE(info.startsWith(name)) << info.toStdString();
+        EXPECT_TRUE(info.contains(c.position)) << info.toStdString();
+        EXPECT_TRUE(info.contains("CH03"));
+        EXPECT_FALSE(info.contains(" ms"));
+        // The date is the file's: it says so, and it stays.
+        const qsizetype at = info.indexOf("created ");
+        ASSERT_GE(at, 0) << info.toStdString();
+        if (date.isEmpty()) date = info.mid(at);
+        EXPECT_EQ(info.mid(at), date);
+    }
+}
+
+// The player holds no file in memory: a frame is read from the file when it is shown.
+TEST_F(PlayerTest, FramesAreReadFromTheFileWhenShown) {
+    const std::string path = WriteRecordFile(6);
+    PlayerWindow player;
+    ASSERT_TRUE(player.Load(path));
+    const std::string before = Read(path);
+    const RecordFilePlayback playback = ReadRecordFileForPlayback(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(before.data()), before.size()));
+    ASSERT_EQ(playback.check.frames.size(), 6u);
+    // Another program wipes the pictures of frame 4 (not a video-loss frame): it shows black.
+    const RecordFileFrame& fourth = playback.check.frames[3];
+    std::string after = before;
+    std::fill_n(after.begin() + fourth.jpegOffset, fourth.length, '\0');
+    Write(path, after);
+    player.ShowFrame(3);
+    EXPECT_EQ(player.Picture().pixelColor(10, 10), QColor(Qt::black));
+    player.ShowFrame(4);
+    EXPECT_GE(player.Picture().pixelColor(10, 10).red(), 250);
+    EXPECT_EQ(Read(path), after);
+}
+
+// A failed Open shows nothing of the file before it: the picture on the screen goes, and the
+// title and the info line name no file.
+TEST_F(PlayerTest, AFailedOpenShowsNothingOfTheFileBefore) {
+    const std::string good = WriteRecordFile(3);
+    const std::string text = folder.path().string() + "/notes.vse";
+    Write(text, "not a record file");
+    for (const std::string& bad : {text, folder.path().string() + "/missing.vse"}) {
+        SCOPED_TRACE(bad);
+        PlayerWindow player;
+        player.resize(518, 360);
+        player.show();
+        ASSERT_TRUE(player.Load(good));
+        player.Pause();
+        auto onScreen = [&] {
+            ormidon::testing::ProcessEventsFor(30);
+            return player.screen()->grabWindow(player.winId()).toImage();
+        };
+        const QPoint centre(player.width() / 2, 60);
+        ASSERT_GE(QColor(onScreen().pixel(centre)).red(), 200);
+
+        player.SetFileChooser([&] { return QString::fromStdString(bad); });
+        QTest::keyClick(&player, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(QColor(onScreen().pixel(centre)), QColor(Qt::black));
+        EXPECT_EQ(player.windowTitle(), "Tamburo");
+        EXPECT_TRUE(player.InfoText().isEmpty()) << player.InfoText().toStdString();
+        EXPECT_TRUE(player.StatusText().contains(QString::fromStdString(bad)));
+        EXPECT_FALSE(Find<QPushButton>(&player, "Play")->isEnabled());
+        EXPECT_FALSE(Find<QSlider>(&player, {})->isEnabled());
+    }
+}
+
+// Open offers both kinds of record file, local recordings and downloads, at once.
+TEST_F(PlayerTest, OpenOffersRecordingsAndDownloadsAlike) {
+    PlayerWindow player;
+    player.show();
+    QString filter;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        filter = dialog->selectedNameFilter();
+        dialog->reject();
+    });
+    player.Open();
+    EXPECT_EQ(filter, "Record files (*.vse *.dvr)");
+    EXPECT_EQ(player.FrameCount(), 0);
+}
+
+// The position slider takes the width between the step buttons and the speed, whatever the
+// window's width (the test runs at scale 1 and 1.5), and a click on it goes to that place.
+TEST_F(PlayerTest, ThePositionSliderSpansTheFreeWidthAndGoesToAnyFrame) {
+    const int frames = 50;
+    PlayerWindow player;
+    ASSERT_TRUE(player.Load(WriteRecordFile(frames)));
+    player.Pause();
+    player.show();
+    QSlider* slider = Find<QSlider>(&player, {});
+    QPushButton* forward = Find<QPushButton>(&player, "|>");
+    QComboBox* speed = Find<QComboBox>(&player, {});
+    ASSERT_TRUE(slider && forward && speed);
+    EXPECT_FALSE(slider->toolTip().isEmpty());
+    const int spacing = player.layout()->spacing() + 1;
+    for (int width : {518, player.minimumSizeHint().width(), 900}) {
+        SCOPED_TRACE(width);
+        player.resize(width, 360);
+        ormidon::testing::ProcessEventsFor(20);
+        EXPECT_EQ(player.width(), width);
+        EXPECT_LE(slider->x() - forward->geometry().right(), spacing);
+        EXPECT_LE(speed->x() - slider->geometry().right(), spacing);
+        EXPECT_GE(slider->width(), width == 518 ? 150 : 100);
+    }
+    player.resize(518, 360);
+    ormidon::testing::ProcessEventsFor(20);
+    const qreal scale = player.devicePixelRatioF();
+    ormidon::testing::SaveScreenshot(
+        &player, scale == 1
+                     ? std::string("player-position-slider")
+                     : "player-position-slider-scale-" + QString::number(scale).toStdString());
+    for (double place : {0.25, 0.5, 0.9}) {
+        SCOPED_TRACE(place);
+        QTest::mouseClick(slider, Qt::LeftButton, {},
+                          QPoint(static_cast<int>(slider->width() * place), slider->height() / 2));
+        EXPECT_NEAR(player.CurrentFrame(), place * (frames - 1), frames / 10);
+    }
+}
+
+// A window of the player that opens takes the keyboard, even where the display leaves it
+// with the window that was active before (as it does without a window manager): its keys
+// reach it, and the other window's Esc stays with that window.
+TEST_F(PlayerTest, AWindowThatOpensTakesTheKeyboard) {
+    struct OtherWindow : QWidget {
+        int escapes = 0;
+        void keyPressEvent(QKeyEvent* event) override {
+            if (event->key() == Qt::Key_Escape) ++escapes;
+        }
+    };
+    const std::string path = WriteRecordFile(3);
+    const std::function<std::unique_ptr<QWidget>()> windows[] = {
+        [] { return std::make_unique<PlayerWindow>(); },
+        [&] { return std::make_unique<HandOffWindow>(path); }};
+    for (const auto& make : windows) {
+        OtherWindow other;
+        other.show();
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return QApplication::activeWindow() == &other; }));
+        std::unique_ptr<QWidget> window = make();
+        SCOPED_TRACE(window->metaObject()->className());
+        window->show();
+        other.activateWindow();
+        EXPECT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return QApplication::activeWindow() == window.get(); }, 1000));
+        QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                                : QApplication::activeWindow();
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(other.escapes, 0);
+        EXPECT_TRUE(other.isVisible());
+    }
 }
 
 }  // namespace
