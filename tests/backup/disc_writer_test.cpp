@@ -425,9 +425,10 @@ TEST_F(DiscWriterTest, AWriterRunningOnAfterTheAbortIsFreedOnlyOnceIdle) {
     EXPECT_EQ(backend->openDevices.load(), 1);
     EXPECT_EQ(KeptDiscWork(), 1u);
     clock.Advance(2999);
-    // Two more looks of the keeper: the second began after the clock moved.
+    // Two more looks of the keeper, the second begun after the clock moved (or its letting go).
     const uint64_t polls = DiscKeeperPolls();
-    ASSERT_TRUE(WaitUntil([&] { return DiscKeeperPolls() >= polls + 2; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return DiscKeeperPolls() >= polls + 2 || backend->openDevices == 0; }));
     EXPECT_EQ(backend->openDevices.load(), 1);
     EXPECT_EQ(KeptDiscWork(), 1u);
     clock.Advance(1);
