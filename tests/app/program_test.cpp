@@ -1,7 +1,7 @@
 // The whole program end to end against the simulated recorder: its own start-up opens the
 // login window, which is filled in from Setting.ini; the password is typed and Enter
 // pressed; the main window shows the live picture; its close button ends everything, and
-// every thread of the program is joined.
+// every thread of the program is joined, a burn that a closed window left included.
 #include "app/Program.h"
 
 #include <gtest/gtest.h>

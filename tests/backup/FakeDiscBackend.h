@@ -1,10 +1,9 @@
 #pragma once
 // A scripted disc backend for the writer's tests: drives by name, each with its disc
 // information, its last session and the result its burns give; every burn is recorded.
-// A drive can also misbehave: a scan that runs until it is stopped, an open that hangs
-// until the test lets it go, a burn that runs until the test lets it go or the writer
-// aborts it, a writer that keeps running for a while (of the clock) after an abort, and
-// scans that find no drive while one is open (as libburn refuses them).
+// A drive can also misbehave: a scan that runs until it is stopped, an open and a burn that
+// hang until the test lets them go, a writer that keeps running for a while (of the clock)
+// after an abort, and scans that find no drive while one is open (as libburn refuses them).
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -50,9 +49,8 @@ class FakeDiscBackend final : public DiscBackend {
     std::atomic<bool> letGo{false};
     std::atomic<int> hangingOpens{0};
     uint32_t runsAfterAbortMs = 0;
-    // Burns run until `letGo`, or, with `hangBurnsUntilAbort`, until the writer aborts.
+    // Burns run until `letGo`, abort or no abort.
     std::atomic<bool> hangBurns{false};
-    bool hangBurnsUntilAbort = false;
     std::atomic<bool> burning{false};
     bool refuseScansWhileOpen = false;
     std::atomic<int> scans{0};
@@ -127,12 +125,11 @@ class FakeDiscBackend final : public DiscBackend {
         if (desc.track != nullptr) call.items = desc.track->items;
         int result = discs[device.Name()].burnResult;
         if (hangBurns) {
-            // Ends only when let go or aborted by the writer itself (a long real while at
-            // most, so a test that waits on it fails rather than hangs).
+            // Ends only when let go (a long real while at most, so a test that waits on it
+            // fails rather than hangs).
             burning = true;
             const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (!letGo && !(hangBurnsUntilAbort && progress.aborted && progress.aborted()) &&
-                   std::chrono::steady_clock::now() < limit)
+            while (!letGo && std::chrono::steady_clock::now() < limit)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             burning = false;
         }

@@ -1,6 +1,8 @@
 // The libburn and libisofs backend on a stdio pseudo-drive in a temporary folder, read back
 // with libisofs: a first session, an appended one that keeps the first, newer-wins, an abort
-// that leaves the disc as it was, and the image recorder that replaces a file only when done.
+// that leaves the disc as it was, an abort while writing whose drive the keeper holds until
+// libburn lets go, and the image recorder that replaces a file only when done. A drive scan
+// played through libburn's calls: one that a stop left running is polled on and freed once.
 #include <gtest/gtest.h>
 #include <libburn/libburn.h>
 

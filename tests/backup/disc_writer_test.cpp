@@ -1,8 +1,9 @@
 // The disc writer on a scripted backend: the set-up, the target checks, the burn with its
 // import and newer-wins merge, the texts of every result, the image file asked during the
 // burn, the setting dialog that starts fresh each time and offers Append Player only with a
-// player package, drives read off the UI thread and given up on Cancel, and a device kept
-// until its writer is idle.
+// player package and names long drives whole in their tooltip and busy drives with why,
+// drives read off the UI thread and given up on Cancel or without a thread, a device kept
+// until its writer is idle, a keeper whose thread cannot start, and exit's bounded wait.
 #include <gtest/gtest.h>
 
 #include <QApplication>
