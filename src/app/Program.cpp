@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/QtAppShell.h"
+#include "backup/CCDBurner.h"
 #include "core/LivePipeline.h"
 #include "core/QuorrelApp.h"
 #include "net/LiveRecording.h"
@@ -22,6 +23,9 @@ int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()
     CQuorrelApp app(shell);
     app.InitInstance();
     if (beforeShutDown) beforeShutDown();
+    // Disc work that a closed window left (a burn, a drive still stopping) ends first, while
+    // the application record it reads still stands; what overruns the bound keeps the writer.
+    EndDiscWriting(kDiscWritingExitBoundMs);
     const int exitCode = app.ExitInstance();
 
     SetLiveRecording(nullptr);

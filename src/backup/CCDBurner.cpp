@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "backup/DiscBurnPrompts.h"
@@ -47,10 +48,10 @@ int64_t NewItemTime(const DiscIsoItem& item, bool* unreadable) {
 }
 
 // Runs `work` through `run`, or here when there is none.
-bool RunDriveWork(const DriveWorkRunner& run, std::function<void(std::stop_token)> work) {
+DriveWork RunDriveWork(const DriveWorkRunner& run, std::function<void(std::stop_token)> work) {
     if (run) return run(std::move(work));
     work({});
-    return true;
+    return DriveWork::Done;
 }
 
 // What the drive says about a target: the refusal's text, empty when usable.
@@ -108,17 +109,17 @@ std::string Formatted(const char* format, const std::string& value) {
 
 }  // namespace
 
-void WriteCDProgressCallback(int kind, int value) {
+void WriteCDProgressCallback(int kind, int value, std::stop_token stop) {
     switch (kind) {
         case 0:
-            PostProgressCommand(PROGRESS_START);
-            PostProgressCommand(PROGRESS_SET_TOTAL, 100);
+            PostProgressCommand(PROGRESS_START, 0, stop);
+            PostProgressCommand(PROGRESS_SET_TOTAL, 100, stop);
             break;
         case 1:
-            PostProgressCommand(PROGRESS_SET_POS, static_cast<uint32_t>(value));
+            PostProgressCommand(PROGRESS_SET_POS, static_cast<uint32_t>(value), stop);
             break;
         case 2:
-            PostProgressCommand(PROGRESS_END);
+            PostProgressCommand(PROGRESS_END, 0, stop);
             break;
         default:
             break;
@@ -138,8 +139,8 @@ void CCDBurner::Cleanup() {
     m_bInitialised = false;
 }
 
-void CCDBurner::Progress(int kind, int value) const {
-    if (m_pfnProgress != nullptr) m_pfnProgress(kind, value);
+void CCDBurner::Progress(int kind, int value, const std::stop_token& stop) const {
+    if (m_pfnProgress != nullptr && !stop.stop_requested()) m_pfnProgress(kind, value, stop);
 }
 
 int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook,
@@ -162,10 +163,13 @@ int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook,
     }
     // The scan may take a drive's time: it runs through `run` and ends on its stop.
     auto scanned = std::make_shared<std::optional<std::vector<std::string>>>();
-    if (!RunDriveWork(run, [scanned](std::stop_token stop) {
-            *scanned = DiscGetAvailableDrivesEx(kDiscClassCd, stop);
-        })) {
-        return kGivenUp;
+    const DriveWork scan = RunDriveWork(run, [scanned](std::stop_token stop) {
+        *scanned = DiscGetAvailableDrivesEx(kDiscClassCd, stop);
+    });
+    if (scan == DriveWork::GivenUp) return kGivenUp;
+    if (scan == DriveWork::NotStarted) {
+        Show(kNoWorkerText);
+        return 0;
     }
     auto& drives = *scanned;
     if (!drives) {
@@ -178,6 +182,9 @@ int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook,
         return 0;
     }
     m_nDriveIndex = std::clamp(m_nDriveIndex, 0, DriveCount() - 1);
+    // A drive the keeper still holds is missing from a scan (libburn refuses scans while a
+    // drive is held) or cannot be opened: the setting dialog says why.
+    m_busyDriveNames = KeptDiscDrives();
     m_bInitialised = true;
     return 1;
 }
@@ -241,11 +248,13 @@ int CCDBurner::CheckTarget(const DriveWorkRunner& run) {
     }
     // The drive is read through `run`, on copies: a worker given up touches nothing here.
     auto check = std::make_shared<TargetCheck>();
-    if (!RunDriveWork(run, [check, drive = DriveName(), image = IsImageRecorder(), needed,
-                            name = m_strDiscName](std::stop_token) {
-            *check = CheckOnDrive(drive, image, needed, name);
-        })) {
-        return kGivenUp;
+    const DriveWork read = RunDriveWork(
+        run, [check, drive = DriveName(), image = IsImageRecorder(), needed, name = m_strDiscName](
+                 std::stop_token) { *check = CheckOnDrive(drive, image, needed, name); });
+    if (read == DriveWork::GivenUp) return kGivenUp;
+    if (read == DriveWork::NotStarted) {
+        Show(kNoWorkerText);
+        return 0;
     }
     if (check->mediaType) m_dwMediaType = *check->mediaType;
     if (!check->refusal.empty()) {
@@ -322,6 +331,21 @@ std::string CCDBurner::ImportErrorText(int error) {
 }
 
 int CCDBurner::Burn(std::stop_token stop) {
+    // One burn at a time: a burn that a closed window left running still owns the writer.
+    if (m_bInUse.exchange(true)) {
+        Show(kStillFinishingText, stop);
+        return 0;
+    }
+    struct Release {
+        std::atomic<bool>& inUse;
+        ~Release() { inUse = false; }
+    } release{m_bInUse};
+    // The window that asked for the burn is going: nothing is written. Checked after the
+    // claim, so a set-up that finds the writer free never meets this burn.
+    if (stop.stop_requested()) {
+        m_byAbort = 0;
+        return 0;
+    }
     if (!m_bInitialised) return 0;
     if (m_strTargetName.empty()) {
         Show("Filename is not valid!", stop);
@@ -334,14 +358,14 @@ int CCDBurner::Burn(std::stop_token stop) {
         m_dwMediaType = info ? MediaClassOf(info->mediaFlags, m_dwMediaType) : kDiscClassNone;
         if (m_dwMediaType == kDiscClassNone) {
             Show("NO DISC", stop);
-            Progress(2);
+            Progress(2, 0, stop);
             m_byAbort = 0;
             return 0;
         }
     }
     if (!device) {
         // Ends like every other failed burn: nothing held, the progress bar ended.
-        Progress(2);
+        Progress(2, 0, stop);
         m_byAbort = 0;
         Show("Device could not be opened: " + DriveName(), stop);
         return 1;
@@ -364,7 +388,7 @@ int CCDBurner::Burn(std::stop_token stop) {
     DiscWriteDesc desc;
     desc.mediaType = m_dwMediaType == kDiscClassCd ? kDiscClassCd : kDiscClassDvd;
 
-    Progress(0);
+    Progress(0, 0, stop);
     int result = -1;
     bool write = true;
     if (m_bImportSession && !imageRecorder) {
@@ -389,7 +413,7 @@ int CCDBurner::Burn(std::stop_token stop) {
         auto track = DiscCreateIsoTrackEx(items, kVolumeName, kIsoTrackFlags);
         desc.track = track.get();
         DiscProgress progress;
-        progress.progress = [this](int percent) { Progress(1, percent); };
+        progress.progress = [this, &stop](int percent) { Progress(1, percent, stop); };
         progress.aborted = [this] { return m_byAbort.load() != 0; };
         progress.idle = [this, &stop] { return m_byAbort.load() != 0 || stop.stop_requested(); };
         progress.userDialog = [this, &stop](int request, std::string& data) {
@@ -410,12 +434,35 @@ int CCDBurner::Burn(std::stop_token stop) {
     DiscCloseDevice(device);
     m_byAbort = 0;
     (void)DiscGetErrorLog();
-    Progress(2);
+    Progress(2, 0, stop);
     if (result > 0 || result < -1) Show(BurnResultText(result), stop);
     return 1;
 }
 
+namespace {
+
+std::mutex g_appWriterMutex;
+// Made at first use; released only by EndDiscWriting, never under a burn.
+CCDBurner* g_appWriter = nullptr;
+
+}  // namespace
+
 CCDBurner& AppDiscWriter() {
-    static CCDBurner writer;
-    return writer;
+    std::lock_guard lock(g_appWriterMutex);
+    if (g_appWriter == nullptr) g_appWriter = new CCDBurner;
+    return *g_appWriter;
+}
+
+bool EndDiscWriting(uint32_t boundMs) {
+    CCDBurner* writer = nullptr;
+    {
+        std::lock_guard lock(g_appWriterMutex);
+        writer = g_appWriter;
+    }
+    if (writer != nullptr && writer->InUse()) writer->Abort();
+    if (!EndKeptDiscWork(boundMs) || (writer != nullptr && writer->InUse())) return false;
+    std::lock_guard lock(g_appWriterMutex);
+    delete g_appWriter;
+    g_appWriter = nullptr;
+    return true;
 }

@@ -16,21 +16,30 @@
 
 class DiscBurnPrompts;
 
-// The progress hook: kind 0 start, 1 position in percent, 2 end.
-using WriteCDProgressHook = void (*)(int kind, int value);
+// The progress hook: kind 0 start, 1 position in percent, 2 end. `stop` is the burn's: once
+// it is requested, the window that ran the burn is going, and nothing more may reach a bar.
+using WriteCDProgressHook = void (*)(int kind, int value, std::stop_token stop);
 // Drives the settings sheet's progress bar.
-void WriteCDProgressCallback(int kind, int value);
+void WriteCDProgressCallback(int kind, int value, std::stop_token stop);
 
+// How drive work ended: done; given up by the operator (the work then ends on its own and
+// touches nothing but what it owns); or never started, for want of a thread.
+enum class DriveWork { Done, GivenUp, NotStarted };
 // Runs drive work, which may take as long as a drive does (minutes on a damaged disc).
-// False when the operator gave it up: the work then ends on its own and touches nothing
-// but what it owns. Empty: the work runs on the calling thread.
-using DriveWorkRunner = std::function<bool(std::function<void(std::stop_token)> work)>;
+// Empty: the work runs on the calling thread.
+using DriveWorkRunner = std::function<DriveWork(std::function<void(std::stop_token)> work)>;
 
 class CCDBurner {
   public:
     static constexpr const char* kVolumeName = "ODBackup";
     static constexpr const char* kPlayerSetupName = "Tamburo_setup.exe";
     static constexpr uint32_t kIsoTrackFlags = 11;
+    // A disc set-up while a burn that a closed window left still runs.
+    static constexpr const char* kStillFinishingText =
+        "The disc drive is still finishing the last disc. Please wait and try again.";
+    // Drive work that found no thread to run on.
+    static constexpr const char* kNoWorkerText =
+        "The drive cannot be read now: no thread could be started. Please try again.";
 
     CCDBurner();
     ~CCDBurner();
@@ -56,9 +65,13 @@ class CCDBurner {
     // 1 when the target can take the backup, 0 refused (its message shown), kGivenUp. The
     // drive is read through `run`.
     int CheckTarget(const DriveWorkRunner& run = {});
-    // Writes the backup. 0 when not initialised, without a name, or without a disc; 1
-    // otherwise (errors shown). `stop` ends the waits for the operator.
+    // Writes the backup. 0 when not initialised, without a name, or without a disc, when
+    // another burn still runs, or when `stop` came before it began; 1 otherwise (errors
+    // shown). `stop` ends the burn and the waits for the operator, and silences the hook.
     int Burn(std::stop_token stop = {});
+    // True while a burn runs. A burn left running by a window that closed keeps the writer:
+    // nothing else may use it until the burn returns.
+    bool InUse() const { return m_bInUse.load(); }
     // Asks a running burn to end; the backend sees it between steps.
     void Abort() { m_byAbort = 1; }
     // Releases the backend of an initialised writer.
@@ -72,6 +85,9 @@ class CCDBurner {
     void SetPrompts(DiscBurnPrompts* prompts) { m_pPrompts = prompts; }
 
     const std::vector<std::string>& DriveNames() const { return m_ppDriveNames; }
+    // Drives that the last Init found still held by the disc layer's keeper, busy finishing
+    // an earlier disc: listed or not, they cannot be used now.
+    const std::vector<std::string>& BusyDriveNames() const { return m_busyDriveNames; }
     int DriveCount() const { return static_cast<int>(m_ppDriveNames.size()); }
     uint32_t MediaType() const { return m_dwMediaType; }
     bool Initialised() const { return m_bInitialised; }
@@ -94,11 +110,13 @@ class CCDBurner {
     bool IsImageRecorder() const;
     std::string DriveName() const;
     std::string PlayerSetupPath() const;
-    void Progress(int kind, int value = 0) const;
+    void Progress(int kind, int value, const std::stop_token& stop) const;
 
     std::vector<std::string> m_ppDriveNames;
+    std::vector<std::string> m_busyDriveNames;
     bool m_bInitialised = false;
     std::atomic<uint8_t> m_byAbort{0};
+    std::atomic<bool> m_bInUse{false};
     uint32_t m_dwMediaType = kDiscClassCd;
     std::string m_strTargetName;  // folder + name on disc
     std::string m_strDiscName;    // the name on disc
@@ -113,5 +131,12 @@ class CCDBurner {
     std::unique_ptr<DiscBurnPrompts> m_pDefaultPrompts;
 };
 
-// The program's one disc writer; it lives until the program ends.
+// The program's one disc writer, made at its first use.
 CCDBurner& AppDiscWriter();
+// Program exit: aborts a running burn and waits up to `boundMs` for the disc layer's keeper
+// to let go of all drive work; then releases the program's writer. True when it went; false
+// when drive work still runs, which keeps the writer and everything it uses.
+bool EndDiscWriting(uint32_t boundMs);
+// The bound of EndDiscWriting at program exit: a burn's own bound for a drive to stop after
+// an abort, and a margin.
+inline constexpr uint32_t kDiscWritingExitBoundMs = 2000;

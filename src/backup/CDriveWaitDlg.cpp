@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 
 #include "backup/DiscLayer.h"
 #include "platform/Thread.h"
@@ -39,20 +40,27 @@ CDriveWaitDlg::CDriveWaitDlg(QWidget* parent)
     });
 }
 
-bool CDriveWaitDlg::Run(std::function<void(std::stop_token)> work) {
+DriveWork CDriveWaitDlg::Run(std::function<void(std::stop_token)> work) {
     struct Signal {
         std::mutex mutex;
         std::condition_variable ended;
     };
     auto signal = std::make_shared<Signal>();
-    ormidon::Thread worker([work = std::move(work), done = m_done, signal](std::stop_token stop) {
-        work(stop);
-        {
-            std::lock_guard lock(signal->mutex);
-            done->store(true);
-        }
-        signal->ended.notify_all();
-    });
+    ormidon::Thread worker;
+    try {
+        worker =
+            ormidon::Thread([work = std::move(work), done = m_done, signal](std::stop_token stop) {
+                work(stop);
+                {
+                    std::lock_guard lock(signal->mutex);
+                    done->store(true);
+                }
+                signal->ended.notify_all();
+            });
+    } catch (const std::system_error&) {
+        // No thread: the drive is not read, and the UI thread never reads it itself.
+        return DriveWork::NotStarted;
+    }
     bool done;
     {
         std::unique_lock lock(signal->mutex);
@@ -65,15 +73,14 @@ bool CDriveWaitDlg::Run(std::function<void(std::stop_token)> work) {
     }
     if (!done) {
         // Given up: the worker is not waited for while it may be inside the drive.
-        worker.RequestStop();
         KeepDiscWorker(std::move(worker));
-        return false;
+        return DriveWork::GivenUp;
     }
     if (!worker.Join(kDoneJoinBoundMs)) KeepDiscWorker(std::move(worker));
-    return true;
+    return DriveWork::Done;
 }
 
-bool RunDriveWorkWithWindow(QWidget* parent, std::function<void(std::stop_token)> work) {
+DriveWork RunDriveWorkWithWindow(QWidget* parent, std::function<void(std::stop_token)> work) {
     CDriveWaitDlg window(parent);
     return window.Run(std::move(work));
 }

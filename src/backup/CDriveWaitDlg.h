@@ -11,6 +11,8 @@
 #include <memory>
 #include <stop_token>
 
+#include "backup/CCDBurner.h"
+
 class QLabel;
 class QTimer;
 
@@ -23,9 +25,9 @@ class CDriveWaitDlg : public QDialog {
 
     explicit CDriveWaitDlg(QWidget* parent = nullptr);
 
-    // Runs `work` on a worker and this window until it is done: true. False when the
-    // operator gave it up first.
-    bool Run(std::function<void(std::stop_token)> work);
+    // Runs `work` on a worker and this window until it is done. GivenUp when the operator
+    // gave it up first; NotStarted, without showing the window, when no worker could start.
+    DriveWork Run(std::function<void(std::stop_token)> work);
 
   private:
     QLabel* m_pText;
@@ -34,4 +36,4 @@ class CDriveWaitDlg : public QDialog {
 };
 
 // A DriveWorkRunner (CCDBurner.h) that shows CDriveWaitDlg over `parent`.
-bool RunDriveWorkWithWindow(QWidget* parent, std::function<void(std::stop_token)> work);
+DriveWork RunDriveWorkWithWindow(QWidget* parent, std::function<void(std::stop_token)> work);

@@ -1,15 +1,21 @@
 #include "backup/CWriteCDSettingDlg.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <algorithm>
 
 #include "backup/CCDBurner.h"
 #include "backup/CDriveWaitDlg.h"
 #include "core/AppObject.h"
+#include "platform/MessageBox.h"
 #include "platform/window/ControlId.h"
 
 namespace {
@@ -68,8 +74,57 @@ CWriteCDSettingDlg::CWriteCDSettingDlg(QWidget* parent) : QDialog(parent) {
     });
     connect(m_pFileName, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_strFileName = text.toStdString(); });
-    connect(m_pDrives, &QComboBox::currentIndexChanged, this,
-            [this](int row) { m_nDriveRow = std::max(row, 0); });
+    connect(m_pDrives, &QComboBox::currentIndexChanged, this, [this](int row) {
+        m_nDriveRow = std::max(row, 0);
+        // A name cut to fit shows whole as the box's tooltip.
+        m_pDrives->setToolTip(row >= 0 ? m_pDrives->itemData(row, Qt::ToolTipRole).toString()
+                                       : QString());
+    });
+}
+
+void CWriteCDSettingDlg::FillDrives() {
+    m_pDrives->clear();
+    // The room the box draws the chosen drive's name in.
+    QStyleOptionComboBox option;
+    option.initFrom(m_pDrives);
+    option.frame = true;
+    const int width =
+        m_pDrives->style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, m_pDrives)
+            .adjusted(1, 0, -1, 0)
+            .width();
+    const QFontMetrics metrics = m_pDrives->fontMetrics();
+    std::vector<std::string> rows = m_driveNames;
+    for (const auto& busy : m_busyDriveNames) {
+        if (std::find(rows.begin(), rows.end(), busy) == rows.end()) rows.push_back(busy);
+    }
+    auto* model = qobject_cast<QStandardItemModel*>(m_pDrives->model());
+    int first = -1;
+    int widest = 0;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const int index = static_cast<int>(row);
+        const QString whole = QString::fromStdString(rows[row]);
+        const bool busy = std::find(m_busyDriveNames.begin(), m_busyDriveNames.end(), rows[row]) !=
+                          m_busyDriveNames.end();
+        if (busy) {
+            // Never chosen, so only seen in the list, whole, with why it cannot be chosen.
+            const QString text = whole + kBusyDriveNote;
+            m_pDrives->addItem(text);
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+            if (model != nullptr) model->item(index)->setEnabled(false);
+            continue;
+        }
+        // Whole when it fits, else cut in the middle, where paths differ least.
+        const QString text = metrics.elidedText(whole, Qt::ElideMiddle, width);
+        m_pDrives->addItem(text);
+        if (text != whole) m_pDrives->setItemData(index, whole, Qt::ToolTipRole);
+        if (first < 0) first = index;
+    }
+    // The list opens wide enough for the notes of busy drives.
+    if (widest > 0) m_pDrives->view()->setMinimumWidth(widest + 2 * metrics.averageCharWidth());
+    m_pDrives->setCurrentIndex(std::max(first, 0));
+    m_nDriveRow = std::max(first, 0);
+    m_pDrives->setToolTip(m_pDrives->itemData(m_nDriveRow, Qt::ToolTipRole).toString());
 }
 
 int CWriteCDSettingDlg::Prepare(const std::string& sourcePath,
@@ -82,6 +137,7 @@ int CWriteCDSettingDlg::Prepare(const std::string& sourcePath,
     m_strFolder = slash == std::string::npos ? std::string() : sourcePath.substr(0, slash + 1);
     m_strFileName = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
     m_driveNames = driveNames;
+    m_busyDriveNames = writer.BusyDriveNames();
     m_dwMediaType = mediaType;
     if (driveNames.empty()) return 0;
     OnInitDialog();
@@ -91,10 +147,7 @@ int CWriteCDSettingDlg::Prepare(const std::string& sourcePath,
 void CWriteCDSettingDlg::OnInitDialog() {
     m_pSource->setText(QString::fromStdString(m_strSource));
     m_pFileName->setText(QString::fromStdString(m_strFileName));
-    m_pDrives->clear();
-    for (const auto& name : m_driveNames) m_pDrives->addItem(QString::fromStdString(name));
-    m_pDrives->setCurrentIndex(0);
-    m_nDriveRow = 0;
+    FillDrives();
     const int32_t* close = Setting(&CSettingINI::m_dwWriteCDCloseOption);
     m_pCloseDisc->setChecked(close != nullptr && *close != 0);
     m_bCloseDisc = m_pCloseDisc->isChecked();
@@ -110,6 +163,11 @@ void CWriteCDSettingDlg::OnInitDialog() {
 DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, int sizeMB,
                                 QWidget* parent,
                                 const std::function<int(CWriteCDSettingDlg&)>& run) {
+    // A burn that a closed window left running owns the writer until it returns.
+    if (writer.InUse()) {
+        ormidon::ShowMessageText(CCDBurner::kStillFinishingText, ormidon::kMbOk);
+        return DiscSetupResult::Busy;
+    }
     // The drives are read on a worker while a window says so; the operator may give up.
     const DriveWorkRunner drive = [parent](std::function<void(std::stop_token)> work) {
         return RunDriveWorkWithWindow(parent, std::move(work));

@@ -3,7 +3,8 @@
 // Disc, Append Player and the name on disc of the backup; the source file is shown. Each
 // dialog starts fresh: the name is the source file's, Append Player cleared, Close Disc
 // from the "Write CD Close Option" setting. Append Player is disabled, with a tooltip that
-// says why, when the player package is not in the program folder.
+// says why, when the player package is not in the program folder. A drive that is still
+// busy finishing an earlier disc is listed, disabled, with a note that says so.
 #include <QDialog>
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,8 @@ class CWriteCDSettingDlg : public QDialog {
     // Append Player's tooltip while it is disabled.
     static constexpr const char* kNoPlayerSetupTip =
         "No player package: Tamburo_setup.exe is not in the program folder.";
+    // Behind a drive that the writer found busy; its row cannot be chosen.
+    static constexpr const char* kBusyDriveNote = " (busy: still finishing the last disc)";
 
     explicit CWriteCDSettingDlg(QWidget* parent = nullptr);
 
@@ -50,10 +53,15 @@ class CWriteCDSettingDlg : public QDialog {
     const std::string& FileName() const { return m_strFileName; }
 
   private:
+    // The drive box's rows: the writer's drives, each cut in the middle to fit with its whole
+    // name as its tooltip, then the busy drives it does not list.
+    void FillDrives();
+
     std::string m_strSource;
     std::string m_strFolder;
     std::string m_strFileName;
     std::vector<std::string> m_driveNames;
+    std::vector<std::string> m_busyDriveNames;
     uint32_t m_dwMediaType = 1;
     int m_nDriveRow = 0;
     bool m_bCloseDisc = false;
@@ -72,9 +80,10 @@ class CWriteCDSettingDlg : public QDialog {
 // shows fresh setting dialogs until a target passes CheckTarget. The drives are read on a
 // worker under CDriveWaitDlg, never on the UI thread. Ready when the backup is to be
 // written to disc; InitFailed when the writer refused (4119 then follows); Cancelled when
-// the operator cancelled a dialog or gave the drive up. `run` runs one setting dialog
-// modally (tests answer it).
-enum class DiscSetupResult { Ready, InitFailed, Cancelled };
+// the operator cancelled a dialog or gave the drive up; Busy, with its message shown and
+// nothing started, while a burn that a closed window left still runs in `writer`. `run`
+// runs one setting dialog modally (tests answer it).
+enum class DiscSetupResult { Ready, InitFailed, Cancelled, Busy };
 DiscSetupResult RunWriteCDSetup(CCDBurner& writer, const std::string& filePath, int sizeMB,
                                 QWidget* parent,
                                 const std::function<int(CWriteCDSettingDlg&)>& run = {});

@@ -140,6 +140,9 @@ class DiscBackend {
     // or `stop` was requested during the scan.
     virtual std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                        std::stop_token stop) = 0;
+    // Work that a stopped call left running in the backend's own threads (a drive scan):
+    // polls it once and releases what it gave. True when none is left.
+    virtual bool SettleLeftWork() { return true; }
     // Null when the drive does not open.
     virtual std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) = 0;
     // Empty when there is no disc to tell about.

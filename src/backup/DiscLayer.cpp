@@ -1,18 +1,22 @@
 #include "backup/DiscLayer.h"
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "backup/LibburnDiscBackend.h"
+#include "platform/Clock.h"
 
 namespace {
 
 // How often the keeper looks at what it holds.
-constexpr auto kKeeperPoll = std::chrono::milliseconds(10);
+constexpr uint32_t kKeeperPollMs = 10;
 
-// Holds busy devices and workers inside drive calls until they are done with the drive.
-// Its thread runs only while it holds something.
+// Holds busy devices, workers inside drive calls and backends with work left running until
+// they are done with the drive. Its thread runs only while it holds something; a thread that
+// cannot start leaves everything held, and the next Keep or count starts it again.
 class DiscKeeper {
   public:
     void Keep(std::unique_ptr<DiscDevice> device) {
@@ -25,49 +29,71 @@ class DiscKeeper {
         m_workers.push_back(std::move(worker));
         StartLocked();
     }
+    void Keep(std::shared_ptr<DiscBackend> backend) {
+        std::lock_guard lock(m_mutex);
+        m_backends.push_back(std::move(backend));
+        StartLocked();
+    }
     std::size_t Count() {
         std::lock_guard lock(m_mutex);
-        return m_devices.size() + m_workers.size();
+        StartLocked();
+        return CountLocked();
     }
+    std::vector<std::string> DeviceNames() {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> names;
+        for (const auto& device : m_devices) names.push_back(device->Name());
+        return names;
+    }
+    uint64_t Polls() const { return m_polls.load(); }
 
   private:
-    void StartLocked() {
-        if (m_running) return;
-        m_running = true;
-        // The previous thread returned, or is returning, once it cleared m_running.
-        m_thread = ormidon::Thread([this](std::stop_token stop) { Run(stop); });
+    std::size_t CountLocked() const {
+        return m_devices.size() + m_workers.size() + m_backends.size();
+    }
+    void StartLocked() noexcept {
+        if (m_running || CountLocked() == 0) return;
+        try {
+            // The previous thread returned, or is returning, once it cleared m_running.
+            m_thread = ormidon::Thread([this](std::stop_token stop) { Run(stop); });
+            m_running = true;
+        } catch (const std::system_error&) {
+            // Everything stays held until a later Keep or count starts the thread.
+        }
     }
     void Run(const std::stop_token& stop) {
         while (!stop.stop_requested()) {
-            std::this_thread::sleep_for(kKeeperPoll);
+            std::this_thread::sleep_for(std::chrono::milliseconds(kKeeperPollMs));
             std::vector<std::unique_ptr<DiscDevice>> idle;
             std::vector<ormidon::Thread> ended;
+            std::vector<std::shared_ptr<DiscBackend>> settled;
             {
                 std::lock_guard lock(m_mutex);
-                for (auto it = m_devices.begin(); it != m_devices.end();) {
-                    if ((*it)->Idle()) {
-                        idle.push_back(std::move(*it));
-                        it = m_devices.erase(it);
-                    } else {
-                        ++it;
-                    }
-                }
-                for (auto it = m_workers.begin(); it != m_workers.end();) {
-                    if (it->Join(0)) {
-                        ended.push_back(std::move(*it));
-                        it = m_workers.erase(it);
-                    } else {
-                        ++it;
-                    }
-                }
+                MoveDone(m_devices, idle, [](auto& device) { return device->Idle(); });
+                MoveDone(m_workers, ended, [](auto& worker) { return worker.Join(0); });
+                MoveDone(m_backends, settled,
+                         [](auto& backend) { return backend->SettleLeftWork(); });
             }
             // Freed outside the lock: a device's release may take the drive's time.
             idle.clear();
             ended.clear();
+            settled.clear();
             std::lock_guard lock(m_mutex);
-            if (m_devices.empty() && m_workers.empty()) {
+            ++m_polls;
+            if (CountLocked() == 0) {
                 m_running = false;
                 return;
+            }
+        }
+    }
+    template <typename Item, typename Done>
+    static void MoveDone(std::vector<Item>& held, std::vector<Item>& done, Done isDone) {
+        for (auto it = held.begin(); it != held.end();) {
+            if (isDone(*it)) {
+                done.push_back(std::move(*it));
+                it = held.erase(it);
+            } else {
+                ++it;
             }
         }
     }
@@ -75,7 +101,9 @@ class DiscKeeper {
     std::mutex m_mutex;
     std::vector<std::unique_ptr<DiscDevice>> m_devices;
     std::vector<ormidon::Thread> m_workers;
+    std::vector<std::shared_ptr<DiscBackend>> m_backends;
     bool m_running = false;
+    std::atomic<uint64_t> m_polls{0};
     ormidon::Thread m_thread;
 };
 
@@ -133,7 +161,10 @@ std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaT
                                                                  std::stop_token stop) {
     auto backend = Loaded();
     if (!backend) return std::nullopt;
-    return backend->GetAvailableDrives(mediaType, std::move(stop));
+    auto drives = backend->GetAvailableDrives(mediaType, std::move(stop));
+    // A scan that a stop left running is polled on by the keeper.
+    if (!backend->SettleLeftWork()) Keeper().Keep(backend);
+    return drives;
 }
 
 std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive) {
@@ -149,12 +180,26 @@ void DiscCloseDevice(std::unique_ptr<DiscDevice>& device) {
     device.reset();
 }
 
-void KeepDiscWorker(ormidon::Thread worker) {
+void KeepDiscWorker(ormidon::Thread worker) noexcept {
+    worker.RequestStop();
     if (worker.Join(0)) return;
     Keeper().Keep(std::move(worker));
 }
 
 std::size_t KeptDiscWork() { return Keeper().Count(); }
+
+std::vector<std::string> KeptDiscDrives() { return Keeper().DeviceNames(); }
+
+uint64_t DiscKeeperPolls() { return Keeper().Polls(); }
+
+bool EndKeptDiscWork(uint32_t boundMs) {
+    const uint32_t start = ormidon::TickCount();
+    while (KeptDiscWork() > 0) {
+        if (ormidon::TickCount() - start >= boundMs) return false;
+        ormidon::Sleep(kKeeperPollMs);
+    }
+    return true;
+}
 
 std::optional<DiscInfo> DiscGetCDInfo(DiscDevice* device, uint32_t flags) {
     auto backend = Loaded();

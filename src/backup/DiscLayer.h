@@ -6,10 +6,12 @@
 // Loading and unloading happen on the UI thread; the calls may come from any thread.
 //
 // Drive work can outlast the window that started it: a device the backend still works on
-// after an abort, and a worker left inside a drive call (a scan, a check or a burn on a
-// drive that does not answer). Both go to the keeper, which lives until the program ends
-// and releases each once the backend reports the device idle or the worker returned.
+// after an abort, a worker left inside a drive call (a scan, a check or a burn on a drive
+// that does not answer), and a drive scan that a stop left running in the backend. All go
+// to the keeper, which lives until the program ends and releases each once the backend
+// reports the device idle, the worker returned or the backend's left work ended.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -44,7 +46,15 @@ std::string DiscGetErrorLog();
 void DiscClearErrors();
 
 // Hands a worker that may still be inside a drive call to the keeper, which joins it once
-// it returned. Its stop should have been requested.
-void KeepDiscWorker(ormidon::Thread worker);
-// Devices and workers the keeper still holds.
+// it returned. Requests its stop. Never throws: what cannot be kept now stays held.
+void KeepDiscWorker(ormidon::Thread worker) noexcept;
+// Devices, workers and left work the keeper still holds.
 std::size_t KeptDiscWork();
+// The drive names of the busy devices the keeper holds: no other use of them can start.
+std::vector<std::string> KeptDiscDrives();
+// How many times the keeper has looked at what it holds; tests wait for a look.
+uint64_t DiscKeeperPolls();
+// Program exit: waits up to `boundMs` (of the current clock) for the keeper to let go of
+// everything. False when something still holds a drive: it is left running, and nothing it
+// uses may be destroyed.
+bool EndKeptDiscWork(uint32_t boundMs);

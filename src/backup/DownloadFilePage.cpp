@@ -325,6 +325,8 @@ void DownloadFilePage::OnButtonStart() {
     }
     if (m_bCopyToCD) {
         const DiscSetupResult setup = PrepareDiscCopy();
+        // The last disc is still being written: its message was shown, nothing starts.
+        if (setup == DiscSetupResult::Busy) return;
         if (setup == DiscSetupResult::InitFailed) ormidon::ShowMessage(kMsgBurnerFailed);
         if (setup != DiscSetupResult::Ready) {
             m_bCopyToCD = false;  // the stored option keeps its value

@@ -15,11 +15,13 @@ using IsoSource = ::burn_source;
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -30,6 +32,9 @@ constexpr uint32_t kFirstGrownBlock = 32;   // where the first image of a grown 
 constexpr uint32_t kSessionAlign = 32;      // blocks between grown images are aligned to this
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr std::size_t kMaxImportedName = 255;  // bytes of the longest name on disc
+// After a burn that did not end well libburn's writer thread pauses half a second before it
+// ends, while the drive already shows idle: the drive is not released before then.
+constexpr auto kWriterLinger = std::chrono::milliseconds(1000);
 
 // libburn and libisofs are set up once per process and stay until it ends: neither
 // counts its users, and a reader of images elsewhere in the process may need libisofs.
@@ -40,6 +45,76 @@ bool SetUpLibraries() {
     burn_msgs_set_severities(queue, never, burnId);
     iso_set_msgs_severities(queue, never, isoId);
     return true;
+}
+
+int LibburnScan(burn_drive_info** infos, unsigned int* count) {
+    return burn_drive_scan(infos, count);
+}
+void LibburnFreeInfos(burn_drive_info* infos) { burn_drive_info_free(infos); }
+int LibburnAddress(burn_drive_info* info, char* address) {
+    return burn_drive_get_adr(info, address);
+}
+constexpr LibburnScanCalls kLibburnScanCalls{LibburnScan, LibburnFreeInfos, LibburnAddress};
+std::atomic<const LibburnScanCalls*> g_scanCalls{&kLibburnScanCalls};
+
+// The process's one drive scan. libburn scans in a thread of its own and writes the drive
+// array through the pointers of the scan's first call until it ends, so they lie here:
+// never freed, polled with the same pointers by whoever comes next until the scan ends.
+// Its mutex also serialises the other calls that start libburn's jobs.
+struct DriveScan {
+    std::mutex mutex;
+    burn_drive_info* infos = nullptr;
+    unsigned int count = 0;
+    const LibburnScanCalls* calls = nullptr;  // those of the running scan; null when none runs
+};
+DriveScan& TheDriveScan() {
+    static auto* scan = new DriveScan;
+    return *scan;
+}
+
+struct ScannedDrive {
+    std::string name;
+    std::string address;
+};
+
+// libburn keeps its jobs (scans, writes) in one list without a lock of its own: the calls
+// that start or poll them hold this.
+std::mutex& LibburnWorkersMutex() { return TheDriveScan().mutex; }
+
+// Polls the running scan once, or, with `start`, starts one when none runs. True when no
+// scan is left: one that ended here has its drives listed into `found` (when given) and its
+// array freed. A refused scan (drives of this process still held) lists nothing. The caller
+// holds LibburnWorkersMutex.
+bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found) {
+    DriveScan& scan = TheDriveScan();
+    if (scan.calls == nullptr) {
+        if (!start) return true;
+        scan.calls = g_scanCalls.load();
+    }
+    const LibburnScanCalls& calls = *scan.calls;
+    const int result = calls.scan(&scan.infos, &scan.count);
+    if (result == 0) return false;
+    if (result > 0 && scan.infos != nullptr) {
+        for (unsigned int i = 0; found != nullptr && i < scan.count; ++i) {
+            char address[BURN_DRIVE_ADR_LEN] = {};
+            if (calls.address(&scan.infos[i], address) <= 0) continue;
+            const burn_drive_info& info = scan.infos[i];
+            const std::string vendor(info.vendor, strnlen(info.vendor, sizeof(info.vendor)));
+            const std::string product(info.product, strnlen(info.product, sizeof(info.product)));
+            const std::string adr(address, strnlen(address, sizeof(address)));
+            found->push_back({vendor + " " + product + " (" + adr + ")", adr});
+        }
+        calls.freeInfos(scan.infos);
+    }
+    scan.infos = nullptr;
+    scan.count = 0;
+    scan.calls = nullptr;
+    return true;
+}
+
+bool PollDriveScan(bool start, std::vector<ScannedDrive>* found) {
+    std::lock_guard lock(LibburnWorkersMutex());
+    return PollDriveScanLocked(start, found);
 }
 
 bool IsStdio(const std::string& address) { return address.rfind("stdio:", 0) == 0; }
@@ -101,8 +176,22 @@ class BurnDevice final : public DiscDevice {
     bool ImageRecorder() const { return m_infos == nullptr; }
     const std::string& Address() const { return m_address; }
     bool Idle() const override {
-        return m_infos == nullptr ||
-               burn_drive_get_status(m_infos[0].drive, nullptr) == BURN_DRIVE_IDLE;
+        if (m_infos == nullptr) return true;
+        if (burn_drive_get_status(m_infos[0].drive, nullptr) != BURN_DRIVE_IDLE) {
+            m_idleSince = 0;
+            return false;
+        }
+        if (!m_lingers) return true;
+        const int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
+        int64_t since = 0;
+        m_idleSince.compare_exchange_strong(since, now);
+        if (since == 0) since = now;
+        return std::chrono::steady_clock::duration(now - since) >= kWriterLinger;
+    }
+    // The last burn did not end well: libburn's writer outlives the drive's idle state.
+    void WriterLingers() {
+        m_lingers = true;
+        m_idleSince = 0;
     }
     // A burn that did not stop in its bound leaves its objects with the drive.
     void KeepUntilIdle(std::unique_ptr<BurnObjects> objects) { m_leftovers = std::move(objects); }
@@ -111,6 +200,8 @@ class BurnDevice final : public DiscDevice {
     burn_drive_info* m_infos;
     std::string m_address;
     std::unique_ptr<BurnObjects> m_leftovers;
+    std::atomic<bool> m_lingers{false};
+    mutable std::atomic<int64_t> m_idleSince{0};  // steady clock ticks; 0 until seen idle
 };
 
 // Writes the descriptors of a grown image at block 0. A stdio file is written directly;
@@ -338,6 +429,10 @@ bool LibburnDiscBackend::InitLibraries() {
     return ready;
 }
 
+void LibburnDiscBackend::SetScanCallsForTesting(const LibburnScanCalls* calls) {
+    g_scanCalls = calls != nullptr ? calls : &kLibburnScanCalls;
+}
+
 int LibburnDiscBackend::Init() {
     if (!InitLibraries()) return 2;
     m_initialised = true;
@@ -376,25 +471,16 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     std::vector<std::string> names;
     std::map<std::string, std::string> addresses;
     if (m_options.scanDrives) {
-        burn_drive_info* infos = nullptr;
-        unsigned int count = 0;
-        int result;
-        // The scan runs in libburn's own thread; a stop leaves it there, and the next scan
-        // takes its result.
-        while ((result = burn_drive_scan(&infos, &count)) == 0) {
+        std::vector<ScannedDrive> scanned;
+        // A stop leaves the scan running in libburn's thread; the next scan, an open or the
+        // keeper polls it on.
+        while (!PollDriveScan(true, &scanned)) {
             if (stop.stop_requested()) return std::nullopt;
             std::this_thread::sleep_for(kPollInterval);
         }
-        if (result > 0) {
-            for (unsigned int i = 0; i < count; ++i) {
-                char address[BURN_DRIVE_ADR_LEN] = {};
-                if (burn_drive_get_adr(&infos[i], address) <= 0) continue;
-                std::string name =
-                    std::string(infos[i].vendor) + " " + infos[i].product + " (" + address + ")";
-                names.push_back(name);
-                addresses[name] = address;
-            }
-            burn_drive_info_free(infos);
+        for (auto& drive : scanned) {
+            names.push_back(drive.name);
+            addresses[drive.name] = std::move(drive.address);
         }
     }
     for (const auto& stdio : m_options.stdioDrives) {
@@ -407,6 +493,8 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     return names;
 }
 
+bool LibburnDiscBackend::SettleLeftWork() { return PollDriveScan(false, nullptr); }
+
 std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& drive) {
     if (!m_initialised) return nullptr;
     if (drive == kImageRecorderName) return std::make_unique<BurnDevice>(drive, nullptr);
@@ -417,8 +505,20 @@ std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& dr
         if (it == m_addresses.end()) return nullptr;
         address = it->second;
     }
+    // libburn grabs a drive through a scan of its own: a scan left running ends first.
     burn_drive_info* infos = nullptr;
-    if (burn_drive_scan_and_grab(&infos, address.data(), 1) != 1 || infos == nullptr) {
+    int grabbed = 0;
+    while (true) {
+        {
+            std::lock_guard lock(LibburnWorkersMutex());
+            if (PollDriveScanLocked(false, nullptr)) {
+                grabbed = burn_drive_scan_and_grab(&infos, address.data(), 1);
+                break;
+            }
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    if (grabbed != 1 || infos == nullptr) {
         Log("cannot open drive " + address);
         return nullptr;
     }
@@ -664,7 +764,13 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
     bool stillBusy = false;
     if (result == kDiscBurnOk) {
         burn_drive_set_speed(drive, 0, 0);
-        burn_disc_write(opts, disc);
+        {
+            // libburn clears the drive's cancel mark when it takes the job: a job it refuses
+            // (another still runs on the drive) then reads as not written well.
+            std::lock_guard lock(LibburnWorkersMutex());
+            burn_drive_cancel(drive);
+            burn_disc_write(opts, disc);
+        }
         burn_progress state{};
         auto cancelledAt = std::chrono::steady_clock::time_point{};
         while (burn_drive_get_status(drive, &state) != BURN_DRIVE_IDLE) {
@@ -690,6 +796,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
         } else if (burn_drive_wrote_well(drive) != 1) {
             result = kDiscBurnFailed;
         }
+        if (result != kDiscBurnOk) burn.WriterLingers();
     }
     if (stillBusy) {
         // libburn's writer may still use these and the drive: both stay until it is idle

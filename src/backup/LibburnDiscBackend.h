@@ -17,6 +17,18 @@
 
 #include "backup/DiscBackend.h"
 
+namespace burn {
+struct burn_drive_info;
+}
+
+// The libburn calls of a drive scan. libburn scans in a thread of its own and writes the
+// result through the pointers of the scan's first call; tests play such a scan through here.
+struct LibburnScanCalls {
+    int (*scan)(burn::burn_drive_info** infos, unsigned int* count);
+    void (*freeInfos)(burn::burn_drive_info* infos);
+    int (*address)(burn::burn_drive_info* info, char* address);
+};
+
 class LibburnDiscBackend final : public DiscBackend {
   public:
     struct Options {
@@ -31,6 +43,8 @@ class LibburnDiscBackend final : public DiscBackend {
 
     // Sets libburn and libisofs up once for the process; false when they refuse.
     static bool InitLibraries();
+    // The scan's calls: `calls`, or libburn's own for nullptr.
+    static void SetScanCallsForTesting(const LibburnScanCalls* calls);
 
     explicit LibburnDiscBackend(Options options);
     ~LibburnDiscBackend() override;
@@ -39,6 +53,7 @@ class LibburnDiscBackend final : public DiscBackend {
     int Done() override;
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                std::stop_token stop) override;
+    bool SettleLeftWork() override;
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override;
     std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t flags) override;
     DiscImport ImportDataTrack(DiscDevice& device, int track) override;

@@ -1,7 +1,7 @@
 // The whole program end to end against the simulated recorder: its own start-up opens the
 // login window, which is filled in from Setting.ini; the password is typed and Enter
 // pressed; the main window shows the live picture; its close button ends everything, and
-// every thread of the program is joined.
+// every thread of the program is joined, a burn that a closed window left included.
 #include "app/Program.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../support/EngineHarness.h"
@@ -21,11 +24,14 @@
 #include "../support/RecorderRequests.h"
 #include "../support/TempFolder.h"
 #include "../support/TypablePort.h"
+#include "backup/CCDBurner.h"
+#include "backup/DiscLayer.h"
 #include "core/AppObject.h"
 #include "core/SessionCookie.h"
 #include "core/ThreadSlot.h"
 #include "liveview/CColorAdjustDlg.h"
 #include "platform/Paths.h"
+#include "platform/Thread.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "record/RecordFileValidator.h"
 #include "settings/MySystemDialog.h"
@@ -121,6 +127,69 @@ TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
     EXPECT_EQ(device.Server().LogSize(), 0u);
     EXPECT_EQ(g_lpApp, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return ProgramThreadCount() <= threadsBefore; }, 5000));
+}
+
+// A drive whose burn ends only when the writer aborts it (a long real while at most).
+class AbortableDiscBackend final : public DiscBackend {
+  public:
+    std::atomic<bool> burning{false};
+    std::atomic<bool> aborted{false};
+    int Init() override { return 0; }
+    int Done() override { return 0; }
+    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t, std::stop_token) override {
+        return std::vector<std::string>{"Slow Writer", kImageRecorderName};
+    }
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+        return std::make_unique<DiscDevice>(drive);
+    }
+    std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
+        return DiscInfo{.freeBlocks = 1'000'000, .mediaFlags = kDiscMediaDvd};
+    }
+    DiscImport ImportDataTrack(DiscDevice&, int) override { return {}; }
+    int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
+        burning = true;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!(aborted = progress.aborted()) && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        burning = false;
+        return kDiscBurnUserAborted;
+    }
+    std::string GetErrorLog() override { return {}; }
+    void ClearErrors() override {}
+};
+
+TEST_F(ProgramTest, ExitEndsABurnAClosedWindowLeftBeforeTheWriterGoes) {
+    auto backend = std::make_shared<AbortableDiscBackend>();
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    // A burn that a closed download window left to the keeper, inside the program's writer.
+    CCDBurner& writer = AppDiscWriter();
+    ASSERT_EQ(writer.Init((programFolder / "CH01_0001.dvr").string(), WriteCDProgressCallback), 1);
+    writer.SetTarget(0, false, programFolder.path().string() + "/", "CH01_0001.dvr");
+    ormidon::Thread burn([&writer](std::stop_token stop) { writer.Burn(stop); });
+    ASSERT_TRUE(WaitUntil([&] { return backend->burning.load(); }));
+    KeepDiscWorker(std::move(burn));
+
+    RecordingMessageBoxes boxes;
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<LoginDialog*>(widget) && widget->isVisible()) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(widget, &press);
+            }
+        }
+    });
+    escape.start(10);
+    EXPECT_EQ(RunProgram(boxes), 0);
+
+    // Shut-down aborted the burn and waited for it; then the writer went.
+    EXPECT_TRUE(backend->aborted.load());
+    EXPECT_FALSE(backend->burning.load());
+    EXPECT_EQ(KeptDiscWork(), 0u);
+    EXPECT_FALSE(DiscLibraryLoaded());
+    SetDiscBackendForTesting(nullptr);
+    EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
 }
 
 // An operator's first session: every button of the function bar and a channel button, in

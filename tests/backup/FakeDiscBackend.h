@@ -1,9 +1,9 @@
 #pragma once
 // A scripted disc backend for the writer's tests: drives by name, each with its disc
 // information, its last session and the result its burns give; every burn is recorded.
-// A drive can also misbehave: a scan that runs until it is stopped, an open that hangs
-// until the test lets it go, and a writer that keeps running for a while (of the clock)
-// after an abort.
+// A drive can also misbehave: a scan that runs until it is stopped, an open and a burn that
+// hang until the test lets them go, a writer that keeps running for a while (of the clock)
+// after an abort, and scans that find no drive while one is open (as libburn refuses them).
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -49,6 +49,11 @@ class FakeDiscBackend final : public DiscBackend {
     std::atomic<bool> letGo{false};
     std::atomic<int> hangingOpens{0};
     uint32_t runsAfterAbortMs = 0;
+    // Burns run until `letGo`, abort or no abort.
+    std::atomic<bool> hangBurns{false};
+    std::atomic<bool> burning{false};
+    bool refuseScansWhileOpen = false;
+    std::atomic<int> scans{0};
     // A device freed while it said it was busy.
     std::atomic<bool> freedWhileBusy{false};
 
@@ -73,6 +78,9 @@ class FakeDiscBackend final : public DiscBackend {
     int Done() override { return 0; }
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t,
                                                                std::stop_token stop) override {
+        ++scans;
+        if (refuseScansWhileOpen && openDevices > 0)
+            return std::vector<std::string>{kImageRecorderName};
         if (scanUntilStopped) {
             // Ends by itself only after a long real while, so a test that waits on it fails.
             scanning = true;
@@ -116,6 +124,15 @@ class FakeDiscBackend final : public DiscBackend {
                       .mediaType = desc.mediaType};
         if (desc.track != nullptr) call.items = desc.track->items;
         int result = discs[device.Name()].burnResult;
+        if (hangBurns) {
+            // Ends only when let go (a long real while at most, so a test that waits on it
+            // fails rather than hangs).
+            burning = true;
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!letGo && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            burning = false;
+        }
         if (device.Name() == kImageRecorderName) {
             std::string file = "Image.iso";
             if (progress.userDialog(kDiscRequestImageFile, file) != kDiscAnswerImageChosen) {

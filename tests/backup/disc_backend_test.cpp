@@ -1,14 +1,29 @@
 // The libburn and libisofs backend on a stdio pseudo-drive in a temporary folder, read back
 // with libisofs: a first session, an appended one that keeps the first, newer-wins, an abort
-// that leaves the disc as it was, and the image recorder that replaces a file only when done.
+// that leaves the disc as it was, an abort while writing whose drive the keeper holds until
+// libburn lets go, and the image recorder that replaces a file only when done. A drive scan
+// played through libburn's calls: one that a stop left running is polled on and freed once.
 #include <gtest/gtest.h>
+#include <libburn/libburn.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <mutex>
+#include <thread>
 
+#include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
 #include "IsoReadBack.h"
+#include "backup/DiscLayer.h"
 #include "backup/LibburnDiscBackend.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// A scan that writes into the frame of a call that has returned shows as a stack use after
+// return only on the sanitizer's fake stacks.
+extern "C" const char* __asan_default_options() { return "detect_stack_use_after_return=1"; }
+#endif
 
 namespace ormidon::test {
 namespace {
@@ -57,7 +72,12 @@ class DiscBackendTest : public ::testing::Test {
         desc.track = &track;
         const int result = backend->Burn(*device, desc, flags, progress);
         if (result != kDiscBurnOk) std::cerr << backend->GetErrorLog();
+        // As the writer does: a drive libburn still holds goes to the keeper.
+        DiscCloseDevice(device);
         return result;
+    }
+    void TearDown() override {
+        EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
     }
 
     TempFolder folder;
@@ -163,6 +183,160 @@ TEST_F(DiscBackendTest, TheImageRecorderReplacesTheFileOnlyWhenTheImageIsWhole) 
     progress.userDialog = [](int, std::string&) { return int(kDiscAnswerImageCancelled); };
     EXPECT_EQ(Burn(kImageRecorderName, {NewItem("CH02_0001.dvr", bytes)}, progress),
               kDiscBurnUserAborted);
+}
+
+TEST_F(DiscBackendTest, AnAbortWhileWritingLeavesTheDriveToTheKeeperUntilLibburnLetsGo) {
+    const std::string first = Pattern(200 * 1024, 'c');
+    ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", first)}), kDiscBurnOk);
+    // The drive stops within the burn's bound, or the burn gives up on it at once.
+    for (int bound : {1000, 0}) {
+        SCOPED_TRACE("abort bound " + std::to_string(bound));
+        SetDiscBackendForTesting(std::make_shared<LibburnDiscBackend>(LibburnDiscBackend::Options{
+            .scanDrives = false, .stdioDrives = {disc}, .abortBoundMs = bound}));
+        LoadDiscLibrary();
+        ASSERT_EQ(DiscInit(), 0);
+        ASSERT_TRUE(DiscGetAvailableDrivesEx(1));
+        auto device = DiscOpenDevice(disc);
+        ASSERT_TRUE(device);
+        auto info = DiscGetCDInfo(device.get(), 0);
+        ASSERT_TRUE(info);
+        DiscImport imported = DiscImportDataTrack(device.get(), int(info->trackCount) - 1);
+        ASSERT_TRUE(imported.imported);
+        DiscIsoItemList items = imported.items;
+        items.push_back(NewItem("CH01_0002.dvr", Pattern(16 * 1024 * 1024, 'd')));
+        DiscIsoTrack track{.items = std::move(items), .volume = "ODBackup"};
+        DiscWriteDesc desc{.track = &track, .stamp = imported.stamp};
+        std::atomic<bool> writing{false};
+        DiscProgress progress{.progress = [&](int percent) { writing = writing || percent > 0; },
+                              .aborted = [&] { return writing.load(); }};
+        EXPECT_EQ(DiscBurn(device.get(), desc, kDiscBurnWrite | kDiscBurnKeepOpen, progress),
+                  kDiscBurnUserAborted);
+        // libburn still holds the drive: the keeper has it until libburn lets go.
+        DiscCloseDevice(device);
+        EXPECT_EQ(KeptDiscDrives(), std::vector<std::string>{disc});
+        ASSERT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+        // Free again: the next burn appends behind the first session.
+        const std::string name = "CH01_000" + std::to_string(bound == 0 ? 3 : 4) + ".dvr";
+        ASSERT_EQ(Burn(disc, {NewItem(name, "after the abort")}), kDiscBurnOk);
+        auto back = ReadIsoImage(folder / "disc.iso");
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+        EXPECT_EQ(back->files[name].content, "after the abort");
+        EXPECT_EQ(back->files.count("CH01_0002.dvr"), 0u);
+    }
+    SetDiscBackendForTesting(nullptr);
+    UnloadDiscLibrary();
+}
+
+// A drive scan played the way libburn runs one: its first call starts it and keeps the two
+// pointers it was given; later calls give 0 until the scan's thread has written the drive
+// array through those first pointers, and then 1.
+struct PlayedScan {
+    std::mutex mutex;
+    burn::burn_drive_info** infos = nullptr;
+    unsigned int* count = nullptr;
+    bool running = false;
+    bool finished = false;
+    std::atomic<int> started{0};
+    burn::burn_drive_info* array = nullptr;
+    std::vector<burn::burn_drive_info*> freed;
+
+    // What the scan's own thread does at its end, whoever polls it meanwhile.
+    void Finish() {
+        std::lock_guard lock(mutex);
+        array = static_cast<burn::burn_drive_info*>(std::calloc(1, sizeof(burn::burn_drive_info)));
+        std::strcpy(array[0].vendor, "VENDOR");
+        std::strcpy(array[0].product, "Burner");
+        *infos = array;
+        *count = 1;
+        finished = true;
+    }
+};
+PlayedScan* g_playedScan = nullptr;
+
+int PlayScan(burn::burn_drive_info** infos, unsigned int* count) {
+    std::lock_guard lock(g_playedScan->mutex);
+    if (!g_playedScan->running) {
+        g_playedScan->running = true;
+        g_playedScan->finished = false;
+        ++g_playedScan->started;
+        g_playedScan->infos = infos;
+        g_playedScan->count = count;
+        *infos = nullptr;
+        *count = 0;
+        return 0;
+    }
+    if (!g_playedScan->finished) return 0;
+    g_playedScan->running = false;
+    return 1;
+}
+void FreePlayedInfos(burn::burn_drive_info* infos) {
+    std::lock_guard lock(g_playedScan->mutex);
+    g_playedScan->freed.push_back(infos);
+    std::free(infos);
+}
+int PlayedAddress(burn::burn_drive_info*, char* address) {
+    std::strcpy(address, "/dev/sr9");
+    return 1;
+}
+constexpr LibburnScanCalls kPlayedScanCalls{PlayScan, FreePlayedInfos, PlayedAddress};
+
+class LibburnScanTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_playedScan = &scan;
+        LibburnDiscBackend::SetScanCallsForTesting(&kPlayedScanCalls);
+        ASSERT_EQ(backend->Init(), 0);
+    }
+    void TearDown() override {
+        SetDiscBackendForTesting(nullptr);
+        UnloadDiscLibrary();
+        EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+        LibburnDiscBackend::SetScanCallsForTesting(nullptr);
+        g_playedScan = nullptr;
+    }
+
+    PlayedScan scan;
+    std::shared_ptr<LibburnDiscBackend> backend = std::make_shared<LibburnDiscBackend>(
+        LibburnDiscBackend::Options{.scanDrives = true, .stdioDrives = {}});
+};
+
+TEST_F(LibburnScanTest, AScanLeftOnAStopIsPolledOnWithItsOwnPointersAndFreedOnce) {
+    enum class Next { Scan, Keeper };
+    for (Next next : {Next::Scan, Next::Keeper}) {
+        SCOPED_TRACE(next == Next::Scan ? "the next scan" : "the keeper");
+        scan.freed.clear();
+        std::stop_source stop;
+        stop.request_stop();
+        if (next == Next::Keeper) {
+            SetDiscBackendForTesting(backend);
+            LoadDiscLibrary();
+            EXPECT_FALSE(DiscGetAvailableDrivesEx(1, stop.get_token()));
+        } else {
+            EXPECT_FALSE(backend->GetAvailableDrives(1, stop.get_token()));
+        }
+        // libburn's thread ends the scan after the caller went.
+        scan.Finish();
+        if (next == Next::Keeper) {
+            EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+        } else {
+            auto drives = backend->GetAvailableDrives(1, {});
+            ASSERT_TRUE(drives);
+            EXPECT_EQ(*drives,
+                      (std::vector<std::string>{"VENDOR Burner (/dev/sr9)", kImageRecorderName}));
+        }
+        EXPECT_EQ(scan.freed, std::vector<burn::burn_drive_info*>{scan.array});
+    }
+    // Nothing is left over: the next scan starts anew and ends.
+    scan.freed.clear();
+    const int started = scan.started;
+    std::thread finisher([&] {
+        WaitUntil([&] { return scan.started > started; });
+        scan.Finish();
+    });
+    EXPECT_TRUE(backend->GetAvailableDrives(1, {}));
+    finisher.join();
+    EXPECT_EQ(scan.freed, std::vector<burn::burn_drive_info*>{scan.array});
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // A network backup with "Copy to CD" against the simulated recorder: the download, then the
 // burn on a stdio pseudo-drive in the download's worker, then the finished status; the
 // disc image holds the download whole, and a second backup appends to it. Cancel aborts the
-// burn; a drive that does not let go does not hold the window.
+// burn; a drive that does not let go does not hold the window, and its burn reaches no later
+// sheet.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,7 +19,10 @@
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
 #include "platform/RecordingMessageBoxSink.h"
+#include "platform/Thread.h"
+#include "platform/WaitAny.h"
 #include "platform/window/testing/WindowTesting.h"
+#include "sheet/ProgressSlot.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace ormidon::test {
@@ -124,6 +128,8 @@ class EndlessDiscBackend final : public DiscBackend {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         burning = false;
+        // Its last report comes after it was let go.
+        if (progress.progress) progress.progress(100);
         return progress.Aborted() ? kDiscBurnUserAborted : kDiscBurnFailed;
     }
     std::string GetErrorLog() override { return {}; }
@@ -153,29 +159,45 @@ TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound)
 }
 
 TEST_F(DiscDownloadTest, TheWindowClosesWithoutWaitingForADriveThatDoesNotLetGo) {
-    auto backend = std::make_shared<EndlessDiscBackend>();
-    backend->ignoresAbort = true;
-    SetDiscBackendForTesting(backend);
-    UnloadDiscLibrary();
-    job.file = folder / "CH01_0001.dvr";
-    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
-    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
-    auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, false);
-    window->SetDiscWriter(writer.get());
-    ASSERT_TRUE(window->OnInitDialog());
-    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
-        [&] { return backend->burning.load() && window->LastStatus() == kBackupWritingDisc; },
-        20000));
-    window->OnCancel();
-    EXPECT_TRUE(window->WorkerKept());
-    window.reset();
-    // The window is gone while the burn still holds the drive; the keeper has its worker.
-    EXPECT_TRUE(backend->burning.load());
-    EXPECT_FALSE(backend->ranOut.load());
-    EXPECT_EQ(KeptDiscWork(), 1u);
-    backend->letGo = true;
-    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
-    EXPECT_FALSE(backend->ranOut.load());
+    // The keeper's thread starts, or cannot start at the window's Cancel.
+    for (bool keeperStartFails : {false, true}) {
+        SCOPED_TRACE(keeperStartFails ? "the keeper's thread cannot start" : "threads start");
+        auto backend = std::make_shared<EndlessDiscBackend>();
+        backend->ignoresAbort = true;
+        SetDiscBackendForTesting(backend);
+        UnloadDiscLibrary();
+        writer = std::make_unique<CCDBurner>();
+        const std::string name = keeperStartFails ? "CH01_0002.dvr" : "CH01_0001.dvr";
+        job.file = folder / name;
+        ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+        writer->SetTarget(0, false, folder.path().string() + "/", name);
+        auto window = std::make_unique<CDownloadProgressDlg>(nullptr, job, false);
+        window->SetDiscWriter(writer.get());
+        ASSERT_TRUE(window->OnInitDialog());
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return backend->burning.load() && window->LastStatus() == kBackupWritingDisc; },
+            20000));
+        if (keeperStartFails) FailThreadStartsForTesting(1);
+        EXPECT_NO_THROW(window->OnCancel());
+        FailThreadStartsForTesting(0);
+        EXPECT_TRUE(window->WorkerKept());
+        window.reset();
+        // The window is gone while the burn still holds the drive; the keeper has its worker
+        // (and starts its thread again when asked).
+        EXPECT_TRUE(backend->burning.load());
+        EXPECT_FALSE(backend->ranOut.load());
+        EXPECT_EQ(KeptDiscWork(), 1u);
+        // A sheet opened since gets nothing of the kept burn.
+        auto later = std::make_shared<ProgressSlot>();
+        SetProgressSlot(later);
+        backend->letGo = true;
+        EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+        EXPECT_FALSE(backend->ranOut.load());
+        EXPECT_EQ(ormidon::WaitAny({&later->m_hCommandReady}, 0).status,
+                  ormidon::WaitStatus::TimedOut);
+        later->m_Closed.Set();
+        ClearProgressSlot(later.get());
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The disc writer on a scripted backend: the set-up, the target checks, the burn with its
 // import and newer-wins merge, the texts of every result, the image file asked during the
 // burn, the setting dialog that starts fresh each time and offers Append Player only with a
-// player package, drives read off the UI thread and given up on Cancel, and a device kept
-// until its writer is idle.
+// player package and names long drives whole in their tooltip and busy drives with why,
+// drives read off the UI thread and given up on Cancel or without a thread, a device kept
+// until its writer is idle, a keeper whose thread cannot start, and exit's bounded wait.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,7 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
+#include <thread>
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
@@ -23,6 +28,7 @@
 #include "backup/DiscLayer.h"
 #include "platform/Paths.h"
 #include "platform/RecordingMessageBoxSink.h"
+#include "platform/Thread.h"
 #include "platform/window/ControlId.h"
 #include "platform/window/testing/WindowTesting.h"
 
@@ -30,7 +36,7 @@ namespace ormidon::test {
 namespace {
 
 std::vector<std::pair<int, int>> g_hookCalls;
-void RecordHook(int kind, int value) { g_hookCalls.emplace_back(kind, value); }
+void RecordHook(int kind, int value, std::stop_token) { g_hookCalls.emplace_back(kind, value); }
 
 class AnsweringPrompts final : public DiscBurnPrompts {
   public:
@@ -120,6 +126,21 @@ TEST(DiscLayerTest, AnUnloadedLayerGivesItsFallbacks) {
     EXPECT_EQ(DiscCreateIsoTrackEx({}, "ODBackup", 11), nullptr);
     EXPECT_EQ(DiscBurn(nullptr, DiscWriteDesc{}, 4, DiscProgress{}), 1);
     EXPECT_FALSE(DiscImportDataTrack(nullptr, 0).imported);
+}
+
+TEST(DiscLayerTest, AKeeperWhoseThreadCannotStartHoldsItsWorkAndStartsLater) {
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    // A worker inside a drive call that does not see its stop.
+    ormidon::Thread worker([release](std::stop_token) {
+        while (!release->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    FailThreadStartsForTesting(1);
+    EXPECT_NO_THROW(KeepDiscWorker(std::move(worker)));
+    FailThreadStartsForTesting(0);
+    // Still held; the count starts the keeper's thread again.
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    release->store(true);
+    EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
 }
 
 TEST_F(DiscWriterTest, InitRefusesWithItsText) {
@@ -405,7 +426,12 @@ TEST_F(DiscWriterTest, AWriterRunningOnAfterTheAbortIsFreedOnlyOnceIdle) {
     EXPECT_EQ(backend->openDevices.load(), 1);
     EXPECT_EQ(KeptDiscWork(), 1u);
     clock.Advance(2999);
+    // Two more looks of the keeper, the second begun after the clock moved (or its letting go).
+    const uint64_t polls = DiscKeeperPolls();
+    ASSERT_TRUE(
+        WaitUntil([&] { return DiscKeeperPolls() >= polls + 2 || backend->openDevices == 0; }));
     EXPECT_EQ(backend->openDevices.load(), 1);
+    EXPECT_EQ(KeptDiscWork(), 1u);
     clock.Advance(1);
     EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
     EXPECT_EQ(backend->openDevices.load(), 0);
@@ -460,6 +486,124 @@ TEST_F(DiscWriterTest, AppendPlayerIsOfferedOnlyWithAPlayerPackage) {
                   package ? QString() : QString(CWriteCDSettingDlg::kNoPlayerSetupTip));
         EXPECT_FALSE(append->isChecked());
     }
+}
+
+TEST_F(DiscWriterTest, ADriveReadThatFindsNoThreadEndsWithItsMessage) {
+    // The scan of Init: the writer's failure path, its reason shown.
+    FailThreadStartsForTesting(1);
+    DiscSetupResult result = DiscSetupResult::Ready;
+    EXPECT_NO_THROW(result = RunWriteCDSetup(*writer, source, 5, nullptr, [](CWriteCDSettingDlg&) {
+                        return CWriteCDSettingDlg::kResultCancel;
+                    }));
+    FailThreadStartsForTesting(0);
+    EXPECT_EQ(result, DiscSetupResult::InitFailed);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{CCDBurner::kNoWorkerText}));
+    EXPECT_EQ(backend->scans.load(), 0);
+    // The check of the target: its reason, then a fresh setting dialog.
+    int dialogs = 0;
+    EXPECT_NO_THROW(result = RunWriteCDSetup(*writer, source, 5, nullptr, [&](CWriteCDSettingDlg&) {
+                        if (++dialogs > 1) return CWriteCDSettingDlg::kResultCancel;
+                        FailThreadStartsForTesting(1);
+                        return CWriteCDSettingDlg::kResultOk;
+                    }));
+    FailThreadStartsForTesting(0);
+    EXPECT_EQ(result, DiscSetupResult::Cancelled);
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(Texts().back(), CCDBurner::kNoWorkerText);
+    EXPECT_EQ(backend->openDevices.load(), 0);
+    EXPECT_EQ(KeptDiscWork(), 0u);
+}
+
+TEST_F(DiscWriterTest, ADriveTheKeeperHoldsIsNamedBusyInTheDriveBox) {
+    TestClock clock;
+    ScopedClockOverride useClock(clock);
+    // As libburn does: no scan finds a drive while one is held.
+    backend->refuseScansWhileOpen = true;
+    backend->runsAfterAbortMs = 3000;
+    Ready();
+    writer->Abort();
+    EXPECT_EQ(writer->Burn(), 1);
+    ASSERT_EQ(KeptDiscWork(), 1u);
+
+    ASSERT_EQ(writer->Init(source, RecordHook), 1);
+    EXPECT_EQ(writer->DriveNames(), (std::vector<std::string>{kImageRecorderName}));
+    EXPECT_EQ(writer->BusyDriveNames(), (std::vector<std::string>{"Fake Writer"}));
+    {
+        CWriteCDSettingDlg dialog;
+        ASSERT_EQ(dialog.Prepare(source, writer->DriveNames(), 1, 1024, *writer), 1);
+        auto* drives = FindControl<QComboBox>(&dialog, CWriteCDSettingDlg::kIdDrives);
+        ASSERT_EQ(drives->count(), 2);
+        EXPECT_EQ(drives->currentIndex(), 0);
+        EXPECT_EQ(drives->itemText(0), kImageRecorderName);
+        EXPECT_EQ(drives->itemText(1), QString("Fake Writer") + CWriteCDSettingDlg::kBusyDriveNote);
+        auto* model = qobject_cast<QStandardItemModel*>(drives->model());
+        ASSERT_NE(model, nullptr);
+        EXPECT_TRUE(model->item(0)->isEnabled());
+        EXPECT_FALSE(model->item(1)->isEnabled());
+        EXPECT_EQ(dialog.DriveRow(), 0);
+    }
+    // Once the drive is idle the keeper lets it go, and the next scan finds it again.
+    clock.Advance(3000);
+    ASSERT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+    ASSERT_EQ(writer->Init(source, RecordHook), 1);
+    EXPECT_EQ(writer->DriveNames(), (std::vector<std::string>{"Fake Writer", kImageRecorderName}));
+    EXPECT_TRUE(writer->BusyDriveNames().empty());
+}
+
+TEST_F(DiscWriterTest, ALongDriveNameIsCutInTheMiddleAndShownWholeAsItsTooltip) {
+    const std::string longName = "stdio:/home/operator/ormidon/build/demo/disc.iso";
+    backend->drives = std::vector<std::string>{longName, "Fake Writer", kImageRecorderName};
+    ASSERT_EQ(writer->Init(source, RecordHook), 1);
+    CWriteCDSettingDlg dialog;
+    ASSERT_EQ(dialog.Prepare(source, writer->DriveNames(), 1, 1024, *writer), 1);
+    dialog.show();
+    auto* drives = FindControl<QComboBox>(&dialog, CWriteCDSettingDlg::kIdDrives);
+    ASSERT_EQ(drives->count(), 3);
+    QStyleOptionComboBox option;
+    option.initFrom(drives);
+    const QRect field = drives->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                        QStyle::SC_ComboBoxEditField, drives);
+    const QString shown = drives->itemText(0);
+    EXPECT_LE(drives->fontMetrics().horizontalAdvance(shown), field.width());
+    EXPECT_TRUE(shown.startsWith("stdio:/")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("/disc.iso")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_EQ(drives->itemData(0, Qt::ToolTipRole).toString().toStdString(), longName);
+    EXPECT_EQ(drives->toolTip().toStdString(), longName);
+    // A name that fits is whole and has no tooltip.
+    EXPECT_EQ(drives->itemText(1), "Fake Writer");
+    EXPECT_FALSE(drives->itemData(1, Qt::ToolTipRole).isValid());
+    ormidon::testing::SaveScreenshot(&dialog, "write-cd-setting-long-drive");
+    drives->setCurrentIndex(1);
+    EXPECT_TRUE(drives->toolTip().isEmpty());
+}
+
+TEST_F(DiscWriterTest, ExitWaitsForAKeptBurnOnlyUpToItsBoundAndKeepsTheWriterItUses) {
+    TestClock clock;
+    ScopedClockOverride useClock(clock);
+    backend->hangBurns = true;
+    CCDBurner& app = AppDiscWriter();
+    ASSERT_EQ(app.Init(source, RecordHook), 1);
+    app.SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    // A burn that a closed window left to the keeper, on a drive that answers no abort.
+    ormidon::Thread burn([&app](std::stop_token stop) { app.Burn(stop); });
+    ASSERT_TRUE(WaitUntil([&] { return backend->burning.load(); }));
+    KeepDiscWorker(std::move(burn));
+    std::atomic<int> ended{-1};
+    std::thread exit([&] { ended = EndDiscWriting(kDiscWritingExitBoundMs) ? 1 : 0; });
+    ASSERT_TRUE(clock.WaitForWaiters(1));
+    clock.Advance(kDiscWritingExitBoundMs);
+    exit.join();
+    EXPECT_EQ(ended.load(), 0);
+    // The burn runs on with its writer.
+    EXPECT_TRUE(backend->burning.load());
+    EXPECT_TRUE(app.InUse());
+    EXPECT_EQ(&AppDiscWriter(), &app);
+    backend->letGo = true;
+    ASSERT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+    EXPECT_FALSE(app.InUse());
+    EXPECT_TRUE(EndDiscWriting(kDiscWritingExitBoundMs));
+    EXPECT_FALSE(DiscLibraryLoaded());
 }
 
 }  // namespace

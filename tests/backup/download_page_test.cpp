@@ -374,6 +374,46 @@ TEST_F(DownloadPageTest, CopyToCdWritesTheFinishedDownloadAfterItsDialog) {
     UnloadDiscLibrary();
 }
 
+TEST_F(DownloadPageTest, CopyToCdWhileTheLastDiscIsStillWrittenSaysSoAndStartsNothing) {
+    auto backend = std::make_shared<FakeDiscBackend>();
+    backend->hangBurns = true;
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    AppDiscWriter().Cleanup();
+    // A burn that a closed download window left to the keeper, still inside the writer.
+    CCDBurner& writer = AppDiscWriter();
+    ASSERT_EQ(writer.Init(Named("CH01_0001.dvr"), WriteCDProgressCallback), 1);
+    writer.SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    ormidon::Thread burn([&writer](std::stop_token stop) { writer.Burn(stop); });
+    ASSERT_TRUE(WaitUntil([&] { return backend->burning.load(); }));
+    KeepDiscWorker(std::move(burn));
+    const int scans = backend->scans.load();
+    int dialogs = 0;
+    DownloadFilePage::SetDiscSetupRunner([&](CWriteCDSettingDlg&) {
+        ++dialogs;
+        return CWriteCDSettingDlg::kResultOk;
+    });
+    app.CSettingINI.m_dwWriteCDOption = 1;
+    DownloadFilePage* page = OpenPage();
+    PressStart();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CCDBurner::kStillFinishingText});
+    EXPECT_EQ(backend->scans.load(), scans);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(downloads, 0);
+    EXPECT_TRUE(BackupQueries().empty());
+    EXPECT_TRUE(page->CopyToCD());
+    EXPECT_TRUE(Control<QCheckBox>(DownloadFilePage::kIdCopyToCD)->isChecked());
+    // The burn ends on its own; the writer is then free.
+    backend->letGo = true;
+    EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+    EXPECT_FALSE(writer.InUse());
+    EXPECT_EQ(backend->burns.size(), 1u);  // the kept burn's, and no other
+    DownloadFilePage::SetDiscSetupRunner({});
+    AppDiscWriter().Cleanup();
+    SetDiscBackendForTesting(nullptr);
+    UnloadDiscLibrary();
+}
+
 TEST_F(DownloadPageTest, PlayHandsTheDownloadedFileOverASecondLater) {
     DownloadFilePage* page = OpenPage();
     auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
