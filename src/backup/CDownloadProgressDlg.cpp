@@ -166,7 +166,7 @@ void TellDeviceToStopBackup() {
             HalvoSendCommand(CGI_CANCELNB, request.GetBuffer(), request.GetLength(), nullptr, 0,
                              nullptr, 0, nullptr, 0, nullptr, 15, 15, 0, stop);
         });
-        KeepDiscWorker(std::move(sender));
+        KeepRunningWorker(std::move(sender));
     } catch (const std::system_error&) {
     }
 }

@@ -46,6 +46,11 @@ class DiscKeeper {
         return names;
     }
     uint64_t Polls() const { return m_polls.load(); }
+    // Asks every held worker to stop (those kept running to their own end among them).
+    void StopWorkers() {
+        std::lock_guard lock(m_mutex);
+        for (auto& worker : m_workers) worker.RequestStop();
+    }
 
   private:
     std::size_t CountLocked() const {
@@ -182,6 +187,10 @@ void DiscCloseDevice(std::unique_ptr<DiscDevice>& device) {
 
 void KeepDiscWorker(ormidon::Thread worker) noexcept {
     worker.RequestStop();
+    KeepRunningWorker(std::move(worker));
+}
+
+void KeepRunningWorker(ormidon::Thread worker) noexcept {
     if (worker.Join(0)) return;
     Keeper().Keep(std::move(worker));
 }
@@ -193,6 +202,7 @@ std::vector<std::string> KeptDiscDrives() { return Keeper().DeviceNames(); }
 uint64_t DiscKeeperPolls() { return Keeper().Polls(); }
 
 bool EndKeptDiscWork(uint32_t boundMs) {
+    Keeper().StopWorkers();
     const uint32_t start = ormidon::TickCount();
     while (KeptDiscWork() > 0) {
         if (ormidon::TickCount() - start >= boundMs) return false;

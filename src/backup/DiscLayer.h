@@ -48,13 +48,17 @@ void DiscClearErrors();
 // Hands a worker that may still be inside a drive call to the keeper, which joins it once
 // it returned. Requests its stop. Never throws: what cannot be kept now stays held.
 void KeepDiscWorker(ormidon::Thread worker) noexcept;
+// Hands a worker that runs to its own bound (a request to the device that must not be cut
+// short when its window goes) to the keeper, which joins it once it returned. Its stop is
+// requested only at program exit. Never throws.
+void KeepRunningWorker(ormidon::Thread worker) noexcept;
 // Devices, workers and left work the keeper still holds.
 std::size_t KeptDiscWork();
 // The drive names of the busy devices the keeper holds: no other use of them can start.
 std::vector<std::string> KeptDiscDrives();
 // How many times the keeper has looked at what it holds; tests wait for a look.
 uint64_t DiscKeeperPolls();
-// Program exit: waits up to `boundMs` (of the current clock) for the keeper to let go of
-// everything. False when something still holds a drive: it is left running, and nothing it
-// uses may be destroyed.
+// Program exit: asks every kept worker to stop and waits up to `boundMs` (of the current
+// clock) for the keeper to let go of everything. False when something still holds a drive: it is
+// left running, and nothing it uses may be destroyed.
 bool EndKeptDiscWork(uint32_t boundMs);

@@ -26,6 +26,7 @@
 #include "backup/CWriteCDSettingDlg.h"
 #include "backup/DiscBurnPrompts.h"
 #include "backup/DiscLayer.h"
+#include "platform/Event.h"
 #include "platform/Paths.h"
 #include "platform/RecordingMessageBoxSink.h"
 #include "platform/Thread.h"
@@ -604,6 +605,26 @@ TEST_F(DiscWriterTest, ExitWaitsForAKeptBurnOnlyUpToItsBoundAndKeepsTheWriterItU
     EXPECT_FALSE(app.InUse());
     EXPECT_TRUE(EndDiscWriting(kDiscWritingExitBoundMs));
     EXPECT_FALSE(DiscLibraryLoaded());
+}
+
+TEST_F(DiscWriterTest, AWorkerKeptRunningGoesOnUntilExitStopsIt) {
+    // A request to the device that its window must not cut short: kept, not stopped.
+    std::atomic<bool> stopped{false};
+    ormidon::Event never(true, false);
+    ormidon::Thread request([&](std::stop_token stop) {
+        never.Wait(ormidon::kInfinite, stop);
+        stopped = true;
+    });
+    KeepRunningWorker(std::move(request));
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    const uint64_t polls = DiscKeeperPolls();
+    ASSERT_TRUE(WaitUntil([&] { return DiscKeeperPolls() >= polls + 2; }));
+    EXPECT_FALSE(stopped.load());
+    EXPECT_EQ(KeptDiscWork(), 1u);
+    // Exit asks it to stop and waits for it within the bound.
+    EXPECT_TRUE(EndKeptDiscWork(kDiscWritingExitBoundMs));
+    EXPECT_TRUE(stopped.load());
+    EXPECT_EQ(KeptDiscWork(), 0u);
 }
 
 }  // namespace
