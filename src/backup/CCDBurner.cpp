@@ -330,7 +330,8 @@ std::string CCDBurner::ImportErrorText(int error) {
     return Formatted("There was %s while importing the track!", kErrors[error]);
 }
 
-int CCDBurner::Burn(std::stop_token stop) {
+int CCDBurner::Burn(std::stop_token stop, bool* written) {
+    if (written != nullptr) *written = false;
     // One burn at a time: a burn that a closed window left running still owns the writer.
     if (m_bInUse.exchange(true)) {
         Show(kStillFinishingText, stop);
@@ -436,6 +437,7 @@ int CCDBurner::Burn(std::stop_token stop) {
     (void)DiscGetErrorLog();
     Progress(2, 0, stop);
     if (result > 0 || result < -1) Show(BurnResultText(result), stop);
+    if (written != nullptr) *written = result == kDiscBurnOk;
     return 1;
 }
 

@@ -68,7 +68,8 @@ class CCDBurner {
     // Writes the backup. 0 when not initialised, without a name, or without a disc, when
     // another burn still runs, or when `stop` came before it began; 1 otherwise (errors
     // shown). `stop` ends the burn and the waits for the operator, and silences the hook.
-    int Burn(std::stop_token stop = {});
+    // `written`, when given, tells whether the backup reached the disc.
+    int Burn(std::stop_token stop = {}, bool* written = nullptr);
     // True while a burn runs. A burn left running by a window that closed keeps the writer:
     // nothing else may use it until the burn returns.
     bool InUse() const { return m_bInUse.load(); }

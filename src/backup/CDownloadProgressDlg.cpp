@@ -32,6 +32,7 @@ struct CDownloadProgressDlg::WorkerState {
     std::atomic<bool> playerPlays{false};  // a following player was told all is there
     std::atomic<bool> inDrive{false};      // the worker is writing the disc
     std::atomic<bool> fileMade{false};     // the download made its file
+    std::atomic<int> disc{kNoDisc};        // what became of the disc to be written
 
     void Post(int status, uint32_t percent, qint64 keptBytes) {
         std::lock_guard lock(mutex);
@@ -258,7 +259,9 @@ void CDownloadProgressDlg::DownloadFileThread(std::shared_ptr<WorkerState> state
     if (writer != nullptr) {
         listener.Post(kBackupWritingDisc, 0);
         state->inDrive = true;
-        writer->Burn(stop);
+        bool written = false;
+        writer->Burn(stop, &written);
+        state->disc = written ? kDiscWritten : kDiscNotWritten;
         state->inDrive = false;
     }
     listener.Post(kBackupFinished, 0);
@@ -292,6 +295,17 @@ QString CDownloadProgressDlg::StatusTextOf(int status) {
     }
 }
 
+QString CDownloadProgressDlg::DiscText(int disc) {
+    switch (disc) {
+        case kDiscWritten:
+            return "The disc was written.";
+        case kDiscNotWritten:
+            return "The disc was not written.";
+        default:
+            return {};
+    }
+}
+
 QString CDownloadProgressDlg::KeptFileText(const std::filesystem::path& file, qint64 keptBytes) {
     if (keptBytes < 0) return {};
     const QString name = QString::fromStdString(file.filename().string());
@@ -307,7 +321,8 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64
     m_nLastStatus = status;
     m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
-    m_pNote->setText(KeptFileText(m_job.file, keptBytes));
+    m_pNote->setText(status == kBackupFinished ? DiscText(m_state->disc.load())
+                                               : KeptFileText(m_job.file, keptBytes));
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
         // A player that was told the whole download is in the file plays it already.

@@ -80,6 +80,10 @@ class CDownloadProgressDlg : public QDialog {
 
     // The text of a status for the window; empty for progress.
     static QString StatusTextOf(int status);
+    // What became of the disc after "Copy to CD".
+    enum DiscOutcome : int { kNoDisc = -1, kDiscNotWritten = 0, kDiscWritten = 1 };
+    // The note under the finished status: whether the disc was written; empty without one.
+    static QString DiscText(int disc);
     // The note on a kept file of `keptBytes` bytes; empty for -1 (no file made).
     static QString KeptFileText(const std::filesystem::path& file, qint64 keptBytes);
 

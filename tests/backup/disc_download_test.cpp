@@ -14,6 +14,7 @@
 #include "IsoReadBack.h"
 #include "backup/CCDBurner.h"
 #include "backup/CDownloadProgressDlg.h"
+#include "backup/DiscBurnPrompts.h"
 #include "backup/DiscLayer.h"
 #include "backup/LibburnDiscBackend.h"
 #include "core/ServerAddress.h"
@@ -27,6 +28,14 @@
 
 namespace ormidon::test {
 namespace {
+
+// The operator cancels the image file's dialog.
+class NoImageFile final : public DiscBurnPrompts {
+  public:
+    std::string AskImageFile(const std::string&, const std::string&, std::stop_token) override {
+        return {};
+    }
+};
 
 class DiscDownloadTest : public ormidon::testing::WindowTest {
   protected:
@@ -56,18 +65,20 @@ class DiscDownloadTest : public ormidon::testing::WindowTest {
         ClearSessionCookie();
     }
 
-    // One backup into `name` with Copy to CD; the statuses the window showed, in order.
-    std::vector<int> Backup(const std::string& name) {
+    // One backup into `name` with Copy to CD on drive row `drive`; the statuses the window
+    // showed, in order. `note` is what it said under the last one.
+    std::vector<int> Backup(const std::string& name, int drive = 0) {
         job.file = folder / name;
         EXPECT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
         writer->SetSourceSize(static_cast<uint64_t>(job.sizeMB) << 20);
-        writer->SetTarget(0, false, folder.path().string() + "/", name);
+        writer->SetTarget(drive, false, folder.path().string() + "/", name);
         EXPECT_EQ(writer->CheckTarget(), 1);
         CDownloadProgressDlg window(nullptr, job, false);
         window.SetDiscWriter(writer.get());
         EXPECT_TRUE(window.OnInitDialog());
         ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() == kBackupFinished; },
                                              20000);
+        note = window.NoteText().toStdString();
         return window.Statuses();
     }
 
@@ -76,12 +87,14 @@ class DiscDownloadTest : public ormidon::testing::WindowTest {
     TempFolder folder;
     NetworkBackupJob job;
     std::string disc;
+    std::string note;
     RecordingMessageBoxSink boxes;
     std::unique_ptr<CCDBurner> writer = std::make_unique<CCDBurner>();
 };
 
 TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends) {
     EXPECT_EQ(Backup("CH01_0001.dvr"), (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
+    EXPECT_EQ(note, "The disc was written.");
     const std::string first = ReadFile(folder / "CH01_0001.dvr");
     ASSERT_EQ(first.size(), 1024u * 1024);
     auto back = ReadIsoImage(folder / "disc.iso");
@@ -95,6 +108,14 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
     EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
     EXPECT_TRUE(back->files["CH01_0002.dvr"].content == ReadFile(folder / "CH01_0002.dvr"));
     EXPECT_TRUE(boxes.Texts().empty());
+
+    // An image file whose name the operator does not give: the download is whole, the
+    // disc is not written, and the window says so.
+    NoImageFile prompts;
+    writer->SetPrompts(&prompts);
+    EXPECT_EQ(Backup("CH01_0003.dvr", 1), (std::vector<int>{kBackupWritingDisc, kBackupFinished}));
+    EXPECT_EQ(note, "The disc was not written.");
+    EXPECT_EQ(boxes.Texts().back(), "Write CD Error : user aborted");
 }
 
 // A drive whose burn runs until it is aborted, or, with `ignoresAbort`, until the test lets
