@@ -330,6 +330,10 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64
         m_pPlay->setVisible(!m_state->playerPlays.load());
     }
     show();
+    // To the front: a Dynamic Download's player opens its window over this one, and without
+    // a window manager nothing else brings the modal window back to be read and answered.
+    raise();
+    activateWindow();
 }
 
 bool CDownloadProgressDlg::Finished() const { return m_state->finished.load(); }

@@ -4,6 +4,7 @@
 // and tells a device that can stop its side.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <atomic>
@@ -86,6 +87,38 @@ TEST_F(DownloadWindowTest, AFinishedDownloadOffersPlayAndExit) {
     EXPECT_TRUE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
     EXPECT_EQ(std::filesystem::file_size(job.file), 1024u * 1024);
     ormidon::testing::SaveScreenshot(window.get(), "network-backup-done");
+}
+
+TEST_F(DownloadWindowTest, TheEndOfTheDownloadComesToTheFront) {
+    // A window opened over the download window meanwhile, as the player's window of a
+    // Dynamic Download does on a display without a window manager: the reply waits for it.
+    std::atomic<bool> covered{false};
+    device.Backup().SetScript({.beforeWrite = [&](uint64_t sent) {
+        if (sent == 0) WaitUntil([&] { return covered.load(); }, 5000);
+    }});
+    CDownloadProgressDlg window(nullptr, job, false);
+    ASSERT_TRUE(window.OnInitDialog());
+    window.show();
+    QWidget player;
+    player.setGeometry(window.geometry().adjusted(-50, -50, 50, 50));
+    player.show();
+    player.activateWindow();
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return QApplication::activeWindow() == &player; }));
+    struct Raises : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            count += event->type() == QEvent::ZOrderChange ? 1 : 0;
+            return false;
+        }
+    } raises;
+    window.installEventFilter(&raises);
+    covered = true;
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() >= 0; }));
+    ormidon::testing::ProcessEventsFor(10);
+    EXPECT_EQ(window.LastStatus(), kBackupFinished);
+    EXPECT_GE(raises.count, 1);
+    EXPECT_EQ(QApplication::activeWindow(), &window);
 }
 
 TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
