@@ -63,8 +63,8 @@ struct TargetCheck {
 // The drive part of CheckTarget, on copies of the writer's values: it may run on a worker
 // that the operator gives up.
 TargetCheck CheckOnDrive(const std::string& drive, bool imageRecorder, uint64_t needed,
-                         const std::string& discName) {
-    auto device = DiscOpenDevice(drive);
+                         const std::string& discName, std::stop_token stop) {
+    auto device = DiscOpenDevice(drive, std::move(stop));
     if (!device) return {"Device could not be opened: " + drive, std::nullopt};
     TargetCheck check;
     if (imageRecorder) {
@@ -185,6 +185,7 @@ int CCDBurner::Init(const std::string& sourcePath, WriteCDProgressHook hook,
     // A drive the keeper still holds is missing from a scan (libburn refuses scans while a
     // drive is held) or cannot be opened: the setting dialog says why.
     m_busyDriveNames = KeptDiscDrives();
+    m_bDrivesHeldBack = DiscDrivesHeldBack();
     m_bInitialised = true;
     return 1;
 }
@@ -248,9 +249,10 @@ int CCDBurner::CheckTarget(const DriveWorkRunner& run) {
     }
     // The drive is read through `run`, on copies: a worker given up touches nothing here.
     auto check = std::make_shared<TargetCheck>();
-    const DriveWork read = RunDriveWork(
-        run, [check, drive = DriveName(), image = IsImageRecorder(), needed, name = m_strDiscName](
-                 std::stop_token) { *check = CheckOnDrive(drive, image, needed, name); });
+    const DriveWork read = RunDriveWork(run, [check, drive = DriveName(), image = IsImageRecorder(),
+                                              needed, name = m_strDiscName](std::stop_token stop) {
+        *check = CheckOnDrive(drive, image, needed, name, std::move(stop));
+    });
     if (read == DriveWork::GivenUp) return kGivenUp;
     if (read == DriveWork::NotStarted) {
         Show(kNoWorkerText);
@@ -264,7 +266,8 @@ int CCDBurner::CheckTarget(const DriveWorkRunner& run) {
     return 1;
 }
 
-bool CCDBurner::MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported) {
+bool CCDBurner::MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported,
+                              std::stop_token stop) {
     if (items.empty() || imported.empty()) return false;
     for (auto& item : items) {
         for (auto it = imported.begin(); it != imported.end();) {
@@ -275,7 +278,7 @@ bool CCDBurner::MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported) 
             bool unreadable = false;
             const int64_t newTime =
                 item.isReference ? item.entryTime : NewItemTime(item, &unreadable);
-            if (unreadable) Show(Formatted("Could not open file: %s.", item.sourcePath));
+            if (unreadable) Show(Formatted("Could not open file: %s.", item.sourcePath), stop);
             if (newTime < it->entryTime) std::swap(item, *it);
             it = imported.erase(it);
         }
@@ -352,7 +355,7 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
         Show("Filename is not valid!", stop);
         return 0;
     }
-    auto device = DiscOpenDevice(DriveName());
+    auto device = DiscOpenDevice(DriveName(), stop);
     const bool imageRecorder = IsImageRecorder();
     if (device && !imageRecorder) {
         auto info = DiscGetCDInfo(device.get(), 1);
@@ -401,7 +404,8 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
                 Show(ImportErrorText(imported.error), stop);
                 write = false;
             } else if (imported.imported) {
-                if (!imported.items.empty() && !MergeIsoTrees(items, std::move(imported.items))) {
+                if (!imported.items.empty() &&
+                    !MergeIsoTrees(items, std::move(imported.items), stop)) {
                     Show("There was an error while merging tracks!", stop);
                     write = false;
                 } else {

@@ -89,6 +89,8 @@ class CCDBurner {
     // Drives that the last Init found still held by the disc layer's keeper, busy finishing
     // an earlier disc: listed or not, they cannot be used now.
     const std::vector<std::string>& BusyDriveNames() const { return m_busyDriveNames; }
+    // The last list left the optical drives out because one was still held.
+    bool DrivesHeldBack() const { return m_bDrivesHeldBack; }
     int DriveCount() const { return static_cast<int>(m_ppDriveNames.size()); }
     uint32_t MediaType() const { return m_dwMediaType; }
     bool Initialised() const { return m_bInitialised; }
@@ -97,7 +99,9 @@ class CCDBurner {
 
     // Newer wins: merges the disc's `imported` items into `items`, each name once (ignoring
     // case), the newer of two; equal times keep the new one. False when either is empty.
-    static bool MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported);
+    // `stop` ends the wait of its message about a source that does not open.
+    static bool MergeIsoTrees(DiscIsoItemList& items, DiscIsoItemList imported,
+                              std::stop_token stop = {});
     // The media class of disc information flags; `unknown` for flags outside every class.
     static uint32_t MediaClassOf(uint32_t flags, uint32_t unknown);
     // The answer to a backend's request during a burn (the image file is asked elsewhere).
@@ -115,6 +119,7 @@ class CCDBurner {
 
     std::vector<std::string> m_ppDriveNames;
     std::vector<std::string> m_busyDriveNames;
+    bool m_bDrivesHeldBack = false;
     bool m_bInitialised = false;
     std::atomic<uint8_t> m_byAbort{0};
     std::atomic<bool> m_bInUse{false};

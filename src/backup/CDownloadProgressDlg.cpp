@@ -33,6 +33,9 @@ struct CDownloadProgressDlg::WorkerState {
     std::atomic<bool> inDrive{false};      // the worker is writing the disc
     std::atomic<bool> fileMade{false};     // the download made its file
     std::atomic<int> disc{kNoDisc};        // what became of the disc to be written
+    // The progress bar of the sheet the download began under; a later sheet's is never
+    // driven by this download.
+    std::shared_ptr<ProgressSlot> progress;
 
     void Post(int status, uint32_t percent, qint64 keptBytes) {
         std::lock_guard lock(mutex);
@@ -62,19 +65,17 @@ class WindowListener final : public NetworkBackupListener {
         if (status == kBackupFinished) return;
         // An end short of the whole recording tells what the kept file holds.
         const bool partial = status != kBackupProgress && status != kBackupFinished;
-        Post(status, percent, partial && m_fileMade ? static_cast<qint64>(m_total) : -1);
+        Post(status, percent, partial && m_state->fileMade ? static_cast<qint64>(m_total) : -1);
     }
     void Post(int status, uint32_t percent, qint64 keptBytes = -1) {
         m_state->Post(status, percent, keptBytes);
     }
-    void OnFileCreated() override {
-        m_fileMade = true;
-        m_state->fileMade = true;
-    }
+    void OnFileCreated() override { m_state->fileMade = true; }
     void OnProgress(uint32_t command, uint32_t value) override {
         // The end reaches the bar also after a stop, or the bar stays at its last percent;
         // it waits only for the slot, which the sheet frees or gives up as it goes.
-        PostProgressCommand(command, value, command == PROGRESS_END ? std::stop_token{} : m_stop);
+        PostProgressCommandTo(m_state->progress, command, value,
+                              command == PROGRESS_END ? std::stop_token{} : m_stop);
     }
     void OnDeviceLeftSending() override { m_deviceLeftSending = true; }
     bool DeviceLeftSending() const { return m_deviceLeftSending; }
@@ -144,7 +145,6 @@ class WindowListener final : public NetworkBackupListener {
     ormidon::PlayerLink* m_link;
     bool m_dropped = false;
     bool m_locked = false;
-    bool m_fileMade = false;
     bool m_deviceLeftSending = false;
     uint64_t m_total = 0;
     uint64_t m_notified = 0;
@@ -155,20 +155,22 @@ ormidon::PlayerLink* FollowingLink() { return &BackupPlayerLink(); }
 // Asks the device to stop its side of the backup ("/CancelNB.cgi") on a worker of its own,
 // which the disc layer's keeper holds: it runs to the request's own bound (15 s each way),
 // whatever becomes of the window and the download's worker, and ends early only when the
-// program ends. A worker that cannot start sends nothing; the device's answer is not
-// reported either way.
+// program ends. The device's answer is not reported either way.
 void TellDeviceToStopBackup() {
+    const auto send = [](std::stop_token stop) {
+        CCgiRequest request(CGI_CANCELNB);
+        const std::string cookie = GetSessionCookie();
+        if (!cookie.empty()) request.AddParam("Cookie", cookie);
+        if (!request.IsValid()) return;
+        HalvoSendCommand(CGI_CANCELNB, request.GetBuffer(), request.GetLength(), nullptr, 0,
+                         nullptr, 0, nullptr, 0, nullptr, 15, 15, 0, stop);
+    };
     try {
-        ormidon::Thread sender([](std::stop_token stop) {
-            CCgiRequest request(CGI_CANCELNB);
-            const std::string cookie = GetSessionCookie();
-            if (!cookie.empty()) request.AddParam("Cookie", cookie);
-            if (!request.IsValid()) return;
-            HalvoSendCommand(CGI_CANCELNB, request.GetBuffer(), request.GetLength(), nullptr, 0,
-                             nullptr, 0, nullptr, 0, nullptr, 15, 15, 0, stop);
-        });
-        KeepRunningWorker(std::move(sender));
+        KeepRunningWorker(ormidon::Thread(send));
     } catch (const std::system_error&) {
+        // No thread for it: the download's worker sends it itself, off the window's thread
+        // all the same, and is left to the keeper when the window does not wait for it.
+        send({});
     }
 }
 
@@ -220,6 +222,7 @@ CDownloadProgressDlg::~CDownloadProgressDlg() {
 bool CDownloadProgressDlg::OnInitDialog() {
     if (m_thread.Joinable()) return true;
     ormidon::PlayerLink* link = FollowingLink();
+    m_state->progress = CurrentProgressSlot();
     // The worker owns copies of what it needs: it may outlive the window (in a drive). It
     // waits until the player heard of the download, so that a worker that cannot start
     // leaves the player untold.

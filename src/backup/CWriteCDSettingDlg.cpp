@@ -120,6 +120,13 @@ void CWriteCDSettingDlg::FillDrives() {
         if (text != whole) m_pDrives->setItemData(index, whole, Qt::ToolTipRole);
         if (first < 0) first = index;
     }
+    if (m_bDrivesHeldBack) {
+        // Why a burner that is there is missing: it cannot be chosen, only read.
+        const QString text = kHeldBackRow;
+        m_pDrives->addItem(text);
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+        if (model != nullptr) model->item(m_pDrives->count() - 1)->setEnabled(false);
+    }
     // The list opens wide enough for the notes of busy drives.
     if (widest > 0) m_pDrives->view()->setMinimumWidth(widest + 2 * metrics.averageCharWidth());
     m_pDrives->setCurrentIndex(std::max(first, 0));
@@ -138,6 +145,7 @@ int CWriteCDSettingDlg::Prepare(const std::string& sourcePath,
     m_strFileName = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
     m_driveNames = driveNames;
     m_busyDriveNames = writer.BusyDriveNames();
+    m_bDrivesHeldBack = writer.DrivesHeldBack();
     m_dwMediaType = mediaType;
     if (driveNames.empty()) return 0;
     OnInitDialog();

@@ -38,6 +38,9 @@ class CWriteCDSettingDlg : public QDialog {
         "No player package: Tamburo_setup.exe is not in the program folder.";
     // Behind a drive that the writer found busy; its row cannot be chosen.
     static constexpr const char* kBusyDriveNote = " (busy: still finishing the last disc)";
+    // The last row while the system lists no optical drive because one is held.
+    static constexpr const char* kHeldBackRow =
+        "Optical drives are not listed while a drive is busy";
 
     explicit CWriteCDSettingDlg(QWidget* parent = nullptr);
 
@@ -62,6 +65,7 @@ class CWriteCDSettingDlg : public QDialog {
     std::string m_strFileName;
     std::vector<std::string> m_driveNames;
     std::vector<std::string> m_busyDriveNames;
+    bool m_bDrivesHeldBack = false;
     uint32_t m_dwMediaType = 1;
     int m_nDriveRow = 0;
     bool m_bCloseDisc = false;

@@ -143,8 +143,13 @@ class DiscBackend {
     // Work that a stopped call left running in the backend's own threads (a drive scan):
     // polls it once and releases what it gave. True when none is left.
     virtual bool SettleLeftWork() { return true; }
+    // True when the last list of drives could not name the optical drives: the system
+    // lists none while a drive of this program is still held.
+    virtual bool DrivesHeldBack() const { return false; }
     // Null when the drive does not open.
-    virtual std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) = 0;
+    // `stop` ends a wait for the drive (a scan still running before it can be grabbed).
+    virtual std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive,
+                                                   std::stop_token stop) = 0;
     // Empty when there is no disc to tell about.
     virtual std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t flags) = 0;
     virtual DiscImport ImportDataTrack(DiscDevice& device, int track) = 0;

@@ -13,6 +13,8 @@ namespace {
 
 // How often the keeper looks at what it holds.
 constexpr uint32_t kKeeperPollMs = 10;
+// At exit, what a kept request still needs once it was asked to stop.
+constexpr uint32_t kStoppedWorkBoundMs = 500;
 
 // Holds busy devices, workers inside drive calls and backends with work left running until
 // they are done with the drive. Its thread runs only while it holds something; a thread that
@@ -172,9 +174,14 @@ std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaT
     return drives;
 }
 
-std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive) {
+bool DiscDrivesHeldBack() {
     auto backend = Loaded();
-    return backend ? backend->OpenDevice(drive) : nullptr;
+    return backend && backend->DrivesHeldBack();
+}
+
+std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive, std::stop_token stop) {
+    auto backend = Loaded();
+    return backend ? backend->OpenDevice(drive, std::move(stop)) : nullptr;
 }
 
 void DiscCloseDevice(std::unique_ptr<DiscDevice>& device) {
@@ -201,14 +208,26 @@ std::vector<std::string> KeptDiscDrives() { return Keeper().DeviceNames(); }
 
 uint64_t DiscKeeperPolls() { return Keeper().Polls(); }
 
-bool EndKeptDiscWork(uint32_t boundMs) {
-    Keeper().StopWorkers();
+namespace {
+
+// Waits up to `boundMs` of the current clock for the keeper to hold nothing.
+bool WaitForKeptWork(uint32_t boundMs) {
     const uint32_t start = ormidon::TickCount();
     while (KeptDiscWork() > 0) {
         if (ormidon::TickCount() - start >= boundMs) return false;
         ormidon::Sleep(kKeeperPollMs);
     }
     return true;
+}
+
+}  // namespace
+
+bool EndKeptDiscWork(uint32_t boundMs) {
+    // Drive work was asked to stop when it was kept. A request kept running to its own end
+    // gets the same bound to finish, and is then asked to stop too.
+    if (WaitForKeptWork(boundMs)) return true;
+    Keeper().StopWorkers();
+    return WaitForKeptWork(kStoppedWorkBoundMs);
 }
 
 std::optional<DiscInfo> DiscGetCDInfo(DiscDevice* device, uint32_t flags) {

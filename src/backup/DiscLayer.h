@@ -33,7 +33,7 @@ int DiscInit();
 int DiscDone();
 std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaType,
                                                                  std::stop_token stop = {});
-std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive);
+std::unique_ptr<DiscDevice> DiscOpenDevice(const std::string& drive, std::stop_token stop = {});
 // Frees the device now when it is idle, else hands it to the keeper.
 void DiscCloseDevice(std::unique_ptr<DiscDevice>& device);
 std::optional<DiscInfo> DiscGetCDInfo(DiscDevice* device, uint32_t flags);
@@ -52,13 +52,16 @@ void KeepDiscWorker(ormidon::Thread worker) noexcept;
 // short when its window goes) to the keeper, which joins it once it returned. Its stop is
 // requested only at program exit. Never throws.
 void KeepRunningWorker(ormidon::Thread worker) noexcept;
+// True when the last list of drives left the optical drives out while one was held.
+bool DiscDrivesHeldBack();
 // Devices, workers and left work the keeper still holds.
 std::size_t KeptDiscWork();
 // The drive names of the busy devices the keeper holds: no other use of them can start.
 std::vector<std::string> KeptDiscDrives();
 // How many times the keeper has looked at what it holds; tests wait for a look.
 uint64_t DiscKeeperPolls();
-// Program exit: asks every kept worker to stop and waits up to `boundMs` (of the current
-// clock) for the keeper to let go of everything. False when something still holds a drive: it is
+// Program exit: waits up to `boundMs` (of the current clock) for the keeper to let go of
+// everything; what still runs then (a request kept running) is asked to stop and gets a
+// short while more. False when something still holds a drive: it is
 // left running, and nothing it uses may be destroyed.
 bool EndKeptDiscWork(uint32_t boundMs);

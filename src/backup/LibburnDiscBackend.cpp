@@ -25,6 +25,8 @@ using IsoSource = ::burn_source;
 #include <set>
 #include <thread>
 
+#include "platform/Clock.h"
+
 namespace {
 
 constexpr uint32_t kHeadBytes = 64 * 1024;  // the descriptors rewritten at block 0
@@ -34,7 +36,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr std::size_t kMaxImportedName = 255;  // bytes of the longest name on disc
 // After a burn that did not end well libburn's writer thread pauses half a second before it
 // ends, while the drive already shows idle: the drive is not released before then.
-constexpr auto kWriterLinger = std::chrono::milliseconds(1000);
+constexpr uint32_t kWriterLingerMs = 1000;
 
 // libburn and libisofs are set up once per process and stay until it ends: neither
 // counts its users, and a reader of images elsewhere in the process may need libisofs.
@@ -83,9 +85,9 @@ std::mutex& LibburnWorkersMutex() { return TheDriveScan().mutex; }
 
 // Polls the running scan once, or, with `start`, starts one when none runs. True when no
 // scan is left: one that ended here has its drives listed into `found` (when given) and its
-// array freed. A refused scan (drives of this process still held) lists nothing. The caller
-// holds LibburnWorkersMutex.
-bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found) {
+// array freed. A refused scan (drives of this process still held) lists nothing and sets
+// `refused` (when given). The caller holds LibburnWorkersMutex.
+bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* refused = nullptr) {
     DriveScan& scan = TheDriveScan();
     if (scan.calls == nullptr) {
         if (!start) return true;
@@ -94,6 +96,7 @@ bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found) {
     const LibburnScanCalls& calls = *scan.calls;
     const int result = calls.scan(&scan.infos, &scan.count);
     if (result == 0) return false;
+    if (refused != nullptr) *refused = result < 0;
     if (result > 0 && scan.infos != nullptr) {
         for (unsigned int i = 0; found != nullptr && i < scan.count; ++i) {
             char address[BURN_DRIVE_ADR_LEN] = {};
@@ -112,9 +115,9 @@ bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found) {
     return true;
 }
 
-bool PollDriveScan(bool start, std::vector<ScannedDrive>* found) {
+bool PollDriveScan(bool start, std::vector<ScannedDrive>* found, bool* refused) {
     std::lock_guard lock(LibburnWorkersMutex());
-    return PollDriveScanLocked(start, found);
+    return PollDriveScanLocked(start, found, refused);
 }
 
 bool IsStdio(const std::string& address) { return address.rfind("stdio:", 0) == 0; }
@@ -178,20 +181,19 @@ class BurnDevice final : public DiscDevice {
     bool Idle() const override {
         if (m_infos == nullptr) return true;
         if (burn_drive_get_status(m_infos[0].drive, nullptr) != BURN_DRIVE_IDLE) {
-            m_idleSince = 0;
+            m_idleSeen = false;
             return false;
         }
         if (!m_lingers) return true;
-        const int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
-        int64_t since = 0;
-        m_idleSince.compare_exchange_strong(since, now);
-        if (since == 0) since = now;
-        return std::chrono::steady_clock::duration(now - since) >= kWriterLinger;
+        const uint32_t now = ormidon::TickCount();
+        bool seen = false;
+        if (m_idleSeen.compare_exchange_strong(seen, true)) m_idleSince = now;
+        return now - m_idleSince.load() >= kWriterLingerMs;
     }
     // The last burn did not end well: libburn's writer outlives the drive's idle state.
     void WriterLingers() {
         m_lingers = true;
-        m_idleSince = 0;
+        m_idleSeen = false;
     }
     // A burn that did not stop in its bound leaves its objects with the drive.
     void KeepUntilIdle(std::unique_ptr<BurnObjects> objects) { m_leftovers = std::move(objects); }
@@ -201,7 +203,8 @@ class BurnDevice final : public DiscDevice {
     std::string m_address;
     std::unique_ptr<BurnObjects> m_leftovers;
     std::atomic<bool> m_lingers{false};
-    mutable std::atomic<int64_t> m_idleSince{0};  // steady clock ticks; 0 until seen idle
+    mutable std::atomic<bool> m_idleSeen{false};
+    mutable std::atomic<uint32_t> m_idleSince{0};  // tick count when first seen idle
 };
 
 // Writes the descriptors of a grown image at block 0. A stdio file is written directly;
@@ -472,12 +475,14 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     std::map<std::string, std::string> addresses;
     if (m_options.scanDrives) {
         std::vector<ScannedDrive> scanned;
+        bool refused = false;
         // A stop leaves the scan running in libburn's thread; the next scan, an open or the
         // keeper polls it on.
-        while (!PollDriveScan(true, &scanned)) {
+        while (!PollDriveScan(true, &scanned, &refused)) {
             if (stop.stop_requested()) return std::nullopt;
             std::this_thread::sleep_for(kPollInterval);
         }
+        m_drivesHeldBack = refused;
         for (auto& drive : scanned) {
             names.push_back(drive.name);
             addresses[drive.name] = std::move(drive.address);
@@ -493,9 +498,14 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     return names;
 }
 
-bool LibburnDiscBackend::SettleLeftWork() { return PollDriveScan(false, nullptr); }
+bool LibburnDiscBackend::SettleLeftWork() {
+    // The keeper asks while it holds its own lock: it never waits here for a drive's grab.
+    std::unique_lock lock(LibburnWorkersMutex(), std::try_to_lock);
+    return lock.owns_lock() && PollDriveScanLocked(false, nullptr);
+}
 
-std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& drive) {
+std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& drive,
+                                                           std::stop_token stop) {
     if (!m_initialised) return nullptr;
     if (drive == kImageRecorderName) return std::make_unique<BurnDevice>(drive, nullptr);
     std::string address;
@@ -516,6 +526,7 @@ std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& dr
                 break;
             }
         }
+        if (stop.stop_requested()) return nullptr;
         std::this_thread::sleep_for(kPollInterval);
     }
     if (grabbed != 1 || infos == nullptr) {
@@ -772,16 +783,16 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
             burn_disc_write(opts, disc);
         }
         burn_progress state{};
-        auto cancelledAt = std::chrono::steady_clock::time_point{};
+        uint32_t cancelledAt = 0;
         while (burn_drive_get_status(drive, &state) != BURN_DRIVE_IDLE) {
             if (!cancelled && progress.Aborted()) {
                 cancelled = true;
-                cancelledAt = std::chrono::steady_clock::now();
+                cancelledAt = ormidon::TickCount();
                 CancelSource(source);
                 burn_drive_cancel(drive);
             }
-            if (cancelled && std::chrono::steady_clock::now() - cancelledAt >
-                                 std::chrono::milliseconds(m_options.abortBoundMs)) {
+            if (cancelled && ormidon::TickCount() - cancelledAt >
+                                 static_cast<uint32_t>(m_options.abortBoundMs)) {
                 Log("the drive did not stop within its bound");
                 stillBusy = true;
                 break;
@@ -796,11 +807,14 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
         } else if (burn_drive_wrote_well(drive) != 1) {
             result = kDiscBurnFailed;
         }
-        if (result != kDiscBurnOk) burn.WriterLingers();
+        if (result != kDiscBurnOk) {
+            burn.WriterLingers();
+            stillBusy = true;
+        }
     }
     if (stillBusy) {
-        // libburn's writer may still use these and the drive: both stay until it is idle
-        // (the layer keeps the busy device).
+        // libburn's writer may still use these and the drive, also for a while after a burn
+        // that did not end well: both stay until it is done (the layer keeps the busy device).
         burn.KeepUntilIdle(std::move(objects));
         return result;
     }

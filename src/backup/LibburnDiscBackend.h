@@ -10,6 +10,7 @@
 // each later one behind the image before it and referring to its files, and only after a
 // session was written whole are the 64 KiB at block 0 rewritten to point to it. A cut or
 // aborted burn therefore leaves the previous session what the disc shows.
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -54,7 +55,9 @@ class LibburnDiscBackend final : public DiscBackend {
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                std::stop_token stop) override;
     bool SettleLeftWork() override;
-    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override;
+    bool DrivesHeldBack() const override { return m_drivesHeldBack.load(); }
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive,
+                                           std::stop_token stop = {}) override;
     std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t flags) override;
     DiscImport ImportDataTrack(DiscDevice& device, int track) override;
     int Burn(DiscDevice& device, const DiscWriteDesc& desc, uint32_t flags,
@@ -70,4 +73,5 @@ class LibburnDiscBackend final : public DiscBackend {
     std::mutex m_mutex;
     std::map<std::string, std::string> m_addresses;  // drive name → libburn address
     std::string m_errorLog;
+    std::atomic<bool> m_drivesHeldBack{false};
 };

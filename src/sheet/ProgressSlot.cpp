@@ -28,7 +28,11 @@ std::shared_ptr<ProgressSlot> CurrentProgressSlot() {
 }
 
 bool PostProgressCommand(uint32_t command, uint32_t value, std::stop_token stop) {
-    const std::shared_ptr<ProgressSlot> slot = CurrentProgressSlot();
+    return PostProgressCommandTo(CurrentProgressSlot(), command, value, std::move(stop));
+}
+
+bool PostProgressCommandTo(const std::shared_ptr<ProgressSlot>& slot, uint32_t command,
+                           uint32_t value, std::stop_token stop) {
     if (!slot) return false;
     const ormidon::WaitResult taken =
         ormidon::WaitAny({&slot->m_Closed, &slot->m_hSlotFree}, ormidon::kInfinite, stop);

@@ -38,6 +38,10 @@ struct ProgressSlot {
 // open sheet's mailbox; waits for the slot until it is free, the sheet goes or `stop` is
 // requested. True when the command was posted.
 bool PostProgressCommand(uint32_t command, uint32_t value = 0, std::stop_token stop = {});
+// The same to the mailbox `slot` (a worker keeps the one of the sheet it began under); a
+// slot whose sheet went, or none, takes nothing.
+bool PostProgressCommandTo(const std::shared_ptr<ProgressSlot>& slot, uint32_t command,
+                           uint32_t value = 0, std::stop_token stop = {});
 
 // The mailbox of the sheet opened last; set by the sheet, cleared by it when it goes (a
 // later sheet's mailbox is left alone).

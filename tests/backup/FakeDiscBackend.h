@@ -53,6 +53,7 @@ class FakeDiscBackend final : public DiscBackend {
     std::atomic<bool> hangBurns{false};
     std::atomic<bool> burning{false};
     bool refuseScansWhileOpen = false;
+    std::atomic<bool> heldBack{false};  // the last scan was refused so
     std::atomic<int> scans{0};
     // A device freed while it said it was busy.
     std::atomic<bool> freedWhileBusy{false};
@@ -79,8 +80,8 @@ class FakeDiscBackend final : public DiscBackend {
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t,
                                                                std::stop_token stop) override {
         ++scans;
-        if (refuseScansWhileOpen && openDevices > 0)
-            return std::vector<std::string>{kImageRecorderName};
+        heldBack = refuseScansWhileOpen && openDevices > 0;
+        if (heldBack) return std::vector<std::string>{kImageRecorderName};
         if (scanUntilStopped) {
             // Ends by itself only after a long real while, so a test that waits on it fails.
             scanning = true;
@@ -92,7 +93,8 @@ class FakeDiscBackend final : public DiscBackend {
         }
         return drives;
     }
-    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+    bool DrivesHeldBack() const override { return heldBack.load(); }
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive, std::stop_token) override {
         if (hangOpens) {
             // A drive that does not answer, stop or no stop (a long real while at most, so a
             // test that waits on it fails rather than hangs).

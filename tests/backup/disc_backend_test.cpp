@@ -237,6 +237,7 @@ struct PlayedScan {
     unsigned int* count = nullptr;
     bool running = false;
     bool finished = false;
+    bool refuse = false;  // as while a drive of this process is held
     std::atomic<int> started{0};
     burn::burn_drive_info* array = nullptr;
     std::vector<burn::burn_drive_info*> freed;
@@ -256,6 +257,7 @@ PlayedScan* g_playedScan = nullptr;
 
 int PlayScan(burn::burn_drive_info** infos, unsigned int* count) {
     std::lock_guard lock(g_playedScan->mutex);
+    if (g_playedScan->refuse) return -1;
     if (!g_playedScan->running) {
         g_playedScan->running = true;
         g_playedScan->finished = false;
@@ -337,6 +339,22 @@ TEST_F(LibburnScanTest, AScanLeftOnAStopIsPolledOnWithItsOwnPointersAndFreedOnce
     EXPECT_TRUE(backend->GetAvailableDrives(1, {}));
     finisher.join();
     EXPECT_EQ(scan.freed, std::vector<burn::burn_drive_info*>{scan.array});
+}
+
+TEST_F(LibburnScanTest, ARefusedScanSaysTheOpticalDrivesAreHeldBack) {
+    scan.refuse = true;
+    auto drives = backend->GetAvailableDrives(1, {});
+    ASSERT_TRUE(drives);
+    EXPECT_EQ(*drives, std::vector<std::string>{kImageRecorderName});
+    EXPECT_TRUE(backend->DrivesHeldBack());
+    scan.refuse = false;
+    std::thread finisher([&] {
+        WaitUntil([&] { return scan.started > 0; });
+        scan.Finish();
+    });
+    EXPECT_TRUE(backend->GetAvailableDrives(1, {}));
+    finisher.join();
+    EXPECT_FALSE(backend->DrivesHeldBack());
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ class EndlessDiscBackend final : public DiscBackend {
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t, std::stop_token) override {
         return std::vector<std::string>{"Slow Writer", kImageRecorderName};
     }
-    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive) override {
+    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive, std::stop_token) override {
         return std::make_unique<DiscDevice>(drive);
     }
     std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
