@@ -76,11 +76,7 @@ void HandOffWindow::OnReadable() {
                                    [this](const ormidon::LinkFrame& frame) { OnFrame(frame); })) {
         CloseLink();
         // Nothing more will be announced: what the file holds is all there is to show.
-        if (!m_ended) {
-            m_pRefresh->stop();
-            Refresh();
-            m_pPlayer->EndFollow();
-        }
+        if (!m_ended) StopFollowing();
     }
     UpdateTexts();
 }
@@ -126,12 +122,16 @@ void HandOffWindow::End(bool complete, uint64_t failure) {
     m_ended = true;
     m_complete = complete;
     m_failure = failure;
-    m_pRefresh->stop();
-    Refresh();
-    m_pPlayer->EndFollow();
+    StopFollowing();
     std::error_code error;
     const uintmax_t size = m_file.empty() ? 0 : std::filesystem::file_size(m_file, error);
     m_fileBytes = error ? 0 : static_cast<uint64_t>(size);
+}
+
+void HandOffWindow::StopFollowing() {
+    m_pRefresh->stop();
+    Refresh();
+    m_pPlayer->EndFollow();
 }
 
 void HandOffWindow::Refresh() {
@@ -161,7 +161,9 @@ void HandOffWindow::UpdateTexts() {
             ? QString("Tamburo - Dynamic Download")
             : QString("Tamburo - Dynamic Download - %1").arg(QString::fromStdString(name)));
     if (m_recordFile) {
-        if (!m_ended)
+        if (!m_ended && m_fd < 0)
+            m_pMessage->setText("No more is announced: Play shows the frames the file holds.");
+        else if (!m_ended)
             m_pMessage->setText("The download's newest picture is shown as it arrives.");
         else if (m_complete)
             m_pMessage->setText("The download is whole: Play shows its frames.");
@@ -171,6 +173,8 @@ void HandOffWindow::UpdateTexts() {
             m_pMessage->setText("The download ended early: Play shows the frames it kept.");
     } else if (m_ended) {
         m_pMessage->setText("This is not a record file: this player shows record files only.");
+    } else if (m_fd < 0) {
+        m_pMessage->setText("No more is announced.");
     } else {
         m_pMessage->setText("The download is followed until it ends.");
     }

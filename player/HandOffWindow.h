@@ -50,6 +50,8 @@ class HandOffWindow : public QWidget {
     void OnFrame(const ormidon::LinkFrame& frame);
     void CloseLink();
     void UpdateTexts();
+    // Reads the file once more and stops following it.
+    void StopFollowing();
     // Reads what the file holds by now.
     void Refresh();
     // The download ended (or is no longer announced): the file is read a last time.

@@ -5,26 +5,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "sim/AsciiText.h"
+
 namespace ormidon::sim {
 
 namespace {
 
 constexpr std::string_view kSection = "Ormidon";
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The leading number of a value as the client reads it: an optional sign, then decimal
 // digits, wrapping at 32 bits; the client keeps the port's low 16 bits.
@@ -66,19 +53,19 @@ ClientDeviceAddress ParseClientSetting(std::string_view text) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        line = Trim(line);
+        line = TrimBlanks(line);
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             // Only the first section of the name counts.
-            const std::string_view name = Trim(line.substr(1, line.find(']') - 1));
+            const std::string_view name = TrimBlanks(line.substr(1, line.find(']') - 1));
             inSection = !seenSection && EqualsNoCase(name, kSection);
             seenSection = seenSection || inSection;
             continue;
         }
         const std::size_t equals = line.find('=');
         if (!inSection || equals == std::string_view::npos) continue;
-        const std::string_view key = Trim(line.substr(0, equals));
-        std::string_view value = Trim(line.substr(equals + 1));
+        const std::string_view key = TrimBlanks(line.substr(0, equals));
+        std::string_view value = TrimBlanks(line.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);

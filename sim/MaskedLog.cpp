@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "sim/AsciiText.h"
+
 namespace ormidon::sim {
 
 namespace {
@@ -10,15 +12,6 @@ constexpr std::size_t kCookieShown = 4;
 constexpr std::size_t kSearchRecordSize = 76;
 constexpr std::size_t kSearchPasswordAt = 40;
 constexpr std::size_t kSearchPasswordSize = 16;
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -5,24 +5,13 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "sim/AsciiText.h"
+
 namespace ormidon::sim {
 
 namespace {
 
 constexpr std::string_view kBlankLine = "\r\n\r\n";
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 std::vector<NameValue> SplitQuery(std::string_view query) {
     std::vector<NameValue> params;
@@ -63,7 +52,7 @@ std::optional<int> HttpRequest::NumberParam(std::string_view name, int lowest, i
 
 const std::string* HttpRequest::Header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (SameNoCase(key, name)) return &value;
+        if (EqualsNoCase(key, name)) return &value;
     }
     return nullptr;
 }
@@ -130,11 +119,11 @@ bool RequestReader::ParseHeader(std::string_view header) {
             lineEnd == std::string_view::npos ? std::string_view{} : header.substr(lineEnd + 2);
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos) return false;
-        const std::string_view name = Trim(line.substr(0, colon));
-        const std::string_view value = Trim(line.substr(colon + 1));
+        const std::string_view name = TrimBlanks(line.substr(0, colon));
+        const std::string_view value = TrimBlanks(line.substr(colon + 1));
         if (name.empty()) return false;
         m_request.headers.emplace_back(std::string(name), std::string(value));
-        if (!SameNoCase(name, "Content-Length")) continue;
+        if (!EqualsNoCase(name, "Content-Length")) continue;
         std::size_t length = 0;
         const auto [end, error] =
             std::from_chars(value.data(), value.data() + value.size(), length);

@@ -42,7 +42,9 @@ class NetworkBackupStream {
         kGarbage,   // a data length no device sends
     };
 
-    // Receives each piece of payload in stream order.
+    // Receives each piece of payload in stream order. A piece always lies inside the bytes
+    // handed to Feed, never in a copy: it stays valid as long as they do (the download
+    // writes the pieces of one read after the read's Feed returned).
     using DataSink = std::function<bool(std::string_view piece)>;
 
     explicit NetworkBackupStream(DataSink sink) : m_sink(std::move(sink)) {}

@@ -77,6 +77,7 @@ TEST_F(HandOffWindowTest, FollowsADownloadItCannotShow) {
     const QString texts = window.MessageText() + "\n" + window.BytesText();
     EXPECT_FALSE(texts.contains("(no link)")) << texts.toStdString();
     EXPECT_TRUE(texts.contains("not connected")) << texts.toStdString();
+    EXPECT_FALSE(texts.contains("until it ends")) << texts.toStdString();
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
