@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "../backup/EndlessDiscBackend.h"
 #include "../support/EngineHarness.h"
 #include "../support/ProgramDriver.h"
 #include "../support/RecorderRequests.h"
@@ -107,11 +108,9 @@ TEST_F(ProgramTest, FromTheLoginWindowToLiveFramesAndBackThroughTheClose) {
     EXPECT_NE(saved.find("Username=viewer"), std::string::npos);
 }
 
-TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
-    const size_t threadsBefore = ProgramThreadCount();
-    RecordingMessageBoxes boxes;
-    QTimer escape;
-    QObject::connect(&escape, &QTimer::timeout, [] {
+// Presses Esc on the login window whenever it is shown, every 10 ms while `timer` runs.
+void PressEscapeOnTheLoginWindow(QTimer& timer) {
+    QObject::connect(&timer, &QTimer::timeout, [] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (qobject_cast<LoginDialog*>(widget) && widget->isVisible()) {
                 QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -119,7 +118,14 @@ TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
             }
         }
     });
-    escape.start(10);
+    timer.start(10);
+}
+
+TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
+    const size_t threadsBefore = ProgramThreadCount();
+    RecordingMessageBoxes boxes;
+    QTimer escape;
+    PressEscapeOnTheLoginWindow(escape);
 
     EXPECT_EQ(RunProgram(boxes), 0);
 
@@ -129,37 +135,8 @@ TEST_F(ProgramTest, LeavingTheLoginWindowEndsTheProgram) {
     EXPECT_TRUE(WaitUntil([&] { return ProgramThreadCount() <= threadsBefore; }, 5000));
 }
 
-// A drive whose burn ends only when the writer aborts it (a long real while at most).
-class AbortableDiscBackend final : public DiscBackend {
-  public:
-    std::atomic<bool> burning{false};
-    std::atomic<bool> aborted{false};
-    int Init() override { return 0; }
-    int Done() override { return 0; }
-    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t, std::stop_token) override {
-        return std::vector<std::string>{"Slow Writer", kImageRecorderName};
-    }
-    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive, std::stop_token) override {
-        return std::make_unique<DiscDevice>(drive);
-    }
-    std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
-        return DiscInfo{.freeBlocks = 1'000'000, .mediaFlags = kDiscMediaDvd};
-    }
-    DiscImport ImportDataTrack(DiscDevice&, int) override { return {}; }
-    int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
-        burning = true;
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!(aborted = progress.aborted()) && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        burning = false;
-        return kDiscBurnUserAborted;
-    }
-    std::string GetErrorLog() override { return {}; }
-    void ClearErrors() override {}
-};
-
 TEST_F(ProgramTest, ExitEndsABurnAClosedWindowLeftBeforeTheWriterGoes) {
-    auto backend = std::make_shared<AbortableDiscBackend>();
+    auto backend = std::make_shared<EndlessDiscBackend>();
     SetDiscBackendForTesting(backend);
     UnloadDiscLibrary();
     // A burn that a closed download window left to the keeper, inside the program's writer.
@@ -172,15 +149,7 @@ TEST_F(ProgramTest, ExitEndsABurnAClosedWindowLeftBeforeTheWriterGoes) {
 
     RecordingMessageBoxes boxes;
     QTimer escape;
-    QObject::connect(&escape, &QTimer::timeout, [] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<LoginDialog*>(widget) && widget->isVisible()) {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                QApplication::sendEvent(widget, &press);
-            }
-        }
-    });
-    escape.start(10);
+    PressEscapeOnTheLoginWindow(escape);
     EXPECT_EQ(RunProgram(boxes), 0);
 
     // Shut-down aborted the burn and waited for it; then the writer went.

@@ -11,6 +11,7 @@
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
+#include "EndlessDiscBackend.h"
 #include "IsoReadBack.h"
 #include "backup/CCDBurner.h"
 #include "backup/CDownloadProgressDlg.h"
@@ -117,45 +118,6 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
     EXPECT_EQ(note, "The disc was not written.");
     EXPECT_EQ(boxes.Texts().back(), "Write CD Error : user aborted");
 }
-
-// A drive whose burn runs until it is aborted, or, with `ignoresAbort`, until the test lets
-// it go (a long real while at most, so a test that waits on it fails rather than hangs).
-class EndlessDiscBackend final : public DiscBackend {
-  public:
-    std::atomic<bool> burning{false};
-    bool ignoresAbort = false;
-    std::atomic<bool> letGo{false};
-    std::atomic<bool> ranOut{false};
-    int Init() override { return 0; }
-    int Done() override { return 0; }
-    std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t, std::stop_token) override {
-        return std::vector<std::string>{"Slow Writer", kImageRecorderName};
-    }
-    std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive, std::stop_token) override {
-        return std::make_unique<DiscDevice>(drive);
-    }
-    std::optional<DiscInfo> GetCDInfo(DiscDevice&, uint32_t) override {
-        return DiscInfo{.freeBlocks = 1'000'000, .mediaFlags = kDiscMediaDvd};
-    }
-    DiscImport ImportDataTrack(DiscDevice&, int) override { return {}; }
-    int Burn(DiscDevice&, const DiscWriteDesc&, uint32_t, const DiscProgress& progress) override {
-        burning = true;
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!(ignoresAbort ? letGo.load() : progress.Aborted())) {
-            if (std::chrono::steady_clock::now() >= limit) {
-                ranOut = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        burning = false;
-        // Its last report comes after it was let go.
-        if (progress.progress) progress.progress(100);
-        return progress.Aborted() ? kDiscBurnUserAborted : kDiscBurnFailed;
-    }
-    std::string GetErrorLog() override { return {}; }
-    void ClearErrors() override {}
-};
 
 TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound) {
     auto backend = std::make_shared<EndlessDiscBackend>();

@@ -53,6 +53,11 @@ class DownloadPageTest : public SettingsSheetTest {
         EXPECT_TRUE(ShowPage("Network Backup"));
         return static_cast<DownloadFilePage*>(Page("Network Backup"));
     }
+    void TypeSize(const char* megabytes) {
+        auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
+        size->clear();
+        QTest::keyClicks(size, megabytes);
+    }
     void PressStart() {
         Button(DownloadFilePage::kIdStart)->click();
         ormidon::testing::ProcessEventsFor(5);
@@ -85,9 +90,7 @@ TEST_F(DownloadPageTest, DiskRowsSendTheirSlotNumbers) {
     auto* channel = Control<QLineEdit>(DownloadFilePage::kIdChannel);
     channel->clear();
     QTest::keyClicks(channel, "3");
-    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
-    size->clear();
-    QTest::keyClicks(size, "1");
+    TypeSize("1");
     Control<QDateTimeEdit>(DownloadFilePage::kIdDate)->setDate(QDate(2008, 5, 7));
     Control<QDateTimeEdit>(DownloadFilePage::kIdTime)->setTime(QTime(13, 4, 9));
     PressStart();
@@ -268,9 +271,7 @@ TEST_F(DownloadPageTest, ACancelEndsTheBarAndThePageTellsWhatTheFileKept) {
     // The device stalls after 100,000 bytes, which carry 99,608 bytes of recording.
     device.Backup().SetScript({.cutAfter = 100'000, .stall = true});
     DownloadFilePage* page = OpenPage();
-    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
-    size->clear();
-    QTest::keyClicks(size, "1");
+    TypeSize("1");
     const std::filesystem::path file = page->FilePath();
     bool barShown = false;
     DownloadFilePage::SetDownloadRunner([&](CDownloadProgressDlg& window) {
@@ -322,9 +323,7 @@ TEST_F(DownloadPageTest, CopyToCdIsDroppedWithItsMessageAndTheDownloadGoesOn) {
     DownloadFilePage* page = OpenPage();
     auto* copy = Control<QCheckBox>(DownloadFilePage::kIdCopyToCD);
     EXPECT_TRUE(copy->isChecked());
-    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
-    size->clear();
-    QTest::keyClicks(size, "1");
+    TypeSize("1");
     PressStart();
     EXPECT_EQ(boxes.Ids(), (std::vector<uint32_t>{0, DownloadFilePage::kMsgBurnerFailed}));
     EXPECT_FALSE(copy->isChecked());
@@ -356,9 +355,7 @@ TEST_F(DownloadPageTest, CopyToCdWritesTheFinishedDownloadAfterItsDialog) {
     });
     app.CSettingINI.m_dwWriteCDOption = 1;
     DownloadFilePage* page = OpenPage();
-    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
-    size->clear();
-    QTest::keyClicks(size, "1");
+    TypeSize("1");
     const std::string file = page->FilePath();
     PressStart();
     EXPECT_EQ(dialogs, 1);
@@ -416,9 +413,7 @@ TEST_F(DownloadPageTest, CopyToCdWhileTheLastDiscIsStillWrittenSaysSoAndStartsNo
 
 TEST_F(DownloadPageTest, PlayHandsTheDownloadedFileOverASecondLater) {
     DownloadFilePage* page = OpenPage();
-    auto* size = Control<QLineEdit>(DownloadFilePage::kIdSize);
-    size->clear();
-    QTest::keyClicks(size, "1");
+    TypeSize("1");
     answer = CDownloadProgressDlg::kResultPlay;
     const std::string file = page->FilePath();
     PressStart();
