@@ -84,8 +84,8 @@ class CDownloadProgressDlg : public QDialog {
     enum DiscOutcome : int { kNoDisc = -1, kDiscNotWritten = 0, kDiscWritten = 1 };
     // The note under the finished status: whether the disc was written; empty without one.
     static QString DiscText(int disc);
-    // The note on a kept file of `keptBytes` bytes; empty for -1 (no file made).
-    static QString KeptFileText(const std::filesystem::path& file, qint64 keptBytes);
+    // The note on the kept file of a download that ended short, with what the file holds.
+    static QString KeptFileText(const std::filesystem::path& file);
 
   public slots:
     void OnCancel();
@@ -94,8 +94,9 @@ class CDownloadProgressDlg : public QDialog {
     void reject() override;
 
   private:
-    // The worker's WM_DOWNLOADSTATUS report, a queued call on the window's thread.
-    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent, qint64 keptBytes);
+    // The worker's WM_DOWNLOADSTATUS report, a queued call on the window's thread;
+    // `keptFile`: the download ended short and its file stays.
+    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent, bool keptFile);
     void StopWorker();
     // The worker: the transfer, then the disc when one is to be written. It holds its own
     // copies, since it may outlive the window (in a drive).

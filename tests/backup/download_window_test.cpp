@@ -3,6 +3,7 @@
 // close button) as a request that ends the worker in its bound, keeps the bytes received
 // and tells a device that can stop its side.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "../support/EngineHarness.h"
@@ -187,6 +189,24 @@ TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
         EXPECT_FALSE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
         EXPECT_EQ(ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->text(), "Exit");
     }
+}
+
+TEST_F(DownloadWindowTest, TheKeptCountIsWhatTheFileHolds) {
+    // The disk takes 5,000 bytes: the write that reaches them ends part way, after the last
+    // count the download reported, and the next fails.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 5'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    auto window = Download();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(window->LastStatus(), kBackupFileFailed);
+    EXPECT_EQ(FileSize(), 5'000u);
+    EXPECT_EQ(window->NoteText().toStdString(), "Incomplete file kept: CH01_0001.dvr (5000 bytes)");
+    ormidon::testing::SaveScreenshot(window.get(), "network-backup-disk-full");
 }
 
 TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
