@@ -2,8 +2,10 @@
 // device's answers as texts with what the kept file holds, and Cancel (also Esc and the
 // close button) as a request that ends the worker in its bound, keeps the bytes received
 // and tells a device that can stop its side.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -207,6 +209,32 @@ TEST_F(DownloadWindowTest, TheKeptCountIsWhatTheFileHolds) {
     EXPECT_EQ(FileSize(), 5'000u);
     EXPECT_EQ(window->NoteText().toStdString(), "Incomplete file kept: CH01_0001.dvr (5000 bytes)");
     ormidon::testing::SaveScreenshot(window.get(), "network-backup-disk-full");
+}
+
+TEST_F(DownloadWindowTest, AFileThatCannotBeMadeAfterTheRequestTellsTheDeviceOnce) {
+    // The folder passes the check before the request and is gone when the file is made: the
+    // path reaches the removed folder through a descriptor that holds it.
+    const std::filesystem::path gone = folder / "gone";
+    std::filesystem::create_directory(gone);
+    const int held = ::open(gone.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    std::filesystem::remove(gone);
+    job.file = std::filesystem::path("/proc/self/fd") / std::to_string(held) / "CH01_0001.dvr";
+    const int cancelsBefore = device.Backup().Cancels();
+    const int answeredBefore = device.Backup().CancelsAnswered();
+    auto window = Download(true);
+    EXPECT_EQ(window->LastStatus(), kBackupFileFailed);
+    EXPECT_TRUE(window->NoteText().isEmpty());  // no file was made
+    int requests = 0;
+    for (const auto& request : device.Server().Log()) requests += request.path == "/NetworkBk.cgi";
+    EXPECT_EQ(requests, 1);
+    // Exit adds nothing to what the download's end sent.
+    ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->click();
+    window.reset();
+    EXPECT_TRUE(WaitUntil([&] { return device.Backup().CancelsAnswered() >= answeredBefore + 1; }));
+    ormidon::testing::ProcessEventsFor(100);
+    EXPECT_EQ(device.Backup().Cancels(), cancelsBefore + 1);
+    ::close(held);
 }
 
 TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
