@@ -242,8 +242,15 @@ bool CDownloadProgressDlg::OnInitDialog() {
         link->f_BackupPlayerAck = 0;
         link->f_BackupPlayerStop = 0;
         link->dw_BackupPlayerBufferSize = 0;
-        if (link->h_BackupPlayerWnd.load() != 0)
+        if (link->h_BackupPlayerWnd.load() != 0) {
             link->Send(ormidon::WM_DOWNLOADSTART, 0, reinterpret_cast<uintptr_t>(this));
+            // The player's windows take the keyboard as they open: a window manager keeps
+            // this one above them, without the keyboard.
+            m_bAbovePlayer = true;
+            const bool shown = isVisible();
+            setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            if (shown) show();  // a new flag hides a shown window
+        }
     }
     m_state->started.Set();
     return true;
@@ -319,6 +326,9 @@ QString CDownloadProgressDlg::KeptFileText(const std::filesystem::path& file) {
 }
 
 void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, bool keptFile) {
+    // Without a window manager the player's windows cover this one as they open: every
+    // report brings it back over them, leaving the keyboard where it is.
+    if (m_bAbovePlayer) raise();
     if (status == kBackupProgress) {
         m_pProgress->setValue(static_cast<int>(percent));
         return;
@@ -337,10 +347,26 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, bool k
         m_pPlay->setVisible(!m_state->playerPlays.load());
     }
     show();
-    // To the front: a Dynamic Download's player opens its window over this one, and without
-    // a window manager nothing else brings the modal window back to be read and answered.
-    raise();
-    activateWindow();
+    // The end is to be read and answered: the window comes to the front with the keyboard.
+    // Before it (while the disc is written) the keyboard stays with whoever has it.
+    if (status != kBackupWritingDisc) {
+        raise();
+        activateWindow();
+    }
+}
+
+void CDownloadProgressDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Opening takes the keyboard: without a window manager nothing gives it to a new window.
+    // Asked once the window is on the screen, after the display's own doing.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!isVisible()) return;
+            raise();
+            activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 bool CDownloadProgressDlg::Finished() const { return m_state->finished.load(); }
