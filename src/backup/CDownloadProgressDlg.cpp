@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 #include "backup/BackupPlayerHandOff.h"
@@ -37,12 +38,12 @@ struct CDownloadProgressDlg::WorkerState {
     // driven by this download.
     std::shared_ptr<ProgressSlot> progress;
 
-    void Post(int status, uint32_t percent, qint64 keptBytes) {
+    void Post(int status, uint32_t percent, bool keptFile) {
         std::lock_guard lock(mutex);
         if (window == nullptr) return;
         QMetaObject::invokeMethod(window, "OnDownloadStatus", Qt::QueuedConnection,
                                   Q_ARG(int, status), Q_ARG(unsigned, percent),
-                                  Q_ARG(qint64, keptBytes));
+                                  Q_ARG(bool, keptFile));
     }
 };
 
@@ -65,10 +66,10 @@ class WindowListener final : public NetworkBackupListener {
         if (status == kBackupFinished) return;
         // An end short of the whole recording tells what the kept file holds.
         const bool partial = status != kBackupProgress && status != kBackupFinished;
-        Post(status, percent, partial && m_state->fileMade ? static_cast<qint64>(m_total) : -1);
+        Post(status, percent, partial && m_state->fileMade);
     }
-    void Post(int status, uint32_t percent, qint64 keptBytes = -1) {
-        m_state->Post(status, percent, keptBytes);
+    void Post(int status, uint32_t percent, bool keptFile = false) {
+        m_state->Post(status, percent, keptFile);
     }
     void OnFileCreated() override { m_state->fileMade = true; }
     void OnProgress(uint32_t command, uint32_t value) override {
@@ -241,8 +242,15 @@ bool CDownloadProgressDlg::OnInitDialog() {
         link->f_BackupPlayerAck = 0;
         link->f_BackupPlayerStop = 0;
         link->dw_BackupPlayerBufferSize = 0;
-        if (link->h_BackupPlayerWnd.load() != 0)
+        if (link->h_BackupPlayerWnd.load() != 0) {
             link->Send(ormidon::WM_DOWNLOADSTART, 0, reinterpret_cast<uintptr_t>(this));
+            // The player's windows take the keyboard as they open: a window manager keeps
+            // this one above them, without the keyboard.
+            m_bAbovePlayer = true;
+            const bool shown = isVisible();
+            setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            if (shown) show();  // a new flag hides a shown window
+        }
     }
     m_state->started.Set();
     return true;
@@ -309,14 +317,18 @@ QString CDownloadProgressDlg::DiscText(int disc) {
     }
 }
 
-QString CDownloadProgressDlg::KeptFileText(const std::filesystem::path& file, qint64 keptBytes) {
-    if (keptBytes < 0) return {};
+QString CDownloadProgressDlg::KeptFileText(const std::filesystem::path& file) {
     const QString name = QString::fromStdString(file.filename().string());
-    if (keptBytes == 0) return QString("Empty file kept: %1").arg(name);
-    return QString("Incomplete file kept: %1 (%2 bytes)").arg(name, QString::number(keptBytes));
+    const std::optional<uint64_t> kept = KeptBackupBytes(file);
+    if (!kept) return QString("%1 cannot be read.").arg(name);
+    if (*kept == 0) return QString("Empty file kept: %1").arg(name);
+    return QString("Incomplete file kept: %1 (%2 bytes)").arg(name, QString::number(*kept));
 }
 
-void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64 keptBytes) {
+void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, bool keptFile) {
+    // Without a window manager the player's windows cover this one as they open: every
+    // report brings it back over them, leaving the keyboard where it is.
+    if (m_bAbovePlayer) raise();
     if (status == kBackupProgress) {
         m_pProgress->setValue(static_cast<int>(percent));
         return;
@@ -324,8 +336,10 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64
     m_nLastStatus = status;
     m_statuses.push_back(status);
     m_pStatus->setText(StatusTextOf(status));
-    m_pNote->setText(status == kBackupFinished ? DiscText(m_state->disc.load())
-                                               : KeptFileText(m_job.file, keptBytes));
+    if (status == kBackupFinished)
+        m_pNote->setText(DiscText(m_state->disc.load()));
+    else
+        m_pNote->setText(keptFile ? KeptFileText(m_job.file) : QString());
     if (status != kBackupWritingDisc) m_pCancel->setText("Exit");
     if (status == kBackupFinished) {
         // A player that was told the whole download is in the file plays it already.
@@ -333,10 +347,26 @@ void CDownloadProgressDlg::OnDownloadStatus(int status, unsigned percent, qint64
         m_pPlay->setVisible(!m_state->playerPlays.load());
     }
     show();
-    // To the front: a Dynamic Download's player opens its window over this one, and without
-    // a window manager nothing else brings the modal window back to be read and answered.
-    raise();
-    activateWindow();
+    // The end is to be read and answered: the window comes to the front with the keyboard.
+    // Before it (while the disc is written) the keyboard stays with whoever has it.
+    if (status != kBackupWritingDisc) {
+        raise();
+        activateWindow();
+    }
+}
+
+void CDownloadProgressDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Opening takes the keyboard: without a window manager nothing gives it to a new window.
+    // Asked once the window is on the screen, after the display's own doing.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!isVisible()) return;
+            raise();
+            activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 bool CDownloadProgressDlg::Finished() const { return m_state->finished.load(); }

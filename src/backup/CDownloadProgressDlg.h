@@ -9,6 +9,9 @@
 // own bound after the window has gone. A worker
 // that writes a disc is aborted; when the drive does not let go within its bound, the
 // window closes anyway and the disc layer's keeper joins the worker later.
+// The window takes the keyboard when it opens and when the download ends, never in between.
+// While a player follows the download, the window stays above the player's windows
+// without taking the keyboard from them, so that Cancel stays in reach.
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
@@ -52,7 +55,7 @@ class CDownloadProgressDlg : public QDialog {
     void SetDiscWriter(CCDBurner* writer) { m_pDiscWriter = writer; }
 
     // Starts the download; false when its worker cannot start (nothing was asked of the
-    // device or the player then).
+    // device or the player then). Called before the window is shown.
     bool OnInitDialog();
 
     // The status the window shows now, "" before the first one.
@@ -84,8 +87,8 @@ class CDownloadProgressDlg : public QDialog {
     enum DiscOutcome : int { kNoDisc = -1, kDiscNotWritten = 0, kDiscWritten = 1 };
     // The note under the finished status: whether the disc was written; empty without one.
     static QString DiscText(int disc);
-    // The note on a kept file of `keptBytes` bytes; empty for -1 (no file made).
-    static QString KeptFileText(const std::filesystem::path& file, qint64 keptBytes);
+    // The note on the kept file of a download that ended short, with what the file holds.
+    static QString KeptFileText(const std::filesystem::path& file);
 
   public slots:
     void OnCancel();
@@ -93,9 +96,13 @@ class CDownloadProgressDlg : public QDialog {
     // Esc and the title bar's close button: Cancel.
     void reject() override;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
-    // The worker's WM_DOWNLOADSTATUS report, a queued call on the window's thread.
-    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent, qint64 keptBytes);
+    // The worker's WM_DOWNLOADSTATUS report, a queued call on the window's thread;
+    // `keptFile`: the download ended short and its file stays.
+    Q_INVOKABLE void OnDownloadStatus(int status, unsigned percent, bool keptFile);
     void StopWorker();
     // The worker: the transfer, then the disc when one is to be written. It holds its own
     // copies, since it may outlive the window (in a drive).
@@ -106,6 +113,8 @@ class CDownloadProgressDlg : public QDialog {
     NetworkBackupJob m_job;
     CCDBurner* m_pDiscWriter = nullptr;
     bool m_bTellDevice;
+    // A player's window was on the screen when the download started.
+    bool m_bAbovePlayer = false;
     std::shared_ptr<WorkerState> m_state;
     bool m_bWorkerKept = false;
     bool m_bCancelled = false;

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "backup/BackupPlayerHandOff.h"
 #include "backup/BackupPreset.h"
@@ -40,12 +41,11 @@ std::string NoFolderText() {
 QString CancelledNote(const std::filesystem::path& file, bool fileMade) {
     if (!fileMade) return "Download cancelled: no file was made.";
     const QString name = QString::fromStdString(file.filename().string());
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(file, error);
-    if (error) return QString("Download cancelled: %1 cannot be read.").arg(name);
-    if (size == 0) return QString("Download cancelled: empty file kept: %1").arg(name);
+    const std::optional<uint64_t> size = KeptBackupBytes(file);
+    if (!size) return QString("Download cancelled: %1 cannot be read.").arg(name);
+    if (*size == 0) return QString("Download cancelled: empty file kept: %1").arg(name);
     return QString("Download cancelled: incomplete file kept: %1 (%2 bytes)")
-        .arg(name, QString::number(size));
+        .arg(name, QString::number(*size));
 }
 
 }  // namespace

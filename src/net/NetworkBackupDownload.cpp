@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 #include <vector>
 
 #include "net/BlockingSocket.h"
@@ -107,6 +108,13 @@ bool BackupFolderWritable(const std::filesystem::path& file) {
 bool BackupNameTaken(const std::filesystem::path& file) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(file, error));
+}
+
+std::optional<uint64_t> KeptBackupBytes(const std::filesystem::path& file) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) return std::nullopt;
+    return static_cast<uint64_t>(size);
 }
 
 uint32_t BackupPercent(uint64_t bytes, int sizeMB) {

@@ -12,6 +12,7 @@
 // wake on it.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -73,6 +74,10 @@ bool BackupFolderWritable(const std::filesystem::path& file);
 // True when something (a file, a folder, a link) already has the name. The page refuses
 // such a name before connecting; the download refuses it again when it makes the file.
 bool BackupNameTaken(const std::filesystem::path& file);
+
+// The bytes the download's file holds, counted in the file itself: a write that failed part
+// way leaves more in it than was reported. Nothing when the file cannot be read.
+std::optional<uint64_t> KeptBackupBytes(const std::filesystem::path& file);
 
 // Progress percent of `bytes` in a download of `sizeMB` megabytes, in 0-100.
 uint32_t BackupPercent(uint64_t bytes, int sizeMB);

@@ -5,6 +5,7 @@
 // sheet.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -138,6 +139,39 @@ TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound)
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
     EXPECT_EQ(window.result(), CDownloadProgressDlg::kResultClosed);
     // Nothing of the burn outlives the test's writer.
+    EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
+}
+
+TEST_F(DiscDownloadTest, WritingTheDiscLeavesTheKeyboardWhereItIs) {
+    // Another window took the keyboard while the download ran: "Writing cd ..." is no end,
+    // and leaves it there.
+    auto backend = std::make_shared<EndlessDiscBackend>();
+    SetDiscBackendForTesting(backend);
+    UnloadDiscLibrary();
+    job.file = folder / "CH01_0001.dvr";
+    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    std::atomic<bool> covered{false};
+    device.Backup().SetScript({.beforeWrite = [&](uint64_t sent) {
+        if (sent == 0) WaitUntil([&] { return covered.load(); }, 5000);
+    }});
+    CDownloadProgressDlg window(nullptr, job, false);
+    window.SetDiscWriter(writer.get());
+    ASSERT_TRUE(window.OnInitDialog());
+    window.show();
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return QApplication::activeWindow() == &window; }));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return QApplication::activeWindow() == &other; }));
+    covered = true;
+    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+        [&] { return window.LastStatus() == kBackupWritingDisc; }, 20000));
+    ormidon::testing::ProcessEventsFor(10);
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+    window.OnCancel();
     EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
 }
 

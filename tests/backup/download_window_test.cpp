@@ -2,18 +2,24 @@
 // device's answers as texts with what the kept file holds, and Cancel (also Esc and the
 // close button) as a request that ends the worker in its bound, keeps the bytes received
 // and tells a device that can stop its side.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "../support/EngineHarness.h"
 #include "../support/TempFolder.h"
+#include "backup/BackupPlayerHandOff.h"
 #include "backup/CDownloadProgressDlg.h"
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
@@ -42,7 +48,10 @@ class DownloadWindowTest : public ormidon::testing::WindowTest {
         job.sizeMB = 1;
         job.file = folder / "CH01_0001.dvr";
     }
-    void TearDown() override { ClearSessionCookie(); }
+    void TearDown() override {
+        BackupPlayerLink().h_BackupPlayerWnd = 0;
+        ClearSessionCookie();
+    }
 
     // Opens the window and runs its events until it shows a status.
     std::unique_ptr<CDownloadProgressDlg> Download(bool tellDevice = false) {
@@ -121,36 +130,67 @@ TEST_F(DownloadWindowTest, TheWindowsThreadAnswersAtTheEndOfTheDownload) {
     EXPECT_LT(best, std::chrono::milliseconds(100));
 }
 
-TEST_F(DownloadWindowTest, TheEndOfTheDownloadComesToTheFront) {
-    // A window opened over the download window meanwhile, as the player's window of a
-    // Dynamic Download does on a display without a window manager: the reply waits for it.
-    std::atomic<bool> covered{false};
-    device.Backup().SetScript({.beforeWrite = [&](uint64_t sent) {
-        if (sent == 0) WaitUntil([&] { return covered.load(); }, 5000);
-    }});
-    CDownloadProgressDlg window(nullptr, job, false);
-    ASSERT_TRUE(window.OnInitDialog());
-    window.show();
-    QWidget player;
-    player.setGeometry(window.geometry().adjusted(-50, -50, 50, 50));
-    player.show();
-    player.activateWindow();
-    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
-        [&] { return QApplication::activeWindow() == &player; }));
+TEST_F(DownloadWindowTest, TheWindowTakesTheKeyboardWhenItOpensAndAtTheEndOnly) {
+    // Another window takes the keyboard while the download runs, as the player's window of a
+    // Dynamic Download does: the reports leave the keyboard with it. Those of a download a
+    // player follows bring the window back over it, on a display without a window manager
+    // as on one (where the window stays above the player's). The end brings the window to
+    // the front with the keyboard.
     struct Raises : QObject {
         int count = 0;
         bool eventFilter(QObject*, QEvent* event) override {
             count += event->type() == QEvent::ZOrderChange ? 1 : 0;
             return false;
         }
-    } raises;
-    window.installEventFilter(&raises);
-    covered = true;
-    ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() >= 0; }));
-    ormidon::testing::ProcessEventsFor(10);
-    EXPECT_EQ(window.LastStatus(), kBackupFinished);
-    EXPECT_GE(raises.count, 1);
-    EXPECT_EQ(QApplication::activeWindow(), &window);
+    };
+    for (bool playerFollows : {false, true}) {
+        SCOPED_TRACE(playerFollows ? "a player follows" : "no player");
+        std::filesystem::remove(job.file);
+        BackupPlayerLink().h_BackupPlayerWnd = playerFollows ? 1 : 0;
+        // The reply waits for the other window, and holds its second half until the test
+        // has seen the reports of the first.
+        std::atomic<bool> covered{false}, release{false};
+        device.Backup().SetScript({.beforeWrite = [&](uint64_t sent) {
+            if (sent == 0) WaitUntil([&] { return covered.load(); }, 5000);
+            if (sent >= 512 * 1024) WaitUntil([&] { return release.load(); }, 5000);
+        }});
+        QWidget other;
+        other.setGeometry(100, 100, 500, 300);
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return QApplication::activeWindow() == &other; }));
+
+        CDownloadProgressDlg window(nullptr, job, false);
+        ASSERT_TRUE(window.OnInitDialog());
+        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), playerFollows);
+        window.show();
+        EXPECT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return QApplication::activeWindow() == &window; }));
+
+        other.activateWindow();
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+            [&] { return QApplication::activeWindow() == &other; }));
+        Raises raises;
+        window.installEventFilter(&raises);
+        covered = true;
+        auto* progress =
+            ormidon::FindControl<QProgressBar>(&window, CDownloadProgressDlg::kIdProgress);
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return progress->value() >= 40; }));
+        ormidon::testing::ProcessEventsFor(10);
+        EXPECT_EQ(QApplication::activeWindow(), &other);
+        EXPECT_EQ(raises.count > 0, playerFollows);
+
+        raises.count = 0;
+        release = true;
+        ASSERT_TRUE(ormidon::testing::ProcessEventsUntil([&] { return window.LastStatus() >= 0; }));
+        ormidon::testing::ProcessEventsFor(10);
+        EXPECT_EQ(window.LastStatus(), kBackupFinished);
+        EXPECT_GE(raises.count, 1);
+        EXPECT_EQ(QApplication::activeWindow(), &window);
+        window.removeEventFilter(&raises);
+    }
+    BackupPlayerLink().h_BackupPlayerWnd = 0;
 }
 
 TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
@@ -187,6 +227,50 @@ TEST_F(DownloadWindowTest, TheDevicesAnswersShowTheirTexts) {
         EXPECT_FALSE(ButtonOf(window.get(), CDownloadProgressDlg::kIdPlay)->isVisible());
         EXPECT_EQ(ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->text(), "Exit");
     }
+}
+
+TEST_F(DownloadWindowTest, TheKeptCountIsWhatTheFileHolds) {
+    // The disk takes 5,000 bytes: the write that reaches them ends part way, after the last
+    // count the download reported, and the next fails.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 5'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    auto window = Download();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(window->LastStatus(), kBackupFileFailed);
+    EXPECT_EQ(FileSize(), 5'000u);
+    EXPECT_EQ(window->NoteText().toStdString(), "Incomplete file kept: CH01_0001.dvr (5000 bytes)");
+    ormidon::testing::SaveScreenshot(window.get(), "network-backup-disk-full");
+}
+
+TEST_F(DownloadWindowTest, AFileThatCannotBeMadeAfterTheRequestTellsTheDeviceOnce) {
+    // The folder passes the check before the request and is gone when the file is made: the
+    // path reaches the removed folder through a descriptor that holds it.
+    const std::filesystem::path gone = folder / "gone";
+    std::filesystem::create_directory(gone);
+    const int held = ::open(gone.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    std::filesystem::remove(gone);
+    job.file = std::filesystem::path("/proc/self/fd") / std::to_string(held) / "CH01_0001.dvr";
+    const int cancelsBefore = device.Backup().Cancels();
+    const int answeredBefore = device.Backup().CancelsAnswered();
+    auto window = Download(true);
+    EXPECT_EQ(window->LastStatus(), kBackupFileFailed);
+    EXPECT_TRUE(window->NoteText().isEmpty());  // no file was made
+    int requests = 0;
+    for (const auto& request : device.Server().Log()) requests += request.path == "/NetworkBk.cgi";
+    EXPECT_EQ(requests, 1);
+    // Exit adds nothing to what the download's end sent.
+    ButtonOf(window.get(), CDownloadProgressDlg::kIdCancel)->click();
+    window.reset();
+    EXPECT_TRUE(WaitUntil([&] { return device.Backup().CancelsAnswered() >= answeredBefore + 1; }));
+    ormidon::testing::ProcessEventsFor(100);
+    EXPECT_EQ(device.Backup().Cancels(), cancelsBefore + 1);
+    ::close(held);
 }
 
 TEST_F(DownloadWindowTest, CancelInAStallEndsTheWorkerAndTellsTheDevice) {
