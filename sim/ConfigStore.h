@@ -26,7 +26,7 @@ class ConfigStore {
     static std::optional<std::size_t> SizeOf(std::string_view name);
 
     // Fresh test data for this identity and these accounts; `webAddress` (host order) and
-    // `webPort` go into "IP".
+    // `webPort` go where SetWebAddress puts them.
     void Reset(const DeviceIdentity& identity, const std::vector<Account>& accounts,
                uint32_t webAddress, uint16_t webPort);
 
