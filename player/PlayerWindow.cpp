@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "WindowPlacement.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -122,7 +123,9 @@ void PlayerWindow::Reset() {
 
 bool PlayerWindow::Load(const std::filesystem::path& file) {
     Reset();
-    m_folder = file.parent_path();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (!error) m_folder = absolute.parent_path();
     const QString name = QString::fromStdString(file.string());
     if (!m_reader.Open(file)) {
         m_error = QString("Cannot open %1.").arg(name);
@@ -190,7 +193,8 @@ void PlayerWindow::Open() {
     if (m_chooser) {
         chosen = m_chooser();
     } else {
-        QFileDialog dialog(this, "Open a record file", QString::fromStdString(m_folder.string()),
+        QFileDialog dialog(this, "Open a record file",
+                           QString::fromStdString(OpenFolder().string()),
                            "Record files (*.vse *.dvr);;All files (*)");
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -204,6 +208,13 @@ void PlayerWindow::Open() {
         return;
     }
     m_pStatus->setText(m_error);
+}
+
+std::filesystem::path PlayerWindow::OpenFolder() const {
+    // Never the folder the player was started from: that says nothing of the recordings.
+    std::error_code error;
+    if (!m_folder.empty() && std::filesystem::is_directory(m_folder, error)) return m_folder;
+    return ormidon::HomeFolder();
 }
 
 QString PlayerWindow::InfoText() const {

@@ -7,9 +7,10 @@
 // one that it ends early; a damaged block ends the playback with a message naming the file
 // and the place. Only an index of the frames is kept: a frame is read from the file when it
 // is shown, and a growing file is read on from where it was. The file is never written.
-// Open... (Ctrl+O) picks another record file; Close, Esc, Ctrl+W, Ctrl+Q and Alt+F4 close the
-// window, so it needs no window manager's frame. It opens centred on its screen, raised and
-// active.
+// Open... (Ctrl+O) picks another record file, starting in the folder of the file opened
+// last, else in the folder it was given or the home folder. Close, Esc, Ctrl+W, Ctrl+Q and
+// Alt+F4 close the window, so it needs no window manager's frame. It opens centred on its
+// screen, raised and active.
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -49,6 +50,8 @@ class PlayerWindow : public QWidget {
 
     // The file dialog of Open...; tests put their own chooser here. An empty path cancels.
     void SetFileChooser(std::function<QString()> chooser) { m_chooser = std::move(chooser); }
+    // Where Open... looks first until a file is opened; the home folder unless set here.
+    void SetOpenFolder(const std::filesystem::path& folder) { m_folder = folder; }
     // Asks for a record file and loads it; a file that cannot be loaded is named in the
     // status line.
     void Open();
@@ -80,6 +83,8 @@ class PlayerWindow : public QWidget {
   private:
     // Shows nothing: no file, no picture, no texts.
     void Reset();
+    // Where Open... looks first now: the folder kept, or the home folder when it is none.
+    std::filesystem::path OpenFolder() const;
     // Takes the frames the reader found.
     void TakeFrames();
     void OnTimer();
@@ -91,7 +96,7 @@ class PlayerWindow : public QWidget {
 
     RecordFileReader m_reader;
     std::filesystem::path m_file;
-    // Where Open... looks first: the folder of the file opened last.
+    // Where Open... looks first: the folder of the file opened last, or the one set.
     std::filesystem::path m_folder;
     bool m_following = false;
     std::vector<uint8_t> m_jpeg;

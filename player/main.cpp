@@ -1,12 +1,12 @@
 // Tamburo: the playback program. Arguments: a record file's path, optionally followed by
 // "CONVERT=0" (how the kernel starts it) or the hand-off's "DYNAMICLOAD=1"; with no path the
-// window opens empty.
+// window opens empty. "--open-folder FOLDER" is where Open... looks first.
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdlib>
-#include <cstring>
 
 #include "HandOffWindow.h"
+#include "PlayerArguments.h"
 #include "PlayerWindow.h"
 #include "WindowPlacement.h"
 #include "platform/PlayerLink.h"
@@ -14,22 +14,17 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     PlayerWindow window;
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strchr(argv[i], '=') != nullptr && path != nullptr) continue;  // options
-        if (path == nullptr) path = argv[i];
-    }
+    const PlayerArguments arguments = ParsePlayerArguments(argc, argv);
     // A Dynamic Download: the growing download is followed over the link.
     const char* link = std::getenv(ormidon::kPlayerLinkVariable);
-    bool dynamic = false;
-    for (int i = 1; i < argc; ++i) dynamic = dynamic || std::strcmp(argv[i], "DYNAMICLOAD=1") == 0;
-    if (dynamic && link != nullptr) {
-        HandOffWindow handOff(path != nullptr ? path : "");
+    if (arguments.dynamicLoad && link != nullptr) {
+        HandOffWindow handOff(arguments.file.value_or(""));
         handOff.Connect(link);
         handOff.show();
         return application.exec();
     }
-    if (path != nullptr && !window.Load(path)) {
+    if (!arguments.openFolder.empty()) window.SetOpenFolder(arguments.openFolder);
+    if (arguments.file && !window.Load(*arguments.file)) {
         QMessageBox box(QMessageBox::Critical, "Tamburo", window.ErrorText());
         new ActivateWhenShown(&box);
         box.exec();

@@ -97,7 +97,8 @@ void ConfigStore::Reset(const DeviceIdentity& identity, const std::vector<Accoun
 }
 
 // Plausible values in every field the client reads or writes, so that only reserved bytes
-// keep the filler.
+// keep the filler. Every server and mail address is on this computer: servers at loopback
+// addresses, mailboxes at "localhost".
 void ConfigStore::SeedFields(const DeviceIdentity& identity) {
     const bool camera = IsCameraFamily(identity.productId);
 
@@ -110,20 +111,19 @@ void ConfigStore::SeedFields(const DeviceIdentity& identity) {
 
     std::string& smtp = m_sections["SMTP"];
     PutBytes(smtp, 0x04, {2, 1});
-    PutText(smtp, 0x08, 64, "mail.example.test");
+    PutText(smtp, 0x08, 64, "127.0.0.25");
     PutText(smtp, 0x58, 16, "dyndns");
     PutText(smtp, 0x68, 16, "ddns-user");
     PutText(smtp, 0x78, 16, "ddns-pass");
-    PutText(smtp, 0x88, 48, "alarm1@example.test");
-    PutText(smtp, 0xB8, 48, "alarm2@example.test");
+    PutText(smtp, 0x88, 48, "alarm1@localhost");
+    PutText(smtp, 0xB8, 48, "alarm2@localhost");
     PutText(smtp, 0xE8, 48, "");
     PutText(smtp, 0x118, 48, "");
-    PutText(smtp, 0x148, 48, "recorder.example.test");
     PutText(smtp, 0x178, 32, "smtp-user");
     PutText(smtp, 0x198, 32, "smtp-pass");
 
     std::string& ftp = m_sections["FTP"];
-    PutText(ftp, 0x04, 32, "ftp.example.test");
+    PutText(ftp, 0x04, 32, "127.0.0.21");
     PutText(ftp, 0x24, 16, "ftp-user");
     PutText(ftp, 0x34, 16, "ftp-pass");
     PutText(ftp, 0x44, 32, "/alarm");
@@ -132,12 +132,12 @@ void ConfigStore::SeedFields(const DeviceIdentity& identity) {
     std::string& sntp = m_sections["SNTP"];
     PutBytes(sntp, 0x02, {8, 0});
     PutBytes(sntp, 0x05, {52, 1});
-    PutText(sntp, 0x08, 28, "pool.ntp.example.test");
+    PutText(sntp, 0x08, 28, "127.0.0.123");
 
     // The sender address, split where the firmware keeps a longer one in two pieces.
     const MailFromTail tail = MailFromTailOf(identity);
     if (tail == MailFromTail::None) {
-        PutText(smtp, 0x48, 16, "rec@example.tst");
+        PutText(smtp, 0x48, 16, "alarm@localhost");
     } else {
         PutText(smtp, 0x48, 16, std::string_view(kSplitMailFrom).substr(0, 15));
         const std::string_view rest = std::string_view(kSplitMailFrom).substr(15);
@@ -212,6 +212,12 @@ void ConfigStore::SetWebAddress(uint32_t webAddress, uint16_t webPort) {
              {static_cast<uint8_t>(webAddress >> 24), static_cast<uint8_t>(webAddress >> 16),
               static_cast<uint8_t>(webAddress >> 8), static_cast<uint8_t>(webAddress)});
     PutU16(ip, 0x10, webPort);
+    // The dynamic-DNS host name is where the client turns after a switch to PPPoE or DHCP:
+    // the recorder's own address.
+    const std::string dotted =
+        std::to_string(webAddress >> 24) + "." + std::to_string(webAddress >> 16 & 0xFF) + "." +
+        std::to_string(webAddress >> 8 & 0xFF) + "." + std::to_string(webAddress & 0xFF);
+    PutText(m_sections.at("SMTP"), 0x148, 48, dotted);
 }
 
 std::optional<std::string> ConfigStore::Section(std::string_view name) const {

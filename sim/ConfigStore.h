@@ -26,11 +26,12 @@ class ConfigStore {
     static std::optional<std::size_t> SizeOf(std::string_view name);
 
     // Fresh test data for this identity and these accounts; `webAddress` (host order) and
-    // `webPort` go into "IP".
+    // `webPort` go where SetWebAddress puts them.
     void Reset(const DeviceIdentity& identity, const std::vector<Account>& accounts,
                uint32_t webAddress, uint16_t webPort);
 
-    // The device's address (host order) and web port as "IP" reports them.
+    // The device's address (host order) and web port as "IP" reports them; the address is
+    // also the dynamic-DNS host name of "SMTP".
     void SetWebAddress(uint32_t webAddress, uint16_t webPort);
 
     std::optional<std::string> Section(std::string_view name) const;
@@ -40,7 +41,7 @@ class ConfigStore {
     std::string All(std::string_view productId, std::string_view online) const;
 
     // The sender address of a device that stores it in two pieces.
-    static constexpr const char* kSplitMailFrom = "recorder.alarms@example.test";
+    static constexpr const char* kSplitMailFrom = "recorder.alarms@localhost";
 
   private:
     void SeedFields(const DeviceIdentity& identity);

@@ -23,7 +23,7 @@ LogEvent DvrEvent(std::size_t i) {
             break;
         case 2:
             event.id = 0x100;
-            event.text = i % 2 == 0 ? "admin" : "192.168.1.20";
+            event.text = i % 2 == 0 ? "admin" : "127.0.0.20";
             break;
         case 3:
             event.id = 0x4000;

@@ -12,6 +12,9 @@ constexpr std::size_t kCookieShown = 4;
 constexpr std::size_t kSearchRecordSize = 76;
 constexpr std::size_t kSearchPasswordAt = 40;
 constexpr std::size_t kSearchPasswordSize = 16;
+// The client sends a login's password as typed, "&" and all, so there the password runs to
+// the end of the target.
+constexpr std::string_view kLoginPath = "/Login.cgi";
 
 }  // namespace
 
@@ -24,6 +27,7 @@ std::string MaskedTarget(std::string_view target) {
     constexpr std::size_t npos = std::string_view::npos;
     std::size_t start = target.find('?');
     if (start == npos) return std::string(target);
+    const bool login = EqualsNoCase(target.substr(0, start), kLoginPath);
     std::string masked(target.substr(0, ++start));
     for (;;) {
         const std::size_t amp = target.find('&', start);
@@ -32,6 +36,7 @@ std::string MaskedTarget(std::string_view target) {
         const std::string_view name = param.substr(0, equals);
         if (equals != npos && EqualsNoCase(name, "Password")) {
             masked += std::string(name) + "=***";
+            if (login) return masked;
         } else if (equals != npos && EqualsNoCase(name, "Cookie")) {
             masked += std::string(name) + "=" + MaskedCookie(param.substr(equals + 1));
         } else {

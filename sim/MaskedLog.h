@@ -14,7 +14,8 @@ namespace ormidon::sim {
 std::string MaskedCookie(std::string_view cookie);
 
 // A request target with the value of every "Password" parameter as "***" and of every
-// "Cookie" parameter masked as above (names in any letter case); the rest as sent.
+// "Cookie" parameter masked as above (names in any letter case); the rest as sent. In a
+// "/Login.cgi" target everything after "Password=" is the password.
 std::string MaskedTarget(std::string_view target);
 
 // A search datagram as hex, two digits a byte, with the password field of a search record

@@ -28,10 +28,12 @@ using SearchRecord = std::array<uint8_t, 76>;
 struct SearchDevice {
     std::array<uint8_t, 6> mac{};
     uint8_t typeLetter = '2';
-    std::array<uint8_t, 4> address{192, 168, 1, 100};
-    std::array<uint8_t, 4> netMask{255, 255, 255, 0};
-    std::array<uint8_t, 4> gateway{192, 168, 1, 1};
-    std::array<uint8_t, 4> dns{192, 168, 1, 1};
+    // Loopback addresses unless a test gives others: nothing found here leads off this
+    // computer.
+    std::array<uint8_t, 4> address{127, 0, 0, 100};
+    std::array<uint8_t, 4> netMask{255, 0, 0, 0};
+    std::array<uint8_t, 4> gateway{127, 0, 0, 1};
+    std::array<uint8_t, 4> dns{127, 0, 0, 1};
     uint16_t webPort = 80;
     std::string user = "admin";
     std::string password = "admin";

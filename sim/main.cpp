@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sim/ClientSetting.h"
+#include "sim/ListedSearchDevices.h"
 #include "sim/MaskedLog.h"
 #include "sim/SearchResponder.h"
 #include "sim/SimulatedRecorder.h"
@@ -45,7 +46,8 @@ int Usage() {
         "(1-255), type (1 PTZ camera, the default, or a device kind) and protocol (1 Pelco).\n"
         "--search answers device searches sent to 127.255.255.255:PORT (the devices\n"
         "use 7777) at 127.0.0.1:3332 or the given answer port: this recorder and two\n"
-        "more devices, with its accounts; every datagram is printed.\n"
+        "more devices at 127.0.0.31 and 127.0.0.32, where nothing listens, with its\n"
+        "accounts; every datagram is printed.\n"
         "--log-records fills the event log with that many records of the family's events.\n");
     return 2;
 }
@@ -116,47 +118,6 @@ void PrintDatagram(const ormidon::sim::SearchResponder::LogEntry& entry) {
     std::printf("search: %s %s %zu bytes %s\n", entry.received ? "from" : "to", entry.peer.c_str(),
                 entry.bytes.size(), ormidon::sim::MaskedSearchHex(entry.bytes).c_str());
     std::fflush(stdout);
-}
-
-// This recorder as the search finds it, and two more devices whose addresses lead nowhere.
-void AddSearchDevices(ormidon::sim::SearchResponder& responder,
-                      const ormidon::sim::RecorderSetup& setup, uint32_t webAddress,
-                      uint16_t webPort) {
-    ormidon::sim::SearchDevice self;
-    const std::string& mac = setup.identity.macAddress;
-    for (std::size_t i = 0; i < self.mac.size() && 2 * i + 1 < mac.size(); ++i) {
-        self.mac[i] = static_cast<uint8_t>(std::strtoul(mac.substr(2 * i, 2).c_str(), nullptr, 16));
-    }
-    self.typeLetter = 'W';
-    self.address = {static_cast<uint8_t>(webAddress >> 24), static_cast<uint8_t>(webAddress >> 16),
-                    static_cast<uint8_t>(webAddress >> 8), static_cast<uint8_t>(webAddress)};
-    self.netMask = {255, 0, 0, 0};
-    self.gateway = {127, 0, 0, 1};
-    self.dns = {127, 0, 0, 1};
-    self.webPort = webPort;
-    if (!setup.accounts.empty()) {
-        self.user = setup.accounts.front().userName;
-        self.password = setup.accounts.front().password;
-    }
-    responder.AddDevice(self);
-
-    ormidon::sim::SearchDevice server = self;
-    server.mac = {0x02, 0x00, 0x5E, 0x10, 0x20, 0x31};
-    server.typeLetter = '2';
-    server.address = {192, 0, 2, 31};
-    server.netMask = {255, 255, 255, 0};
-    server.gateway = {192, 0, 2, 1};
-    server.dns = {192, 0, 2, 1};
-    server.webPort = 80;
-    server.delay = std::chrono::milliseconds(400);
-    responder.AddDevice(server);
-
-    ormidon::sim::SearchDevice networkDvr = server;
-    networkDvr.mac[5] = 0x32;
-    networkDvr.typeLetter = 'q';
-    networkDvr.address = {192, 0, 2, 32};
-    networkDvr.delay = std::chrono::milliseconds(900);
-    responder.AddDevice(networkDvr);
 }
 
 }  // namespace
@@ -292,7 +253,10 @@ int main(int argc, char** argv) {
 
     ormidon::sim::SearchResponder responder;
     if (searchPort > 0) {
-        AddSearchDevices(responder, setup, recorder.Address(), recorder.Port());
+        for (const auto& device :
+             ormidon::sim::ListedSearchDevices(setup, recorder.Address(), recorder.Port())) {
+            responder.AddDevice(device);
+        }
         ormidon::sim::SearchResponder::Setup where;
         where.port = static_cast<uint16_t>(searchPort);
         where.answerPort = static_cast<uint16_t>(searchAnswerPort);

@@ -417,6 +417,9 @@ void LoginDialog::OnPlayerButton() {
     std::vector<std::string> arguments;
     if (std::string newest = FindNewestRecordFile(); !newest.empty()) {
         arguments.push_back(std::move(newest));
+    } else if (g_lpApp != nullptr && !g_lpApp->CSettingINI.m_strNetworkFileDirectory.empty()) {
+        // No recording to play: the player's Open... starts where Network Backup downloads.
+        arguments = {"--open-folder", g_lpApp->CSettingINI.m_strNetworkFileDirectory};
     }
     if (!StartPlaybackProgram(arguments)) ormidon::ShowMessage(kStringPlayerFailed);
 }

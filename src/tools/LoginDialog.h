@@ -118,6 +118,8 @@ class LoginDialog : public ormidon::SkinnedDialog, public LoginDialogThreads {
     void OnConnectButton();
     void OnAddressBookButton();
     void OnSearchButton();
+    // Plays the newest recording; without one the player's Open... starts in the download
+    // folder.
     void OnPlayerButton();
     void OnCopyProgramButton();
     void OnUpgradeFirmwareButton();

@@ -15,19 +15,23 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../support/TempFolder.h"
 #include "HandOffWindow.h"
+#include "PlayerArguments.h"
 #include "PlayerWindow.h"
 #include "platform/JpegCodec.h"
+#include "platform/Paths.h"
 #include "platform/window/testing/WindowTesting.h"
 #include "record/RecordFile.h"
 #include "record/RecordFormat.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using ormidon::test::TempFolder;
 
 // A small upright JPEG of one colour.
@@ -341,6 +345,81 @@ TEST_F(PlayerTest, OpenOffersRecordingsAndDownloadsAlike) {
     player.Open();
     EXPECT_EQ(filter, "Record files (*.vse *.dvr)");
     EXPECT_EQ(player.FrameCount(), 0);
+}
+
+// Open... starts in the folder of the file opened last, else in the folder the player was
+// given (the program's download folder), else in the home folder; never in the folder the
+// player was started from.
+TEST_F(PlayerTest, OpenStartsInTheGivenFolderOrTheHomeFolder) {
+    const fs::path started = fs::current_path();
+    TempFolder elsewhere;
+    fs::current_path(elsewhere.path());
+    const fs::path downloads = folder.path() / "downloads";
+    fs::create_directory(downloads);
+    const fs::path recorded = WriteRecordFile(3);
+    const fs::path home = ormidon::HomeFolder();
+    ASSERT_NE(home, elsewhere.path());
+    const struct {
+        const char* what;
+        fs::path given;
+        fs::path opened;
+        fs::path expected;
+    } cases[] = {
+        {"alone", {}, {}, home},
+        {"download folder", downloads, {}, downloads},
+        {"missing folder", folder.path() / "missing", {}, home},
+        {"after a file", downloads, recorded, recorded.parent_path()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerWindow player;
+        if (!c.given.empty()) player.SetOpenFolder(c.given);
+        ASSERT_TRUE(c.opened.empty() || player.Load(c.opened));
+        player.Pause();
+        player.show();
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(ormidon::testing::ProcessEventsUntil(
+                [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shown = dialog->directory().absolutePath();
+            if (c.given == downloads && c.opened.empty()) {
+                ormidon::testing::SaveScreenshot(dialog, "player-open-in-download-folder");
+            }
+            dialog->reject();
+        });
+        player.Open();
+        std::error_code error;
+        EXPECT_TRUE(fs::equivalent(shown.toStdString(), c.expected, error))
+            << shown.toStdString() << " " << c.expected;
+    }
+    fs::current_path(started);
+}
+
+// Tamburo's arguments: the record file first, whatever it holds, then options; the folder
+// of Open... anywhere.
+TEST(PlayerArguments, TheFileComesFirstAndTheOpenFolderAnywhere) {
+    const struct {
+        std::vector<const char*> argv;
+        std::optional<std::string> file;
+        bool dynamicLoad;
+        fs::path openFolder;
+    } cases[] = {
+        {{"Tamburo"}, std::nullopt, false, {}},
+        {{"Tamburo", "/r/a.vse", "CONVERT=0"}, "/r/a.vse", false, {}},
+        {{"Tamburo", "/d/a=b.dvr", "DYNAMICLOAD=1", "other"}, "/d/a=b.dvr", true, {}},
+        {{"Tamburo", "--open-folder", "/home/op/dl/"}, std::nullopt, false, "/home/op/dl/"},
+        {{"Tamburo", "/r/a.vse", "--open-folder", "/dl"}, "/r/a.vse", false, "/dl"},
+        {{"Tamburo", "--open-folder"}, std::nullopt, false, {}},
+    };
+    for (const auto& c : cases) {
+        const ::PlayerArguments parsed =
+            ParsePlayerArguments(static_cast<int>(c.argv.size()), c.argv.data());
+        SCOPED_TRACE(c.argv.size() > 1 ? c.argv[1] : "none");
+        EXPECT_EQ(parsed.file, c.file);
+        EXPECT_EQ(parsed.dynamicLoad, c.dynamicLoad);
+        EXPECT_EQ(parsed.openFolder, c.openFolder);
+    }
 }
 
 // The position slider takes the width between the step buttons and the speed, whatever the

@@ -141,9 +141,9 @@ TEST_F(MailPageTest, TheSenderAddressIsSplitWhereTheFirmwareContinuesIt) {
 }
 
 TEST_F(MailPageTest, AShortSenderReplacingALongOneClearsTheContinuation) {
-    // The recorder's own sender is 28 characters, kept in SMTP and SYSTEM.
+    // The recorder's own sender is 25 characters, kept in SMTP and SYSTEM.
     Open({.product = "P62K", .firmware = "1003"});
-    EXPECT_EQ(Control<QLineEdit>(MP::kIdMailFrom)->text(), "recorder.alarms@example.test");
+    EXPECT_EQ(Control<QLineEdit>(MP::kIdMailFrom)->text(), "recorder.alarms@localhost");
     Control<QLineEdit>(MP::kIdMailFrom)->setText("me@example.tst");
     PressApply();
     ASSERT_EQ(Options(), (std::vector<std::string>{"SMTP", "SYSTEM"}));
@@ -153,7 +153,7 @@ TEST_F(MailPageTest, AShortSenderReplacingALongOneClearsTheContinuation) {
 TEST_F(MailPageTest, AlarmAddressesAreStoredWithANameOrInBracketsAndFitTheirEntry) {
     Open({});
     ASSERT_EQ(List()->topLevelItemCount(), 2);
-    EXPECT_EQ(List()->Text(0, 0), "alarm1@example.test");
+    EXPECT_EQ(List()->Text(0, 0), "alarm1@localhost");
     for (int i = 0; i < 2; ++i) {
         List()->SelectRow(0);
         Button(MP::kIdDelete)->click();

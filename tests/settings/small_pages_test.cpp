@@ -56,7 +56,7 @@ TEST_F(SmallPagesTest, FtpShowsOverlongTextsEmptyAndSendsOnlyWhatChanged) {
          [this] { WriteText(app.m_Cfg_FTP, FtpRecord::szFtpPassword, std::string(16, 'x')); });
     QLineEdit* password = Control<QLineEdit>(FTPPropertyPage::kIdPassword);
     EXPECT_EQ(password->text(), "");
-    EXPECT_EQ(Control<QLineEdit>(FTPPropertyPage::kIdServer)->text(), "ftp.example.test");
+    EXPECT_EQ(Control<QLineEdit>(FTPPropertyPage::kIdServer)->text(), "127.0.0.21");
     QLineEdit* port = Control<QLineEdit>(FTPPropertyPage::kIdPort);
     Type(port, "70000");
     EXPECT_EQ(port->text(), "21");

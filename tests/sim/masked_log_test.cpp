@@ -14,7 +14,11 @@ TEST(MaskedLog, PasswordsAndCookiesAreMaskedTheRestStays) {
     using ormidon::sim::MaskedTarget;
     const std::pair<std::string, std::string> cases[] = {
         {"/Login.cgi?Username=op&Password=secret", "/Login.cgi?Username=op&Password=***"},
-        {"/Login.cgi?Password=&Username=op", "/Login.cgi?Password=***&Username=op"},
+        // A login's password is sent as typed: all after "Password=" is the password.
+        {"/Login.cgi?Username=op&Password=ab&cd", "/Login.cgi?Username=op&Password=***"},
+        {"/login.CGI?Username=op&password=a&b=c&", "/login.CGI?Username=op&password=***"},
+        {"/Login.cgi?Password=&Username=op", "/Login.cgi?Password=***"},
+        {"/X.cgi?Password=&Username=op", "/X.cgi?Password=***&Username=op"},
         {"/SetColor.cgi?Cookie=ab12cd34ef&Bright=40", "/SetColor.cgi?Cookie=ab12***&Bright=40"},
         {"/X.cgi?a=1&cookie=ab12cd&PASSWORD=p%26q&b", "/X.cgi?a=1&cookie=ab12***&PASSWORD=***&b"},
         {"/X.cgi?Cookie=abcd&Cookie=x", "/X.cgi?Cookie=***&Cookie=***"},

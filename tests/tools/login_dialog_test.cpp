@@ -367,10 +367,22 @@ TEST_F(PlayerTest, PlayerButtonPlaysTheNewestRecordingAsItsOwnArgument) {
     EXPECT_TRUE(boxes.Ids().empty());
 }
 
-TEST_F(PlayerTest, WithoutRecordingsThePlayerStartsWithoutArgument) {
+// Without a recording the player's Open... starts where Network Backup downloads to; with
+// no download folder set the player starts without argument.
+TEST_F(PlayerTest, WithoutRecordingsThePlayerOpensInTheDownloadFolder) {
+    const std::string downloads = records.path().string() + "/downloads/";
+    const struct {
+        std::string folder;
+        std::string arguments;
+    } cases[] = {{downloads, "2|--open-folder|" + downloads + "|"}, {"", "0|"}};
     Open();
-    Click(LoginDialog::kIdPlayer);
-    EXPECT_EQ(PlayerArguments(), "0|");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        fs::remove(programFolder / "Tamburo.args");
+        g_lpApp->CSettingINI.m_strNetworkFileDirectory = c.folder;
+        Click(LoginDialog::kIdPlayer);
+        EXPECT_EQ(PlayerArguments(), c.arguments);
+    }
 }
 
 TEST_F(PlayerTest, APlayerThatCannotStartIsReported) {

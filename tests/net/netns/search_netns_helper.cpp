@@ -68,7 +68,7 @@ int main() {
     RunDeviceSearch(setup, {}, [&](const DeviceSearchPacket& answer) {
         found.push_back(MakeDeviceSearchItem(answer, 0).szIP);
     });
-    if (found != std::vector<std::string>{"192.168.1.100", "192.168.1.101"}) {
+    if (found != std::vector<std::string>{"127.0.0.100", "127.0.0.101"}) {
         return Fail("the search found " + std::to_string(found.size()) + " devices");
     }
     const auto log = responder.Log();
