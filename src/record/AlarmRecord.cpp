@@ -19,7 +19,8 @@ bool CAlarmRecord::CreateThread(ormidon::Event& pipelineEnd) {
     m_fAlarmRecordActive = 0;
     fedAtThreadStart_ = ring_.FramesFed();
     // Starts are taken only once a thread runs to take them. The lock is held across the
-    // start, so a thread that ends at once clears the flag after it was set, not before.
+    // start (the last thread was joined above), so a thread that ends at once clears the
+    // flag after it was set, not before.
     std::lock_guard lock(startLock_);
     if (!StartThread([this, &pipelineEnd](std::stop_token stop) {
             Alarm_Record_Thread(stop, pipelineEnd);

@@ -14,7 +14,8 @@ CUserRecord::~CUserRecord() {
 bool CUserRecord::CreateThread(ormidon::Event& pipelineEnd) {
     CloseThread();
     // Frames are handed over only once a thread runs to write them. The lock is held across
-    // the start, so a thread that ends at once clears the flag after it was set, not before.
+    // the start (the last thread was joined above), so a thread that ends at once clears the
+    // flag after it was set, not before.
     std::lock_guard lock(fileLock_);
     if (!StartThread([this, &pipelineEnd](std::stop_token stop) {
             Jpeg_User_Record_Thread(stop, pipelineEnd);
