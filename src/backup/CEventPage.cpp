@@ -120,19 +120,11 @@ void CEventPage::OnDownloadHddList() {
         ormidon::ShowMessage(kMsgNoHdd);
         return;
     }
-    m_arrEntries.clear();
-    m_wCurExitListNumber = 0;
-
     const int slot = SlotOfIndex(m_nHddIndex);
     const int type = SearchListTypeValue(m_nListType);
     const uint32_t maximum = m_nMaxListNumber;
     const ormidon::WindowHandle handle = m_target->Handle();
     auto pending = std::make_shared<SearchListDownload>();
-    m_pending = pending;
-    // The list belongs to this disk and type: they stay as they are until it is in.
-    m_nDownloadHddIndex = m_nHddIndex;
-    m_nDownloadListType = m_nListType;
-    SetDownloading(true);
     const bool started =
         m_download.Start([pending, slot, type, maximum, handle](std::stop_token stop) {
             const auto progress = [&stop](uint32_t command, uint32_t value) {
@@ -141,11 +133,19 @@ void CEventPage::OnDownloadHddList() {
             *pending = DownloadSearchList(slot, type, maximum, progress, stop);
             ormidon::WindowMessageTarget::PostTo(handle, kWmSearchListDone, 0, 0);
         });
-    if (started) return;
-    // No worker: nothing was asked, and the page is as before the press.
-    m_pending.reset();
-    SetDownloading(false);
-    ormidon::ShowMessageText(kListNotStarted);
+    if (!started) {
+        // No worker: nothing was asked, and the page keeps the list it had.
+        ormidon::ShowMessageText(kListNotStarted);
+        return;
+    }
+    // The end is posted to this thread, so it is taken only after these are in place.
+    m_arrEntries.clear();
+    m_wCurExitListNumber = 0;
+    m_pending = std::move(pending);
+    // The list belongs to this disk and type: they stay as they are until it is in.
+    m_nDownloadHddIndex = m_nHddIndex;
+    m_nDownloadListType = m_nListType;
+    SetDownloading(true);
 }
 
 void CEventPage::OnDownloadDone() {

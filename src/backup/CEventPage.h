@@ -51,6 +51,9 @@ class CEventPage : public CPropertyPage {
     int ListType() const { return m_nListType; }
     uint32_t MaxListNumber() const { return m_nMaxListNumber; }
     const std::vector<SearchListEntry>& Entries() const { return m_arrEntries; }
+    // The disk position and list type the entries were downloaded for; -1 before any.
+    int EntriesHddIndex() const { return m_nDownloadHddIndex; }
+    int EntriesListType() const { return m_nDownloadListType; }
     bool IsDownloading() const { return m_download.IsRunning(); }
     // The slot of a position in the disk list; 0xFF beyond it.
     uint8_t SlotOfIndex(int index) const;

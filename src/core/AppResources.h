@@ -23,7 +23,8 @@ bool InitProcessResource();
 // a thread that overran its bound is written to the trace file and still joined.
 bool ExitProcessResource();
 
-// The live pipeline: the life-time count and the frame threads with their events.
+// The live pipeline: the life-time count and the frame threads with their events, then the
+// recorders' threads. False when a thread cannot be started; what was started is stopped.
 bool InitLoginResource();
 // Stops the pipeline's threads, then resets its events. Always true, as above.
 bool ExitLoginResource();

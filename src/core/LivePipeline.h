@@ -17,8 +17,8 @@ class LivePipeline {
     virtual void Jpeg_Show_Image_Data_Thread(std::stop_token stop) = 0;
 
     // The alarm and user recorders' threads, started after the frame threads with the
-    // record's by_RecordParam and stopped after them.
-    virtual void StartRecorderThreads() {}
+    // record's by_RecordParam and stopped after them. False when one could not be started.
+    virtual bool StartRecorderThreads() { return true; }
     virtual void StopRecorderThreads() {}
     // A stalled stream ends the running alarm and schedule recordings.
     virtual void StopAlarmAndScheduleRecording() {}

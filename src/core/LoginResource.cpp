@@ -63,7 +63,7 @@ bool InitLoginResource() {
         started = started && app.h_ShowImageDataThread.Start([pipeline](std::stop_token stop) {
             pipeline->Jpeg_Show_Image_Data_Thread(std::move(stop));
         });
-        if (started) pipeline->StartRecorderThreads();
+        started = started && pipeline->StartRecorderThreads();
     }
     // A half-built pipeline is taken down again, so a retry starts from nothing.
     if (!started) StopLoginResource(app);

@@ -9,11 +9,13 @@
 #include "core/TraceFile.h"
 #include "net/LocalIPAddress.h"
 #include "net/LoginWorker.h"
+#include "platform/MessageBox.h"
 
 namespace {
 constexpr int kTraceFileLines = 300;
 constexpr float kStandardPixelsPerInch = 96.0f;
 constexpr const char* kLoginBitRate = "1200";
+constexpr uint32_t kStringLoginError = 4040;  // "Login error !!"
 }  // namespace
 
 bool InitKernelObject() {
@@ -61,7 +63,13 @@ bool CQuorrelApp::InitInstance() {
     if (m_Shell.RunLoginDialog(texts) != 1) return false;
 
     if (!InitProcessResource()) return false;
-    if (!InitLoginResource()) return false;
+    if (!InitLoginResource()) {
+        // The live view cannot run: the login counts as failed, and start-up ends as after a
+        // closed login window, with nothing of the pipeline left running.
+        WriteTraceFile("start live pipeline failed");
+        ormidon::ShowMessage(kStringLoginError);
+        return false;
+    }
     if (app.w_LoginResult == kLoginSucceeded) m_Shell.RunMainWindow();
     return false;
 }

@@ -17,7 +17,7 @@ void LiveStreamPipeline::Jpeg_Show_Image_Data_Thread(std::stop_token stop) {
     ::Jpeg_Show_Image_Data_Thread(std::move(stop));
 }
 
-void LiveStreamPipeline::StartRecorderThreads() { ::StartRecorderThreads(); }
+bool LiveStreamPipeline::StartRecorderThreads() { return ::StartRecorderThreads(); }
 
 void LiveStreamPipeline::StopRecorderThreads() { ::StopRecorderThreads(); }
 

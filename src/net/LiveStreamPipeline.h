@@ -11,7 +11,7 @@ class LiveStreamPipeline : public LivePipeline {
     void Jpeg_Show_Image_Data_Thread(std::stop_token stop) override;
 
     // The recorders of the application record.
-    void StartRecorderThreads() override;
+    bool StartRecorderThreads() override;
     void StopRecorderThreads() override;
     void StopAlarmAndScheduleRecording() override;
     bool RestartUserRecord() override;

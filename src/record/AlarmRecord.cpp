@@ -18,12 +18,17 @@ bool CAlarmRecord::CreateThread(ormidon::Event& pipelineEnd) {
     m_fStopRequested = 0;
     m_fAlarmRecordActive = 0;
     fedAtThreadStart_ = ring_.FramesFed();
-    {
-        std::lock_guard lock(startLock_);
-        threadTakesStarts_ = true;
+    // Starts are taken only once a thread runs to take them. The lock is held across the
+    // start (the last thread was joined above), so a thread that ends at once clears the
+    // flag after it was set, not before.
+    std::lock_guard lock(startLock_);
+    if (!StartThread([this, &pipelineEnd](std::stop_token stop) {
+            Alarm_Record_Thread(stop, pipelineEnd);
+        })) {
+        return false;
     }
-    return StartThread(
-        [this, &pipelineEnd](std::stop_token stop) { Alarm_Record_Thread(stop, pipelineEnd); });
+    threadTakesStarts_ = true;
+    return true;
 }
 
 int CAlarmRecord::OpenRecordFile(std::string_view recordPath) {

@@ -30,7 +30,8 @@ class CAlarmRecord : public RecorderBase {
 
     // Starts the record thread for a new connection, from a clean state: the pre-record
     // count starts again, a stop of the last connection is forgotten. The thread ends when
-    // `pipelineEnd` (the live pipeline's stop event) is set, or on CloseThread.
+    // `pipelineEnd` (the live pipeline's stop event) is set, or on CloseThread. False when
+    // the system gives no thread: then no start is taken before the next CreateThread.
     bool CreateThread(ormidon::Event& pipelineEnd);
 
     // Creates a new alarm file in `recordPath` and starts the recording. 0 when a recording

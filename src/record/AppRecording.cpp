@@ -33,11 +33,11 @@ AppLiveRecording& AppLiveRecordingInstance() {
     return recording;
 }
 
-void StartRecorderThreads() {
+bool StartRecorderThreads() {
     CAppObject& app = *g_lpApp;
     app.m_RTPH_Struct.m_wAlarmData = 0;
-    app.m_AlarmRecord.CreateThread(app.h_EndofGetJpegImageEvent);
-    app.m_UserRecord.CreateThread(app.h_EndofGetJpegImageEvent);
+    return app.m_AlarmRecord.CreateThread(app.h_EndofGetJpegImageEvent) &&
+           app.m_UserRecord.CreateThread(app.h_EndofGetJpegImageEvent);
 }
 
 bool StopRecorderThreads() {

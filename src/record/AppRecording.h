@@ -23,8 +23,9 @@ class AppLiveRecording final : public LiveRecording {
 AppLiveRecording& AppLiveRecordingInstance();
 
 // After the frame threads of a login: the alarm recorder's thread from a clean state (the
-// event word of the frame header cleared), the user recorder's thread.
-void StartRecorderThreads();
+// event word of the frame header cleared), the user recorder's thread. False when one of
+// them could not be started; StopRecorderThreads then ends the other.
+bool StartRecorderThreads();
 // After the frame threads stopped: the alarm recording is finished, a user recording waits
 // with its file open for the next login. False when a thread overran its bound.
 bool StopRecorderThreads();

@@ -1,6 +1,7 @@
 #include "record/RecorderBase.h"
 
 #include <cstdio>
+#include <system_error>
 
 #include "core/AppObject.h"
 #include "core/ServerAddress.h"
@@ -15,7 +16,12 @@ bool RecorderBase::CloseThread() {
 
 bool RecorderBase::StartThread(ormidon::Thread::Function function) {
     CloseThread();
-    thread_ = ormidon::Thread(std::move(function));
+    try {
+        thread_ = ormidon::Thread(std::move(function));
+    } catch (const std::system_error&) {
+        // The system gives no thread: the recorder stays without one.
+        return false;
+    }
     return thread_.Joinable();
 }
 

@@ -28,7 +28,8 @@ class RecorderBase {
     bool CloseThread();
 
   protected:
-    // Stops a thread that still runs, then starts `function` as the record thread.
+    // Stops a thread that still runs, then starts `function` as the record thread. False
+    // when the system gives no thread.
     bool StartThread(ormidon::Thread::Function function);
     // Sets the stop request and waits up to kStopAnswerMs for the stopped event; true when
     // it came.

@@ -13,12 +13,17 @@ CUserRecord::~CUserRecord() {
 
 bool CUserRecord::CreateThread(ormidon::Event& pipelineEnd) {
     CloseThread();
-    {
-        std::lock_guard lock(fileLock_);
-        threadAlive_ = true;
+    // Frames are handed over only once a thread runs to write them. The lock is held across
+    // the start (the last thread was joined above), so a thread that ends at once clears the
+    // flag after it was set, not before.
+    std::lock_guard lock(fileLock_);
+    if (!StartThread([this, &pipelineEnd](std::stop_token stop) {
+            Jpeg_User_Record_Thread(stop, pipelineEnd);
+        })) {
+        return false;
     }
-    return StartThread(
-        [this, &pipelineEnd](std::stop_token stop) { Jpeg_User_Record_Thread(stop, pipelineEnd); });
+    threadAlive_ = true;
+    return true;
 }
 
 int CUserRecord::OpenRecordFile(std::string_view recordPath) {

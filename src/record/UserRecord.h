@@ -26,7 +26,8 @@ class CUserRecord : public RecorderBase {
     ~CUserRecord();
 
     // Starts the record thread of a login. A recording in progress is kept; it goes on once
-    // RestartRecord or OpenRecordFile gives the start.
+    // RestartRecord or OpenRecordFile gives the start. False when the system gives no
+    // thread: then no frame is handed over before the next CreateThread.
     bool CreateThread(ormidon::Event& pipelineEnd);
 
     // Creates a new user file in `recordPath` and starts the recording. 0 when a recording
@@ -62,6 +63,7 @@ class CUserRecord : public RecorderBase {
     RecordHeader_Struct headerTemplate_;
     // True while the thread takes frames for the file; changed with fileLock_ held.
     bool threadRecording_ = false;
-    // True from CreateThread until the thread ends; changed with fileLock_ held.
+    // True from a CreateThread that started the thread until the thread ends; changed with
+    // fileLock_ held.
     bool threadAlive_ = false;
 };

@@ -183,16 +183,20 @@ void ToolBoxPropertyPage::OnServerLog() {
 }
 
 void ToolBoxPropertyPage::StartFetch() {
-    SetButtonText(true);
     StopFetch();
-    std::fill(m_owner.recordBuffer.begin(), m_owner.recordBuffer.end(), uint8_t{0});
-    m_owner.nRecordCount = 0;
+    // The last log is wiped by the fetch itself, so a fetch that cannot start keeps it.
+    const bool started = m_fetch.Start([this](std::stop_token stop) {
+        std::fill(m_owner.recordBuffer.begin(), m_owner.recordBuffer.end(), uint8_t{0});
+        m_owner.nRecordCount = 0;
+        GetServerLogThread(m_owner, stop);
+    });
+    if (!started) {
+        // No worker: the page is as before the press.
+        ormidon::ShowMessageText(kServerLogNotStarted);
+        return;
+    }
+    SetButtonText(true);
     m_state = FetchState::Fetching;
-    if (m_fetch.Start([this](std::stop_token stop) { GetServerLogThread(m_owner, stop); })) return;
-    // No worker: the page is as before the press.
-    SetButtonText(false);
-    m_state = FetchState::Idle;
-    ormidon::ShowMessageText(kServerLogNotStarted);
 }
 
 void ToolBoxPropertyPage::StopFetch() {

@@ -194,14 +194,32 @@ TEST_F(SearchListPageTest, MessagesInsteadOfTheFullList) {
 }
 
 TEST_F(SearchListPageTest, ADownloadWhoseWorkerCannotStartLeavesThePageAsItWas) {
+    device.Recordings().SetRecordings(5, std::vector<Recording>(4, Recording{48, 8, 5, 7, 10}));
     Open();
+    AnswerFullList();
+    Hdd()->setCurrentIndex(2);
+    Type()->setCurrentIndex(1);
+    Download();
+    ASSERT_EQ(SearchPage()->Entries().size(), 4u);
+    device.Server().ClearLog();
+
+    // Another disk and type are chosen; the download cannot start.
+    Hdd()->setCurrentIndex(0);
+    emit Hdd()->activated(0);
+    Type()->setCurrentIndex(3);
+    emit Type()->activated(3);
     ormidon::FailThreadStartsForTesting(1);
     Button(CEventPage::kIdDownload)->click();
     ormidon::FailThreadStartsForTesting(0);
     EXPECT_TRUE(Button(CEventPage::kIdDownload)->isEnabled());
     EXPECT_TRUE(Hdd()->isEnabled());
+    EXPECT_FALSE(SearchPage()->IsDownloading());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{CEventPage::kListNotStarted});
     EXPECT_TRUE(Targets().empty());
+    // The list downloaded before stays, with the disk and type it belongs to.
+    EXPECT_EQ(SearchPage()->Entries().size(), 4u);
+    EXPECT_EQ(SearchPage()->EntriesHddIndex(), 2);
+    EXPECT_EQ(SearchPage()->EntriesListType(), 1);
 }
 
 TEST_F(SearchListPageTest, WithoutADiskTheDownloadRefuses) {

@@ -38,7 +38,10 @@ class StandInPipeline final : public LivePipeline {
     void Jpeg_Show_Image_Data_Thread(std::stop_token stop) override {
         Run(g_lpApp->h_EndofShowImageEvent, stop, showRuns);
     }
-    void StartRecorderThreads() override { ++recorderStarts; }
+    bool StartRecorderThreads() override {
+        ++recorderStarts;
+        return true;
+    }
     void StopRecorderThreads() override { ++recorderStops; }
 
     std::atomic<int> fetchRuns{0}, composeRuns{0}, showRuns{0};

@@ -16,9 +16,12 @@
 #include "core/QuorrelApp.h"
 #include "core/ServerAddress.h"
 #include "core/SessionCookie.h"
+#include "core/ThreadSlot.h"
 #include "net/LoginWorker.h"
 #include "platform/Paths.h"
+#include "platform/Thread.h"
 #include "platform/WaitAny.h"
+#include "record/AppRecording.h"
 #include "sim/SimulatedRecorder.h"
 
 namespace {
@@ -57,10 +60,26 @@ class StandInPipeline final : public LivePipeline {
     void Jpeg_Show_Image_Data_Thread(std::stop_token stop) override {
         g_lpApp->h_EndofShowImageEvent.Wait(kInfinite, stop);
     }
+    // The program's recorders; the next `recorderStartsRefused` logins find no thread for
+    // them.
+    bool StartRecorderThreads() override {
+        if (recorderStartsRefused > 0) {
+            --recorderStartsRefused;
+            FailThreadStartsForTesting(1);
+        }
+        return ::StartRecorderThreads();
+    }
+    void StopRecorderThreads() override { ::StopRecorderThreads(); }
 
     std::atomic<int> streams{0};
+    std::atomic<int> recorderStartsRefused{0};
     Event drop;  // the stream connection fails
 };
+
+bool PipelineEmpty(CAppObject& app) {
+    return !app.h_ConnectionThread.IsOccupied() && !app.h_GetJpegImageThread.IsOccupied() &&
+           !app.h_ComposeImageDataThread.IsOccupied() && !app.h_ShowImageDataThread.IsOccupied();
+}
 
 // The window layer: the login window logs in with the connect worker, the main window
 // runs the scenario that the test gives it.
@@ -186,6 +205,60 @@ TEST_F(EngineLifecycleTest, StartUpLoginReLoginLifeTimeAndShutDown) {
     EXPECT_NE(trace.find("case Get_Image_TimeOut_Message\r\n"), std::string::npos);
     EXPECT_NE(trace.find("Send start event\r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(programFolder / "DebugTrace.log"));
+    ExpectNothingLeft();
+}
+
+// The recorders' threads are the last a login starts. When the system gives none, the
+// login is reported as failed and start-up ends in order, with nothing of the pipeline
+// left running.
+TEST_F(EngineLifecycleTest, ALoginWhoseRecorderThreadCannotStartEndsStartUpInOrder) {
+    pipeline.recorderStartsRefused = 1;
+    CQuorrelApp application(shell);
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_EQ(pipeline.recorderStartsRefused, 0);
+    EXPECT_EQ(shell.mainWindows, 0);
+    EXPECT_TRUE(PipelineEmpty(*g_lpApp));
+    EXPECT_EQ(boxes.Ids(), std::vector<uint32_t>{4040});
+    EXPECT_EQ(application.ExitInstance(), 0);
+    EXPECT_NE(ReadFile(programFolder / "trace.log").find("start live pipeline failed\r\n"),
+              std::string::npos);
+    ExpectNothingLeft();
+}
+
+// At a re-login the rebuild that finds no thread for the recorders is taken down, the main
+// window's status says the login failed, and the next rebuild runs the stream again.
+TEST_F(EngineLifecycleTest, ARebuildWhoseRecorderThreadCannotStartIsReportedAndTriedAgain) {
+    shell.mainWindow = [&] {
+        CAppObject& app = *g_lpApp;
+        app.lp_MainDialog = &view;
+        app.h_MainDialogHandle = kMainWindow;
+        app.h_StartConnectionThreadEvent.Set();
+        app.h_StartToGetJpegImageEvent.Set();
+        ASSERT_TRUE(WaitUntil([&] { return pipeline.streams == 1; }));
+
+        pipeline.recorderStartsRefused = 1;
+        pipeline.drop.Set();
+        ASSERT_TRUE(AdvanceUntil(
+            clock, [&] { return router.Count(WM_SHOWSTATUS, kStatusLoginFailed) == 1; }, 250,
+            600000));
+        EXPECT_EQ(pipeline.recorderStartsRefused, 0);
+        EXPECT_TRUE(PipelineEmpty(app));
+        ASSERT_TRUE(AdvanceUntil(
+            clock, [&] { return pipeline.streams == 2; }, 250, 600000));
+        EXPECT_EQ(router.Count(WM_SHOWSTATUS, kStatusLoginFailed), 1u);
+
+        EXPECT_TRUE(ExitLoginResource());
+        EXPECT_TRUE(ExitProcessResource());
+        app.lp_MainDialog = nullptr;
+    };
+
+    CQuorrelApp application(shell);
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_EQ(shell.mainWindows, 1);
+    EXPECT_TRUE(boxes.Ids().empty());
+    EXPECT_EQ(application.ExitInstance(), 0);
+    EXPECT_NE(ReadFile(programFolder / "trace.log").find("rebuild live pipeline failed\r\n"),
+              std::string::npos);
     ExpectNothingLeft();
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "RecorderFixture.h"
+#include "platform/Thread.h"
 #include "record/AlarmDBItem.h"
 
 namespace {
@@ -168,6 +169,24 @@ TEST_F(AlarmRecordTest, StopBeforeAnyFrameLeavesAnEmptyValidFile) {
     ASSERT_EQ(Files().size(), 1u);
     EXPECT_TRUE(TimeStamps(Files()[0]).empty());
     FeedRange(1, 3);
+}
+
+// A login whose record thread the system does not give: no alarm opens a file and no frame
+// is held up; the next login's thread records again.
+TEST_F(AlarmRecordTest, AThreadThatCannotStartTakesNoStart) {
+    ormidon::FailThreadStartsForTesting(1);
+    EXPECT_FALSE(alarm_->CreateThread(pipelineEnd_));
+    ASSERT_EQ(alarm_->OpenRecordFile(RecordPath()), 0);
+    EXPECT_EQ(alarm_->m_fAlarmRecordActive, 0u);
+    FeedRange(1, 3);  // never held up
+    EXPECT_TRUE(Files().empty());
+
+    Start();
+    Open();
+    Feed(4);
+    Stop();
+    ASSERT_EQ(Files().size(), 1u);
+    EXPECT_EQ(TimeStamps(Files()[0]), Stamps(4, 4));
 }
 
 TEST_F(AlarmRecordTest, FileThatCannotBeCreatedLeavesNothingActive) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "RecorderFixture.h"
+#include "platform/Thread.h"
 
 namespace {
 
@@ -105,6 +106,23 @@ TEST_F(UserRecordTest, LongRecordingRollsOverToANewFile) {
     EXPECT_EQ(TimeStamps(files[0]), Stamps(1, 6000));
     EXPECT_EQ(files[1].filename(), "USER_MJPEG_090304T211608_UR.vse");
     EXPECT_EQ(TimeStamps(files[1]), Stamps(6001, 6002));
+}
+
+// A login whose record thread the system does not give: a recording opened meanwhile holds
+// up no frame and waits for the next login's thread, which goes on with it.
+TEST_F(UserRecordTest, AThreadThatCannotStartHoldsUpNoFrame) {
+    ormidon::FailThreadStartsForTesting(1);
+    EXPECT_FALSE(user_->CreateThread(pipelineEnd_));
+    Open();
+    FeedRange(1, 3);  // never held up
+
+    Start();
+    EXPECT_EQ(user_->RestartRecord(), 1);
+    FeedRange(4, 5);
+    WaitForWrites();
+    user_->StopRecord();
+    ASSERT_EQ(Files().size(), 1u);
+    EXPECT_EQ(TimeStamps(Files()[0]), Stamps(4, 5));
 }
 
 TEST_F(UserRecordTest, FileThatCannotBeCreatedStartsNothing) {

@@ -197,14 +197,24 @@ TEST_F(GeneralPageTest, ServerLogOpensTheFamilysWindowOnTheFetchedRecords) {
 
 TEST_F(GeneralPageTest, AFetchWhoseWorkerCannotStartLeavesThePageAsItWas) {
     Open();
+    device.Events().Generate(true, 70);
+    CatchLogWindow();
+    Button(TP::kIdServerLog)->click();
+    ASSERT_TRUE(WaitIdle());
+    const std::vector<uint8_t> fetched = General()->LogOwner().recordBuffer;
+    device.Server().ClearLog();
+
     ormidon::FailThreadStartsForTesting(1);
     Button(TP::kIdServerLog)->click();
     ormidon::FailThreadStartsForTesting(0);
     EXPECT_EQ(Button(TP::kIdServerLog)->text(), "Server Log");
+    EXPECT_EQ(General()->State(), TP::FetchState::Idle);
     EXPECT_FALSE(General()->FetchRunning());
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{TP::kServerLogNotStarted});
-    EXPECT_TRUE(device.Server().Log().empty() ||
-                device.Server().Log().back().path != "/Getlog.cgi");
+    EXPECT_TRUE(device.Server().Log().empty());
+    // The log fetched before is kept.
+    EXPECT_EQ(General()->LogOwner().nRecordCount.load(), 70);
+    EXPECT_TRUE(General()->LogOwner().recordBuffer == fetched);
 }
 
 TEST_F(GeneralPageTest, CancelOrClosingTheSheetEndsAStalledFetchInItsBound) {
