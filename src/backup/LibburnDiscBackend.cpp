@@ -68,6 +68,9 @@ struct DriveScan {
     burn_drive_info* infos = nullptr;
     unsigned int count = 0;
     const LibburnScanCalls* calls = nullptr;  // those of the running scan; null when none runs
+    // The scan ended and its array waits to be freed: libburn starts no other scan or grab
+    // while it exists, so it still counts as running.
+    bool ended = false;
 };
 DriveScan& TheDriveScan() {
     static auto* scan = new DriveScan;
@@ -83,12 +86,37 @@ struct ScannedDrive {
 // that start or poll them hold this.
 std::mutex& LibburnWorkersMutex() { return TheDriveScan().mutex; }
 
+// Forgets the scan that ended; its array was freed. The caller holds LibburnWorkersMutex.
+void ClearDriveScanLocked() {
+    DriveScan& scan = TheDriveScan();
+    scan.infos = nullptr;
+    scan.count = 0;
+    scan.calls = nullptr;
+    scan.ended = false;
+}
+
+// The array of a scan that ended, freed when this goes. Freeing it may unlock and close each
+// scanned drive, so its holder lets it go outside its own locks; libburn's drive list is
+// shared with the other jobs' calls, so the free takes LibburnWorkersMutex.
+class EndedDriveScan final : public DiscSettledWork {
+  public:
+    ~EndedDriveScan() override {
+        std::lock_guard lock(LibburnWorkersMutex());
+        DriveScan& scan = TheDriveScan();
+        scan.calls->freeInfos(scan.infos);
+        ClearDriveScanLocked();
+    }
+};
+
 // Polls the running scan once, or, with `start`, starts one when none runs. True when no
 // scan is left: one that ended here has its drives listed into `found` (when given) and its
-// array freed. A refused scan (drives of this process still held) lists nothing and sets
-// `refused` (when given). The caller holds LibburnWorkersMutex.
-bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* refused = nullptr) {
+// array freed, or, with `ended`, handed over to be freed there. A refused scan (drives of
+// this process still held) lists nothing and sets `refused` (when given). The caller holds
+// LibburnWorkersMutex.
+bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* refused = nullptr,
+                         std::unique_ptr<DiscSettledWork>* ended = nullptr) {
     DriveScan& scan = TheDriveScan();
+    if (scan.ended) return false;
     if (scan.calls == nullptr) {
         if (!start) return true;
         scan.calls = g_scanCalls.load();
@@ -107,11 +135,14 @@ bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* ref
             const std::string adr(address, strnlen(address, sizeof(address)));
             found->push_back({vendor + " " + product + " (" + adr + ")", adr});
         }
+        if (ended != nullptr) {
+            scan.ended = true;
+            *ended = std::make_unique<EndedDriveScan>();
+            return true;
+        }
         calls.freeInfos(scan.infos);
     }
-    scan.infos = nullptr;
-    scan.count = 0;
-    scan.calls = nullptr;
+    ClearDriveScanLocked();
     return true;
 }
 
@@ -498,10 +529,11 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     return names;
 }
 
-bool LibburnDiscBackend::SettleLeftWork() {
-    // The keeper asks while it holds its own lock: it never waits here for a drive's grab.
+bool LibburnDiscBackend::SettleLeftWork(std::unique_ptr<DiscSettledWork>& settled) {
+    // The keeper asks while it holds its own lock: it never waits here for a drive's grab,
+    // and frees the array of a scan that ended only once it let go of its lock.
     std::unique_lock lock(LibburnWorkersMutex(), std::try_to_lock);
-    return lock.owns_lock() && PollDriveScanLocked(false, nullptr);
+    return lock.owns_lock() && PollDriveScanLocked(false, nullptr, nullptr, &settled);
 }
 
 std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& drive,

@@ -54,7 +54,7 @@ class LibburnDiscBackend final : public DiscBackend {
     int Done() override;
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                std::stop_token stop) override;
-    bool SettleLeftWork() override;
+    bool SettleLeftWork(std::unique_ptr<DiscSettledWork>& settled) override;
     bool DrivesHeldBack() const override { return m_drivesHeldBack.load(); }
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive,
                                            std::stop_token stop = {}) override;
