@@ -48,6 +48,10 @@ class DiscKeeper {
         return names;
     }
     uint64_t Polls() const { return m_polls.load(); }
+    bool Running() {
+        std::lock_guard lock(m_mutex);
+        return m_running;
+    }
     // Asks every held worker to stop (those kept running to their own end among them).
     void StopWorkers() {
         std::lock_guard lock(m_mutex);
@@ -219,6 +223,8 @@ std::size_t KeptDiscWork() { return Keeper().Count(); }
 std::vector<std::string> KeptDiscDrives() { return Keeper().DeviceNames(); }
 
 uint64_t DiscKeeperPolls() { return Keeper().Polls(); }
+
+bool DiscKeeperRunning() { return Keeper().Running(); }
 
 namespace {
 

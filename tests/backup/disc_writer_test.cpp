@@ -131,6 +131,8 @@ TEST(DiscLayerTest, AnUnloadedLayerGivesItsFallbacks) {
 }
 
 TEST(DiscLayerTest, AKeeperWhoseThreadCannotStartHoldsItsWorkAndStartsLater) {
+    // The keeper's last thread has ended, so the next work kept must start one.
+    ASSERT_TRUE(WaitUntil([] { return !DiscKeeperRunning(); }));
     auto release = std::make_shared<std::atomic<bool>>(false);
     // A worker inside a drive call that does not see its stop.
     ormidon::Thread worker([release](std::stop_token) {
@@ -139,8 +141,11 @@ TEST(DiscLayerTest, AKeeperWhoseThreadCannotStartHoldsItsWorkAndStartsLater) {
     FailThreadStartsForTesting(1);
     EXPECT_NO_THROW(KeepDiscWorker(std::move(worker)));
     FailThreadStartsForTesting(0);
+    // The keeper met the failure: it holds the worker without a thread.
+    EXPECT_FALSE(DiscKeeperRunning());
     // Still held; the count starts the keeper's thread again.
     EXPECT_EQ(KeptDiscWork(), 1u);
+    EXPECT_TRUE(DiscKeeperRunning());
     release->store(true);
     EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
 }
