@@ -25,6 +25,7 @@ using IsoSource = ::burn_source;
 #include <set>
 #include <thread>
 
+#include "core/TraceFile.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -34,13 +35,21 @@ constexpr uint32_t kFirstGrownBlock = 32;   // where the first image of a grown 
 constexpr uint32_t kSessionAlign = 32;      // blocks between grown images are aligned to this
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr std::size_t kMaxImportedName = 255;  // bytes of the longest name on disc
-// After a burn that did not end well libburn's writer thread pauses half a second before it
-// ends, while the drive already shows idle: the drive is not released before then.
+// After a burn that did not end well, libburn 1.5.4's writer thread waits half a second
+// before it ends, while the drive already shows idle: the drive is held a second from then,
+// twice that wait. Another libburn may wait otherwise: its version goes to the trace file.
 constexpr uint32_t kWriterLingerMs = 1000;
+constexpr int kLingerLibburn[3] = {1, 5, 4};  // the libburn that wait was measured on
 
 // libburn and libisofs are set up once per process and stay until it ends: neither
 // counts its users, and a reader of images elsewhere in the process may need libisofs.
 bool SetUpLibraries() {
+    int major = 0, minor = 0, micro = 0;
+    burn_version(&major, &minor, &micro);
+    if (const std::string note = LibburnDiscBackend::VersionNote(major, minor, micro);
+        !note.empty()) {
+        WriteTraceFile(note);
+    }
     if (burn_initialize() != 1) return false;
     if (iso_init() < 0) return false;
     char queue[] = "SORRY", never[] = "NEVER", burnId[] = "libburn: ", isoId[] = "libisofs: ";
@@ -58,6 +67,7 @@ int LibburnAddress(burn_drive_info* info, char* address) {
 }
 constexpr LibburnScanCalls kLibburnScanCalls{LibburnScan, LibburnFreeInfos, LibburnAddress};
 std::atomic<const LibburnScanCalls*> g_scanCalls{&kLibburnScanCalls};
+std::atomic<LibburnDiscWrite> g_discWrite{burn_disc_write};
 
 // The process's one drive scan. libburn scans in a thread of its own and writes the drive
 // array through the pointers of the scan's first call until it ends, so they lie here:
@@ -467,6 +477,21 @@ void LibburnDiscBackend::SetScanCallsForTesting(const LibburnScanCalls* calls) {
     g_scanCalls = calls != nullptr ? calls : &kLibburnScanCalls;
 }
 
+void LibburnDiscBackend::SetDiscWriteForTesting(LibburnDiscWrite write) {
+    g_discWrite = write != nullptr ? write : burn_disc_write;
+}
+
+std::string LibburnDiscBackend::VersionNote(int major, int minor, int micro) {
+    if (major == kLingerLibburn[0] && minor == kLingerLibburn[1] && micro == kLingerLibburn[2])
+        return {};
+    auto version = [](int a, int b, int c) {
+        return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
+    };
+    return "libburn " + version(major, minor, micro) +
+           ": the hold of a drive after an aborted burn was measured on libburn " +
+           version(kLingerLibburn[0], kLingerLibburn[1], kLingerLibburn[2]);
+}
+
 int LibburnDiscBackend::Init() {
     if (!InitLibraries()) return 2;
     m_initialised = true;
@@ -812,7 +837,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
             // (another still runs on the drive) then reads as not written well.
             std::lock_guard lock(LibburnWorkersMutex());
             burn_drive_cancel(drive);
-            burn_disc_write(opts, disc);
+            g_discWrite.load()(opts, disc);
         }
         burn_progress state{};
         uint32_t cancelledAt = 0;

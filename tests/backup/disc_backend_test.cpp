@@ -187,6 +187,32 @@ TEST_F(DiscBackendTest, TheImageRecorderReplacesTheFileOnlyWhenTheImageIsWhole) 
               kDiscBurnUserAborted);
 }
 
+// libburn takes no job while another runs on the drive: the write's start returns at once.
+void RefuseTheWrite(burn::burn_write_opts*, burn::burn_disc*) {}
+
+TEST_F(DiscBackendTest, ABurnLibburnRefusesReadsAsFailedAndLeavesTheDiscAsItWas) {
+    const std::string first = Pattern(200 * 1024, 'c');
+    ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", first)}), kDiscBurnOk);
+    const std::string before = ReadFile(folder / "disc.iso");
+    LibburnDiscBackend::SetDiscWriteForTesting(RefuseTheWrite);
+    EXPECT_EQ(Burn(disc, {NewItem("CH01_0002.dvr", "refused")}), kDiscBurnFailed);
+    LibburnDiscBackend::SetDiscWriteForTesting(nullptr);
+    // Block 0 still points to the first session.
+    EXPECT_TRUE(ReadFile(folder / "disc.iso") == before);
+    auto back = ReadIsoImage(folder / "disc.iso");
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->files.size(), 1u);
+    EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+}
+
+TEST(LibburnVersionTest, ALibburnOtherThanTheOneTheHoldWasMeasuredOnIsNoted) {
+    EXPECT_EQ(LibburnDiscBackend::VersionNote(1, 5, 4), "");
+    EXPECT_EQ(LibburnDiscBackend::VersionNote(1, 5, 6),
+              "libburn 1.5.6: the hold of a drive after an aborted burn was measured on "
+              "libburn 1.5.4");
+    EXPECT_NE(LibburnDiscBackend::VersionNote(1, 4, 4), "");
+}
+
 TEST_F(DiscBackendTest, AnAbortWhileWritingLeavesTheDriveToTheKeeperUntilLibburnLetsGo) {
     const std::string first = Pattern(200 * 1024, 'c');
     ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", first)}), kDiscBurnOk);
