@@ -11,6 +11,9 @@
 #include "platform/window/WindowMessageTarget.h"
 #include "record/AppRecording.h"
 
+const char* const kDiscWorkLeftTrace =
+    "disc work kept at exit did not end within its bound: the program ends without waiting";
+
 int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()>& beforeShutDown) {
     // What the engine's threads reach the windows through.
     ormidon::QtWindowMessageRouter router;
@@ -24,8 +27,12 @@ int RunProgram(ormidon::MessageBoxSink& messageBoxes, const std::function<void()
     app.InitInstance();
     if (beforeShutDown) beforeShutDown();
     // Disc work that a closed window left (a burn, a drive still stopping) ends first, while
-    // the application record it reads still stands; what overruns the bound keeps the writer.
-    EndDiscWriting(kDiscWritingExitBoundMs);
+    // the application record it reads still stands. Work that overruns the bound is stuck in
+    // a call that does not see its stop (a drive's, mostly): everything is saved and the
+    // process ends here, with nothing destroyed under it.
+    if (!EndDiscWriting(kDiscWritingExitBoundMs)) {
+        app.ExitInstanceLeavingWork(kDiscWorkLeftTrace);
+    }
     const int exitCode = app.ExitInstance();
 
     SetLiveRecording(nullptr);

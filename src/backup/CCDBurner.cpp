@@ -64,7 +64,15 @@ struct TargetCheck {
 // that the operator gives up.
 TargetCheck CheckOnDrive(const std::string& drive, bool imageRecorder, uint64_t needed,
                          const std::string& discName, std::stop_token stop) {
-    auto device = DiscOpenDevice(drive, std::move(stop));
+    auto device = DiscOpenDevice(drive, stop);
+    // Given up inside a drive call, the check ends once the call returns: the layer's
+    // backend may be going with the program.
+    const auto givenUp = [&] {
+        if (!stop.stop_requested()) return false;
+        DiscCloseDevice(device);
+        return true;
+    };
+    if (givenUp()) return {};
     if (!device) return {"Device could not be opened: " + drive, std::nullopt};
     TargetCheck check;
     if (imageRecorder) {
@@ -76,21 +84,25 @@ TargetCheck CheckOnDrive(const std::string& drive, bool imageRecorder, uint64_t 
         check.refusal = text;
         return check;
     };
-    if (auto info = DiscGetCDInfo(device.get(), 1)) {
-        if (needed + kSpaceMargin > info->freeBlocks * kDiscBlockSize)
+    const auto space = DiscGetCDInfo(device.get(), 1);
+    if (givenUp()) return {};
+    if (space) {
+        if (needed + kSpaceMargin > space->freeBlocks * kDiscBlockSize)
             return refuse("No available space for writing CD.");
-        check.mediaType = CCDBurner::MediaClassOf(info->mediaFlags, kDiscClassNotWritable);
+        check.mediaType = CCDBurner::MediaClassOf(space->mediaFlags, kDiscClassNotWritable);
     } else {
         check.mediaType = kDiscClassNone;
     }
     if (check.mediaType == kDiscClassNone) return refuse("NO DISC");
     if (check.mediaType == kDiscClassNotWritable) return refuse("Disc is non writable");
     auto info = DiscGetCDInfo(device.get(), 0);
+    if (givenUp()) return {};
     if (!info) return refuse("NO DISC");
     // A disc without a track has no session to clash with.
     if (info->trackCount > 0) {
         DiscImport imported =
             DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
+        if (givenUp()) return {};
         for (const auto& item : imported.items) {
             if (StartsWithNoCase(item.name, discName))
                 return refuse("FileName is tha same as other existed file,please modify it");
@@ -356,9 +368,20 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
         return 0;
     }
     auto device = DiscOpenDevice(DriveName(), stop);
+    // Asked to stop inside a drive call (a tray loading, a damaged disc being read), the burn
+    // ends as soon as the call returns: its window is gone and the program may be ending
+    // around it, so it calls on nothing more than the drive it lets go of.
+    const auto stoppedInDrive = [&] {
+        if (!stop.stop_requested()) return false;
+        DiscCloseDevice(device);
+        m_byAbort = 0;
+        return true;
+    };
+    if (stoppedInDrive()) return 1;
     const bool imageRecorder = IsImageRecorder();
     if (device && !imageRecorder) {
         auto info = DiscGetCDInfo(device.get(), 1);
+        if (stoppedInDrive()) return 1;
         m_dwMediaType = info ? MediaClassOf(info->mediaFlags, m_dwMediaType) : kDiscClassNone;
         if (m_dwMediaType == kDiscClassNone) {
             Show("NO DISC", stop);
@@ -397,9 +420,11 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
     bool write = true;
     if (m_bImportSession && !imageRecorder) {
         auto info = DiscGetCDInfo(device.get(), 0);
+        if (stoppedInDrive()) return 1;
         if (info && info->trackCount > 0) {
             DiscImport imported =
                 DiscImportDataTrack(device.get(), static_cast<int>(info->trackCount) - 1);
+            if (stoppedInDrive()) return 1;
             if (!imported.imported && imported.error != 0) {
                 Show(ImportErrorText(imported.error), stop);
                 write = false;
@@ -423,6 +448,7 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
         progress.idle = [this, &stop] { return m_byAbort.load() != 0 || stop.stop_requested(); };
         progress.userDialog = [this, &stop](int request, std::string& data) {
             if (request != kDiscRequestImageFile) return UserDialogAnswer(request);
+            if (stop.stop_requested()) return static_cast<int>(kDiscAnswerImageCancelled);
             DiscBurnPrompts* prompts = m_pPrompts;
             if (prompts == nullptr) {
                 if (!m_pDefaultPrompts) m_pDefaultPrompts = std::make_unique<QtDiscBurnPrompts>();
@@ -435,6 +461,7 @@ int CCDBurner::Burn(std::stop_token stop, bool* written) {
         };
         const uint32_t flags = m_bCloseDisc ? kDiscBurnWrite : (kDiscBurnWrite | kDiscBurnKeepOpen);
         result = DiscBurn(device.get(), desc, flags, progress);
+        if (stoppedInDrive()) return 1;
     }
     DiscCloseDevice(device);
     m_byAbort = 0;

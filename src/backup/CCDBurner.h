@@ -67,8 +67,9 @@ class CCDBurner {
     int CheckTarget(const DriveWorkRunner& run = {});
     // Writes the backup. 0 when not initialised, without a name, or without a disc, when
     // another burn still runs, or when `stop` came before it began; 1 otherwise (errors
-    // shown). `stop` ends the burn and the waits for the operator, and silences the hook.
-    // `written`, when given, tells whether the backup reached the disc.
+    // shown). `stop` ends the burn and the waits for the operator, and silences the hook; a
+    // stop during a drive call ends the burn once the call returns, with nothing more shown
+    // or asked of the backend. `written`, when given, tells whether the backup reached the disc.
     int Burn(std::stop_token stop = {}, bool* written = nullptr);
     // True while a burn runs. A burn left running by a window that closed keeps the writer:
     // nothing else may use it until the burn returns.

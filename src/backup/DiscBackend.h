@@ -115,6 +115,13 @@ struct DiscProgress {
     bool Aborted() const { return (aborted && aborted()) || (idle && idle()); }
 };
 
+// What left work gave back once it ended (the drive list of a finished scan), released when
+// destroyed. The release may take a drive's time: the holder lets it go outside its locks.
+class DiscSettledWork {
+  public:
+    virtual ~DiscSettledWork() = default;
+};
+
 // An open drive.
 class DiscDevice {
   public:
@@ -141,8 +148,11 @@ class DiscBackend {
     virtual std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                        std::stop_token stop) = 0;
     // Work that a stopped call left running in the backend's own threads (a drive scan):
-    // polls it once and releases what it gave. True when none is left.
-    virtual bool SettleLeftWork() { return true; }
+    // polls it once. True when none is left; what work that ended here gave goes to `settled`.
+    virtual bool SettleLeftWork(std::unique_ptr<DiscSettledWork>& settled) {
+        (void)settled;
+        return true;
+    }
     // True when the last list of drives could not name the optical drives: the system
     // lists none while a drive of this program is still held.
     virtual bool DrivesHeldBack() const { return false; }

@@ -48,6 +48,10 @@ class DiscKeeper {
         return names;
     }
     uint64_t Polls() const { return m_polls.load(); }
+    bool Running() {
+        std::lock_guard lock(m_mutex);
+        return m_running;
+    }
     // Asks every held worker to stop (those kept running to their own end among them).
     void StopWorkers() {
         std::lock_guard lock(m_mutex);
@@ -56,7 +60,7 @@ class DiscKeeper {
 
   private:
     std::size_t CountLocked() const {
-        return m_devices.size() + m_workers.size() + m_backends.size();
+        return m_devices.size() + m_workers.size() + m_backends.size() + m_releasing;
     }
     void StartLocked() noexcept {
         if (m_running || CountLocked() == 0) return;
@@ -74,18 +78,28 @@ class DiscKeeper {
             std::vector<std::unique_ptr<DiscDevice>> idle;
             std::vector<ormidon::Thread> ended;
             std::vector<std::shared_ptr<DiscBackend>> settled;
+            std::vector<std::unique_ptr<DiscSettledWork>> leftOver;
             {
                 std::lock_guard lock(m_mutex);
                 MoveDone(m_devices, idle, [](auto& device) { return device->Idle(); });
                 MoveDone(m_workers, ended, [](auto& worker) { return worker.Join(0); });
-                MoveDone(m_backends, settled,
-                         [](auto& backend) { return backend->SettleLeftWork(); });
+                MoveDone(m_backends, settled, [&leftOver](auto& backend) {
+                    std::unique_ptr<DiscSettledWork> work;
+                    const bool done = backend->SettleLeftWork(work);
+                    if (work) leftOver.push_back(std::move(work));
+                    return done;
+                });
+                // Held until released.
+                m_releasing = idle.size() + ended.size() + leftOver.size() + settled.size();
             }
-            // Freed outside the lock: a device's release may take the drive's time.
+            // Freed outside the lock: a device's release, or a finished scan's, may take the
+            // drive's time, and the window's thread asks the keeper meanwhile.
             idle.clear();
             ended.clear();
+            leftOver.clear();
             settled.clear();
             std::lock_guard lock(m_mutex);
+            m_releasing = 0;
             ++m_polls;
             if (CountLocked() == 0) {
                 m_running = false;
@@ -109,6 +123,7 @@ class DiscKeeper {
     std::vector<std::unique_ptr<DiscDevice>> m_devices;
     std::vector<ormidon::Thread> m_workers;
     std::vector<std::shared_ptr<DiscBackend>> m_backends;
+    std::size_t m_releasing = 0;  // taken out to be released outside the lock
     bool m_running = false;
     std::atomic<uint64_t> m_polls{0};
     ormidon::Thread m_thread;
@@ -170,7 +185,8 @@ std::optional<std::vector<std::string>> DiscGetAvailableDrivesEx(uint32_t mediaT
     if (!backend) return std::nullopt;
     auto drives = backend->GetAvailableDrives(mediaType, std::move(stop));
     // A scan that a stop left running is polled on by the keeper.
-    if (!backend->SettleLeftWork()) Keeper().Keep(backend);
+    std::unique_ptr<DiscSettledWork> settled;
+    if (!backend->SettleLeftWork(settled)) Keeper().Keep(backend);
     return drives;
 }
 
@@ -207,6 +223,8 @@ std::size_t KeptDiscWork() { return Keeper().Count(); }
 std::vector<std::string> KeptDiscDrives() { return Keeper().DeviceNames(); }
 
 uint64_t DiscKeeperPolls() { return Keeper().Polls(); }
+
+bool DiscKeeperRunning() { return Keeper().Running(); }
 
 namespace {
 

@@ -60,6 +60,8 @@ std::size_t KeptDiscWork();
 std::vector<std::string> KeptDiscDrives();
 // How many times the keeper has looked at what it holds; tests wait for a look.
 uint64_t DiscKeeperPolls();
+// True while the keeper's thread runs; it ends once the keeper holds nothing.
+bool DiscKeeperRunning();
 // Program exit: waits up to `boundMs` (of the current clock) for the keeper to let go of
 // everything; what still runs then (a request kept running) is asked to stop and gets a
 // short while more. False when something still holds a drive: it is

@@ -25,6 +25,7 @@ using IsoSource = ::burn_source;
 #include <set>
 #include <thread>
 
+#include "core/TraceFile.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -34,13 +35,21 @@ constexpr uint32_t kFirstGrownBlock = 32;   // where the first image of a grown 
 constexpr uint32_t kSessionAlign = 32;      // blocks between grown images are aligned to this
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr std::size_t kMaxImportedName = 255;  // bytes of the longest name on disc
-// After a burn that did not end well libburn's writer thread pauses half a second before it
-// ends, while the drive already shows idle: the drive is not released before then.
+// After a burn that did not end well, libburn 1.5.4's writer thread waits half a second
+// before it ends, while the drive already shows idle: the drive is held a second from then,
+// twice that wait. Another libburn may wait otherwise: its version goes to the trace file.
 constexpr uint32_t kWriterLingerMs = 1000;
+constexpr int kLingerLibburn[3] = {1, 5, 4};  // the libburn that wait was measured on
 
 // libburn and libisofs are set up once per process and stay until it ends: neither
 // counts its users, and a reader of images elsewhere in the process may need libisofs.
 bool SetUpLibraries() {
+    int major = 0, minor = 0, micro = 0;
+    burn_version(&major, &minor, &micro);
+    if (const std::string note = LibburnDiscBackend::VersionNote(major, minor, micro);
+        !note.empty()) {
+        WriteTraceFile(note);
+    }
     if (burn_initialize() != 1) return false;
     if (iso_init() < 0) return false;
     char queue[] = "SORRY", never[] = "NEVER", burnId[] = "libburn: ", isoId[] = "libisofs: ";
@@ -58,6 +67,7 @@ int LibburnAddress(burn_drive_info* info, char* address) {
 }
 constexpr LibburnScanCalls kLibburnScanCalls{LibburnScan, LibburnFreeInfos, LibburnAddress};
 std::atomic<const LibburnScanCalls*> g_scanCalls{&kLibburnScanCalls};
+std::atomic<LibburnDiscWrite> g_discWrite{burn_disc_write};
 
 // The process's one drive scan. libburn scans in a thread of its own and writes the drive
 // array through the pointers of the scan's first call until it ends, so they lie here:
@@ -68,6 +78,9 @@ struct DriveScan {
     burn_drive_info* infos = nullptr;
     unsigned int count = 0;
     const LibburnScanCalls* calls = nullptr;  // those of the running scan; null when none runs
+    // The scan ended and its array waits to be freed: libburn starts no other scan or grab
+    // while it exists, so it still counts as running.
+    bool ended = false;
 };
 DriveScan& TheDriveScan() {
     static auto* scan = new DriveScan;
@@ -83,12 +96,37 @@ struct ScannedDrive {
 // that start or poll them hold this.
 std::mutex& LibburnWorkersMutex() { return TheDriveScan().mutex; }
 
+// Forgets the scan that ended; its array was freed. The caller holds LibburnWorkersMutex.
+void ClearDriveScanLocked() {
+    DriveScan& scan = TheDriveScan();
+    scan.infos = nullptr;
+    scan.count = 0;
+    scan.calls = nullptr;
+    scan.ended = false;
+}
+
+// The array of a scan that ended, freed when this goes. Freeing it may unlock and close each
+// scanned drive, so its holder lets it go outside its own locks; libburn's drive list is
+// shared with the other jobs' calls, so the free takes LibburnWorkersMutex.
+class EndedDriveScan final : public DiscSettledWork {
+  public:
+    ~EndedDriveScan() override {
+        std::lock_guard lock(LibburnWorkersMutex());
+        DriveScan& scan = TheDriveScan();
+        scan.calls->freeInfos(scan.infos);
+        ClearDriveScanLocked();
+    }
+};
+
 // Polls the running scan once, or, with `start`, starts one when none runs. True when no
 // scan is left: one that ended here has its drives listed into `found` (when given) and its
-// array freed. A refused scan (drives of this process still held) lists nothing and sets
-// `refused` (when given). The caller holds LibburnWorkersMutex.
-bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* refused = nullptr) {
+// array freed, or, with `ended`, handed over to be freed there. A refused scan (drives of
+// this process still held) lists nothing and sets `refused` (when given). The caller holds
+// LibburnWorkersMutex.
+bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* refused = nullptr,
+                         std::unique_ptr<DiscSettledWork>* ended = nullptr) {
     DriveScan& scan = TheDriveScan();
+    if (scan.ended) return false;
     if (scan.calls == nullptr) {
         if (!start) return true;
         scan.calls = g_scanCalls.load();
@@ -107,11 +145,14 @@ bool PollDriveScanLocked(bool start, std::vector<ScannedDrive>* found, bool* ref
             const std::string adr(address, strnlen(address, sizeof(address)));
             found->push_back({vendor + " " + product + " (" + adr + ")", adr});
         }
+        if (ended != nullptr) {
+            scan.ended = true;
+            *ended = std::make_unique<EndedDriveScan>();
+            return true;
+        }
         calls.freeInfos(scan.infos);
     }
-    scan.infos = nullptr;
-    scan.count = 0;
-    scan.calls = nullptr;
+    ClearDriveScanLocked();
     return true;
 }
 
@@ -436,6 +477,21 @@ void LibburnDiscBackend::SetScanCallsForTesting(const LibburnScanCalls* calls) {
     g_scanCalls = calls != nullptr ? calls : &kLibburnScanCalls;
 }
 
+void LibburnDiscBackend::SetDiscWriteForTesting(LibburnDiscWrite write) {
+    g_discWrite = write != nullptr ? write : burn_disc_write;
+}
+
+std::string LibburnDiscBackend::VersionNote(int major, int minor, int micro) {
+    if (major == kLingerLibburn[0] && minor == kLingerLibburn[1] && micro == kLingerLibburn[2])
+        return {};
+    auto version = [](int a, int b, int c) {
+        return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
+    };
+    return "libburn " + version(major, minor, micro) +
+           ": the hold of a drive after an aborted burn was measured on libburn " +
+           version(kLingerLibburn[0], kLingerLibburn[1], kLingerLibburn[2]);
+}
+
 int LibburnDiscBackend::Init() {
     if (!InitLibraries()) return 2;
     m_initialised = true;
@@ -498,10 +554,11 @@ std::optional<std::vector<std::string>> LibburnDiscBackend::GetAvailableDrives(
     return names;
 }
 
-bool LibburnDiscBackend::SettleLeftWork() {
-    // The keeper asks while it holds its own lock: it never waits here for a drive's grab.
+bool LibburnDiscBackend::SettleLeftWork(std::unique_ptr<DiscSettledWork>& settled) {
+    // The keeper asks while it holds its own lock: it never waits here for a drive's grab,
+    // and frees the array of a scan that ended only once it let go of its lock.
     std::unique_lock lock(LibburnWorkersMutex(), std::try_to_lock);
-    return lock.owns_lock() && PollDriveScanLocked(false, nullptr);
+    return lock.owns_lock() && PollDriveScanLocked(false, nullptr, nullptr, &settled);
 }
 
 std::unique_ptr<DiscDevice> LibburnDiscBackend::OpenDevice(const std::string& drive,
@@ -780,7 +837,7 @@ int LibburnDiscBackend::Burn(DiscDevice& device, const DiscWriteDesc& desc, uint
             // (another still runs on the drive) then reads as not written well.
             std::lock_guard lock(LibburnWorkersMutex());
             burn_drive_cancel(drive);
-            burn_disc_write(opts, disc);
+            g_discWrite.load()(opts, disc);
         }
         burn_progress state{};
         uint32_t cancelledAt = 0;

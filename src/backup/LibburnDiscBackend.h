@@ -20,6 +20,8 @@
 
 namespace burn {
 struct burn_drive_info;
+struct burn_write_opts;
+struct burn_disc;
 }
 
 // The libburn calls of a drive scan. libburn scans in a thread of its own and writes the
@@ -29,6 +31,10 @@ struct LibburnScanCalls {
     void (*freeInfos)(burn::burn_drive_info* infos);
     int (*address)(burn::burn_drive_info* info, char* address);
 };
+
+// libburn's start of a write job, which it refuses while another job runs on the drive;
+// tests play such a refusal through here.
+using LibburnDiscWrite = void (*)(burn::burn_write_opts* opts, burn::burn_disc* disc);
 
 class LibburnDiscBackend final : public DiscBackend {
   public:
@@ -46,6 +52,11 @@ class LibburnDiscBackend final : public DiscBackend {
     static bool InitLibraries();
     // The scan's calls: `calls`, or libburn's own for nullptr.
     static void SetScanCallsForTesting(const LibburnScanCalls* calls);
+    // The write's start: `write`, or libburn's own for nullptr.
+    static void SetDiscWriteForTesting(LibburnDiscWrite write);
+    // The trace file's note on a libburn other than the one the hold of a drive after an
+    // aborted burn was measured on; empty for that one.
+    static std::string VersionNote(int major, int minor, int micro);
 
     explicit LibburnDiscBackend(Options options);
     ~LibburnDiscBackend() override;
@@ -54,7 +65,7 @@ class LibburnDiscBackend final : public DiscBackend {
     int Done() override;
     std::optional<std::vector<std::string>> GetAvailableDrives(uint32_t mediaType,
                                                                std::stop_token stop) override;
-    bool SettleLeftWork() override;
+    bool SettleLeftWork(std::unique_ptr<DiscSettledWork>& settled) override;
     bool DrivesHeldBack() const override { return m_drivesHeldBack.load(); }
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive,
                                            std::stop_token stop = {}) override;

@@ -1,5 +1,7 @@
 #include "core/QuorrelApp.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "core/AppObject.h"
@@ -74,16 +76,44 @@ bool CQuorrelApp::InitInstance() {
     return false;
 }
 
-int CQuorrelApp::ExitInstance() {
+namespace {
+
+// The stops of shut-down: the login worker, the live pipeline with the recorders' threads,
+// and the process's threads.
+void StopProgramThreads() {
     if (g_lpLogin != nullptr) g_lpLogin->StopThread();
     // Unlike a stop that overran its bound, nothing here ends shut-down early: every
     // routine has stopped its threads before it returns, so the rest may go.
     ExitLoginResource();
     ExitProcessResource();
+}
+
+}  // namespace
+
+int CQuorrelApp::ExitInstance() {
+    StopProgramThreads();
     FreeSystemBuffer();
     FreeSemaphore();
     FreeTraceFile();
     delete g_lpApp;
     g_lpApp = nullptr;
     return 0;
+}
+
+void CQuorrelApp::ExitInstanceLeavingWork(std::string_view reason) {
+    // The record is not deleted, so what its end would finish is finished here: an open
+    // recording, first, as the main window's close does.
+    if (CAppObject* app = g_lpApp) {
+        app->m_AlarmRecord.StopRecord();
+        app->m_UserRecord.StopRecord();
+        app->m_SchRecord.StopRecord();
+    }
+    StopProgramThreads();
+    if (g_lpApp != nullptr) g_lpApp->m_DebugTrace.Close();
+    WriteTraceFile(reason);
+    FreeTraceFile();
+    // Settings went with the main window; the trace file is written whole. What remains
+    // buffered is the standard streams'.
+    std::fflush(nullptr);
+    std::_Exit(0);
 }

@@ -1,10 +1,16 @@
 // The whole program end to end against the simulated recorder: its own start-up opens the
 // login window, which is filled in from Setting.ini; the password is typed and Enter
 // pressed; the main window shows the live picture; its close button ends everything, and
-// every thread of the program is joined, a burn that a closed window left included.
+// every thread of the program is joined, a burn that a closed window left included; a burn
+// stuck in a drive that answers no stop ends the process at once once all is saved.
 #include "app/Program.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -159,6 +165,54 @@ TEST_F(ProgramTest, ExitEndsABurnAClosedWindowLeftBeforeTheWriterGoes) {
     EXPECT_FALSE(DiscLibraryLoaded());
     SetDiscBackendForTesting(nullptr);
     EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+}
+
+TEST_F(ProgramTest, ExitUnderADriveThatDoesNotAnswerEndsTheProcessOnceAllIsSaved) {
+    // kept_drive_exit runs the program with a burn kept inside a drive open that answers no
+    // stop; its output goes to files here.
+    const fs::path printed = programFolder / "printed.txt";
+    const fs::path errors = programFolder / "errors.txt";
+    posix_spawn_file_actions_t files;
+    ASSERT_EQ(posix_spawn_file_actions_init(&files), 0);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, printed.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errors.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string program = ORMIDON_KEPT_DRIVE_EXIT;
+    std::string folder = programFolder.path().string();
+    char* arguments[] = {program.data(), folder.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, program.c_str(), &files, nullptr, arguments, environ), 0);
+    posix_spawn_file_actions_destroy(&files);
+    int status = 0;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            FAIL() << "the program did not end";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const auto ended = std::chrono::steady_clock::now();
+
+    const std::string report = ReadFile(errors);
+    ASSERT_TRUE(WIFEXITED(status)) << report;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << report;
+    EXPECT_EQ(report.find("Sanitizer"), std::string::npos) << report;
+    // From the start of shut-down: the bound of disc work at exit, the half second a kept
+    // request gets once asked to stop, and at most one second more.
+    const std::string out = ReadFile(printed);
+    const size_t at = out.find("shut-down ");
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::chrono::nanoseconds began(std::stoll(out.substr(at + 10)));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        ended - std::chrono::steady_clock::time_point(began));
+    EXPECT_GE(took.count(), kDiscWritingExitBoundMs);
+    EXPECT_LE(took.count(), kDiscWritingExitBoundMs + 500 + 1000);
+    // The trace file says why the program ended so.
+    EXPECT_NE(ReadFile(programFolder / "trace.log").find(std::string(kDiscWorkLeftTrace) + "\r\n"),
+              std::string::npos);
 }
 
 // An operator's first session: every button of the function bar and a channel button, in

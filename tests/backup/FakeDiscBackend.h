@@ -1,14 +1,16 @@
 #pragma once
 // A scripted disc backend for the writer's tests: drives by name, each with its disc
 // information, its last session and the result its burns give; every burn is recorded.
-// A drive can also misbehave: a scan that runs until it is stopped, an open and a burn that
-// hang until the test lets them go, a writer that keeps running for a while (of the clock)
+// A drive can also misbehave: a scan that runs until it is stopped, any drive call that
+// hangs until the test lets it go, a writer that keeps running for a while (of the clock)
 // after an abort, and scans that find no drive while one is open (as libburn refuses them).
 #include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "backup/DiscBackend.h"
 #include "platform/Clock.h"
@@ -57,6 +59,16 @@ class FakeDiscBackend final : public DiscBackend {
     std::atomic<int> scans{0};
     // A device freed while it said it was busy.
     std::atomic<bool> freedWhileBusy{false};
+    // The drive call ("open", "info", "import", "burn") that hangs until `letGo`, stop or no
+    // stop, like `hangOpens`; set before the call.
+    std::string hangIn;
+    std::atomic<bool> hanging{false};
+
+    // The calls made on drives and on the error log, in order.
+    std::vector<std::string> Calls() const {
+        std::lock_guard lock(m_callsMutex);
+        return m_calls;
+    }
 
     struct Device final : DiscDevice {
         Device(std::string name, FakeDiscBackend& backend)
@@ -95,6 +107,7 @@ class FakeDiscBackend final : public DiscBackend {
     }
     bool DrivesHeldBack() const override { return heldBack.load(); }
     std::unique_ptr<DiscDevice> OpenDevice(const std::string& drive, std::stop_token) override {
+        Called("open");
         if (hangOpens) {
             // A drive that does not answer, stop or no stop (a long real while at most, so a
             // test that waits on it fails rather than hangs).
@@ -109,9 +122,11 @@ class FakeDiscBackend final : public DiscBackend {
         return std::make_unique<Device>(drive, *this);
     }
     std::optional<DiscInfo> GetCDInfo(DiscDevice& device, uint32_t) override {
+        Called("info");
         return discs[device.Name()].info;
     }
     DiscImport ImportDataTrack(DiscDevice& device, int track) override {
+        Called("import");
         ++imports;
         DiscImport session = discs[device.Name()].session;
         if (track < 0) return DiscImport{.error = kDiscImportInvalidTrack};
@@ -125,6 +140,7 @@ class FakeDiscBackend final : public DiscBackend {
                       .appends = desc.stamp != nullptr,
                       .mediaType = desc.mediaType};
         if (desc.track != nullptr) call.items = desc.track->items;
+        Called("burn");
         int result = discs[device.Name()].burnResult;
         if (hangBurns) {
             // Ends only when let go (a long real while at most, so a test that waits on it
@@ -159,8 +175,30 @@ class FakeDiscBackend final : public DiscBackend {
         burns.push_back(std::move(call));
         return result;
     }
-    std::string GetErrorLog() override { return {}; }
+    std::string GetErrorLog() override {
+        Called("error log");
+        return {};
+    }
     void ClearErrors() override {}
+
+  private:
+    // Logs the call; hangs in it when asked to (a long real while at most, so a test that
+    // waits on it fails rather than hangs).
+    void Called(const std::string& call) {
+        {
+            std::lock_guard lock(m_callsMutex);
+            m_calls.push_back(call);
+        }
+        if (call != hangIn) return;
+        hanging = true;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!letGo && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        hanging = false;
+    }
+
+    mutable std::mutex m_callsMutex;
+    std::vector<std::string> m_calls;
 };
 
 }  // namespace ormidon::test

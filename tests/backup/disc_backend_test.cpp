@@ -1,14 +1,16 @@
 // The libburn and libisofs backend on a stdio pseudo-drive in a temporary folder, read back
 // with libisofs: a first session, an appended one that keeps the first, newer-wins, an abort
-// that leaves the disc as it was, an abort while writing whose drive the keeper holds until
-// libburn lets go, and the image recorder that replaces a file only when done. A drive scan
-// played through libburn's calls: one that a stop left running is polled on and freed once.
+// and a write libburn refuses that leave the disc as it was, an abort while writing whose
+// drive the keeper holds until libburn lets go, and the image recorder that replaces a file
+// only when done. A drive scan played through libburn's calls: one that a stop left running
+// is polled on and freed once, by the keeper outside its lock.
 #include <gtest/gtest.h>
 #include <libburn/libburn.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <iostream>
 #include <mutex>
 #include <thread>
@@ -185,6 +187,32 @@ TEST_F(DiscBackendTest, TheImageRecorderReplacesTheFileOnlyWhenTheImageIsWhole) 
               kDiscBurnUserAborted);
 }
 
+// libburn takes no job while another runs on the drive: the write's start returns at once.
+void RefuseTheWrite(burn::burn_write_opts*, burn::burn_disc*) {}
+
+TEST_F(DiscBackendTest, ABurnLibburnRefusesReadsAsFailedAndLeavesTheDiscAsItWas) {
+    const std::string first = Pattern(200 * 1024, 'c');
+    ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", first)}), kDiscBurnOk);
+    const std::string before = ReadFile(folder / "disc.iso");
+    LibburnDiscBackend::SetDiscWriteForTesting(RefuseTheWrite);
+    EXPECT_EQ(Burn(disc, {NewItem("CH01_0002.dvr", "refused")}), kDiscBurnFailed);
+    LibburnDiscBackend::SetDiscWriteForTesting(nullptr);
+    // Block 0 still points to the first session.
+    EXPECT_TRUE(ReadFile(folder / "disc.iso") == before);
+    auto back = ReadIsoImage(folder / "disc.iso");
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->files.size(), 1u);
+    EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+}
+
+TEST(LibburnVersionTest, ALibburnOtherThanTheOneTheHoldWasMeasuredOnIsNoted) {
+    EXPECT_EQ(LibburnDiscBackend::VersionNote(1, 5, 4), "");
+    EXPECT_EQ(LibburnDiscBackend::VersionNote(1, 5, 6),
+              "libburn 1.5.6: the hold of a drive after an aborted burn was measured on "
+              "libburn 1.5.4");
+    EXPECT_NE(LibburnDiscBackend::VersionNote(1, 4, 4), "");
+}
+
 TEST_F(DiscBackendTest, AnAbortWhileWritingLeavesTheDriveToTheKeeperUntilLibburnLetsGo) {
     const std::string first = Pattern(200 * 1024, 'c');
     ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", first)}), kDiscBurnOk);
@@ -241,6 +269,9 @@ struct PlayedScan {
     std::atomic<int> started{0};
     burn::burn_drive_info* array = nullptr;
     std::vector<burn::burn_drive_info*> freed;
+    // A free that takes its time (drives unlocked and closed one by one) until let go.
+    std::atomic<bool> holdFree{false};
+    std::atomic<bool> freeing{false};
 
     // What the scan's own thread does at its end, whoever polls it meanwhile.
     void Finish() {
@@ -273,6 +304,11 @@ int PlayScan(burn::burn_drive_info** infos, unsigned int* count) {
     return 1;
 }
 void FreePlayedInfos(burn::burn_drive_info* infos) {
+    g_playedScan->freeing = true;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (g_playedScan->holdFree && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_playedScan->freeing = false;
     std::lock_guard lock(g_playedScan->mutex);
     g_playedScan->freed.push_back(infos);
     std::free(infos);
@@ -338,6 +374,26 @@ TEST_F(LibburnScanTest, AScanLeftOnAStopIsPolledOnWithItsOwnPointersAndFreedOnce
     });
     EXPECT_TRUE(backend->GetAvailableDrives(1, {}));
     finisher.join();
+    EXPECT_EQ(scan.freed, std::vector<burn::burn_drive_info*>{scan.array});
+}
+
+TEST_F(LibburnScanTest, TheKeeperFreesAFinishedScanOutsideItsLock) {
+    SetDiscBackendForTesting(backend);
+    LoadDiscLibrary();
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_FALSE(DiscGetAvailableDrivesEx(1, stop.get_token()));
+    ASSERT_EQ(KeptDiscWork(), 1u);
+    scan.holdFree = true;
+    scan.Finish();
+    ASSERT_TRUE(WaitUntil([&] { return scan.freeing.load(); }));
+    // The window's thread asks the keeper meanwhile, and is answered.
+    auto asked = std::async(std::launch::async, [] { return KeptDiscWork(); });
+    EXPECT_EQ(asked.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    scan.holdFree = false;
+    asked.wait();
+    ASSERT_TRUE(WaitUntil([&] { return !scan.freeing.load() && KeptDiscWork() == 0; }));
+    std::lock_guard lock(scan.mutex);
     EXPECT_EQ(scan.freed, std::vector<burn::burn_drive_info*>{scan.array});
 }
 

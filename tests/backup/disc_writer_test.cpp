@@ -2,8 +2,9 @@
 // import and newer-wins merge, the texts of every result, the image file asked during the
 // burn, the setting dialog that starts fresh each time and offers Append Player only with a
 // player package and names long drives whole in their tooltip and busy drives with why,
-// drives read off the UI thread and given up on Cancel or without a thread, a device kept
-// until its writer is idle, a keeper whose thread cannot start, and exit's bounded wait.
+// drives read off the UI thread and given up on Cancel or without a thread, a burn stopped
+// inside a drive call, a device kept until its writer is idle, a keeper whose thread cannot
+// start, and exit's bounded wait.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -130,6 +131,8 @@ TEST(DiscLayerTest, AnUnloadedLayerGivesItsFallbacks) {
 }
 
 TEST(DiscLayerTest, AKeeperWhoseThreadCannotStartHoldsItsWorkAndStartsLater) {
+    // The keeper's last thread has ended, so the next work kept must start one.
+    ASSERT_TRUE(WaitUntil([] { return !DiscKeeperRunning(); }));
     auto release = std::make_shared<std::atomic<bool>>(false);
     // A worker inside a drive call that does not see its stop.
     ormidon::Thread worker([release](std::stop_token) {
@@ -138,8 +141,11 @@ TEST(DiscLayerTest, AKeeperWhoseThreadCannotStartHoldsItsWorkAndStartsLater) {
     FailThreadStartsForTesting(1);
     EXPECT_NO_THROW(KeepDiscWorker(std::move(worker)));
     FailThreadStartsForTesting(0);
+    // The keeper met the failure: it holds the worker without a thread.
+    EXPECT_FALSE(DiscKeeperRunning());
     // Still held; the count starts the keeper's thread again.
     EXPECT_EQ(KeptDiscWork(), 1u);
+    EXPECT_TRUE(DiscKeeperRunning());
     release->store(true);
     EXPECT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
 }
@@ -439,6 +445,34 @@ TEST_F(DiscWriterTest, AWriterRunningOnAfterTheAbortIsFreedOnlyOnceIdle) {
     EXPECT_FALSE(backend->freedWhileBusy.load());
 }
 
+TEST_F(DiscWriterTest, ABurnStoppedInsideADriveCallEndsOnceTheCallReturns) {
+    WriteFile(folder / "Tamburo_setup.exe", "player");
+    auto& disc = backend->discs["Fake Writer"];
+    disc.info->trackCount = 1;
+    disc.session = DiscImport{.imported = true, .items = {OnDisc("CH02_0001.dvr", k2007)}};
+    for (const char* call : {"open", "info", "import", "burn"}) {
+        SCOPED_TRACE(call);
+        Ready();
+        writer->SetAppendPlayer(true);
+        backend->letGo = false;
+        backend->hangIn = call;
+        ormidon::Thread burn([this](std::stop_token stop) { writer->Burn(stop); });
+        ASSERT_TRUE(WaitUntil([&] { return backend->hanging.load(); }));
+        const size_t hooked = g_hookCalls.size();
+        // Its window went: the worker is kept and asked to stop; then the drive answers.
+        KeepDiscWorker(std::move(burn));
+        backend->letGo = true;
+        ASSERT_TRUE(WaitUntil([] { return KeptDiscWork() == 0; }));
+        // Nothing more was asked of the backend, shown or reported; the drive was let go.
+        EXPECT_EQ(backend->Calls().back(), call);
+        EXPECT_TRUE(Texts().empty());
+        EXPECT_EQ(g_hookCalls.size(), hooked);
+        EXPECT_EQ(backend->openDevices.load(), 0);
+        EXPECT_FALSE(writer->InUse());
+        backend->hangIn.clear();
+    }
+}
+
 TEST_F(DiscWriterTest, AScanThatDoesNotEndIsReadOffTheUiThreadAndEndsOnCancel) {
     backend->scanUntilStopped = true;
     CancelTheDriveWaitWhenShown();
@@ -472,6 +506,8 @@ TEST_F(DiscWriterTest, ACheckOnADriveThatDoesNotAnswerIsGivenUpOnCancel) {
     backend->letGo = true;
     EXPECT_TRUE(WaitUntil([&] { return KeptDiscWork() == 0; }));
     EXPECT_EQ(backend->openDevices.load(), 0);
+    // The check ended with the open: nothing more was asked of the drive.
+    EXPECT_EQ(backend->Calls().back(), "open");
 }
 
 TEST_F(DiscWriterTest, AppendPlayerIsOfferedOnlyWithAPlayerPackage) {
