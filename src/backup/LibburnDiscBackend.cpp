@@ -514,6 +514,11 @@ std::string LibburnDiscBackend::GetErrorLog() {
         char text[BURN_MSGS_MESSAGE_LEN] = {}, severity[80] = {}, minimum[] = "ALL";
         int code = 0, osErrno = 0;
         while (burn_msgs_obtain(minimum, &code, text, &osErrno, severity) > 0) Log(text);
+        // libisofs queues its messages apart from libburn's, and keeps each one until it is
+        // taken: a damaged session read adds some at every import.
+        char isoText[ISO_MSGS_MESSAGE_LEN] = {};
+        int image = 0;
+        while (iso_obtain_msgs(minimum, &code, &image, isoText, severity) > 0) Log(isoText);
     }
     std::lock_guard lock(m_mutex);
     return m_errorLog;

@@ -1,6 +1,7 @@
 // The libburn and libisofs backend on a stdio pseudo-drive in a temporary folder, read back
 // with libisofs: a first session, an appended one that keeps the first, newer-wins, an abort
-// and a write libburn refuses that leave the disc as it was, an abort while writing whose
+// and a write libburn refuses that leave the disc as it was, a damaged session whose
+// libisofs messages reach the error log, an abort while writing whose
 // drive the keeper holds until libburn lets go, and the image recorder that replaces a file
 // only when done. A drive scan played through libburn's calls: one that a stop left running
 // is polled on and freed once, by the keeper outside its lock.
@@ -203,6 +204,41 @@ TEST_F(DiscBackendTest, ABurnLibburnRefusesReadsAsFailedAndLeavesTheDiscAsItWas)
     ASSERT_TRUE(back);
     ASSERT_EQ(back->files.size(), 1u);
     EXPECT_TRUE(back->files["CH01_0001.dvr"].content == first);
+}
+
+// Gives the first file record of the session's root folder a length that cuts its name.
+void CutTheFirstFileRecord(const std::filesystem::path& image) {
+    std::string bytes = ReadFile(image);
+    constexpr size_t kBlock = 2048, kRootRecord = 16 * kBlock + 156;
+    uint32_t root = 0;
+    for (int i = 3; i >= 0; --i) root = root << 8 | uint8_t(bytes[kRootRecord + 2 + i]);
+    size_t record = size_t(root) * kBlock;
+    for (int skip = 0; skip < 2; ++skip) record += uint8_t(bytes[record]);  // "." and ".."
+    bytes[record] = 20;
+    WriteFile(image, bytes);
+}
+
+// libisofs keeps its messages until they are taken: the error log takes them with libburn's.
+TEST_F(DiscBackendTest, ADamagedSessionsMessagesGoToTheErrorLogOnce) {
+    ASSERT_EQ(Burn(disc, {NewItem("CH01_0001.dvr", "first")}), kDiscBurnOk);
+    CutTheFirstFileRecord(folder / "disc.iso");
+    auto countIn = [](const std::string& log, const std::string& text) {
+        size_t count = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++count;
+        return count;
+    };
+    for (int round = 0; round < 2; ++round) {
+        backend->ClearErrors();
+        {
+            auto device = backend->OpenDevice(disc);
+            ASSERT_TRUE(device);
+            (void)backend->ImportDataTrack(*device, 0);
+        }
+        EXPECT_EQ(countIn(backend->GetErrorLog(), "Can't open dir"), 1u) << round;
+    }
+    backend->ClearErrors();
+    EXPECT_EQ(backend->GetErrorLog(), "");
 }
 
 TEST(LibburnVersionTest, ALibburnOtherThanTheOneTheHoldWasMeasuredOnIsNoted) {
