@@ -67,6 +67,16 @@ class DiscDownloadTest : public ormidon::testing::WindowTest {
         ClearSessionCookie();
     }
 
+    // The writer set up for a backup into CH01_0001.dvr whose disc is written by `backend`,
+    // a burn that runs until it is aborted.
+    void WriteToEndlessDisc(const std::shared_ptr<EndlessDiscBackend>& backend) {
+        SetDiscBackendForTesting(backend);
+        UnloadDiscLibrary();
+        job.file = folder / "CH01_0001.dvr";
+        ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
+        writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    }
+
     // One backup into `name` with Copy to CD on drive row `drive`; the statuses the window
     // showed, in order. `note` is what it said under the last one.
     std::vector<int> Backup(const std::string& name, int drive = 0) {
@@ -122,11 +132,7 @@ TEST_F(DiscDownloadTest, ABackupWithCopyToCdIsWrittenToTheDiscAndTheNextAppends)
 
 TEST_F(DiscDownloadTest, CancelWhileTheDiscIsWrittenAbortsTheBurnWithinTheBound) {
     auto backend = std::make_shared<EndlessDiscBackend>();
-    SetDiscBackendForTesting(backend);
-    UnloadDiscLibrary();
-    job.file = folder / "CH01_0001.dvr";
-    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
-    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    ASSERT_NO_FATAL_FAILURE(WriteToEndlessDisc(backend));
     CDownloadProgressDlg window(nullptr, job, false);
     window.SetDiscWriter(writer.get());
     ASSERT_TRUE(window.OnInitDialog());
@@ -146,11 +152,7 @@ TEST_F(DiscDownloadTest, WritingTheDiscLeavesTheKeyboardWhereItIs) {
     // Another window took the keyboard while the download ran: "Writing cd ..." is no end,
     // and leaves it there.
     auto backend = std::make_shared<EndlessDiscBackend>();
-    SetDiscBackendForTesting(backend);
-    UnloadDiscLibrary();
-    job.file = folder / "CH01_0001.dvr";
-    ASSERT_EQ(writer->Init(job.file.string(), WriteCDProgressCallback), 1);
-    writer->SetTarget(0, false, folder.path().string() + "/", "CH01_0001.dvr");
+    ASSERT_NO_FATAL_FAILURE(WriteToEndlessDisc(backend));
     std::atomic<bool> covered{false};
     device.Backup().SetScript({.beforeWrite = [&](uint64_t sent) {
         if (sent == 0) WaitUntil([&] { return covered.load(); }, 5000);

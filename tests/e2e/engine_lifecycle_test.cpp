@@ -130,6 +130,15 @@ class EngineLifecycleTest : public ::testing::Test {
     }
     void TearDown() override { SetProgramFolderForTesting({}); }
 
+    // The main window's initialisation: it is the target of the engine's posts, and starts
+    // the stream and the life-time count of the first login.
+    void OpenMainWindow(CAppObject& app) {
+        app.lp_MainDialog = &view;
+        app.h_MainDialogHandle = kMainWindow;
+        app.h_StartConnectionThreadEvent.Set();
+        app.h_StartToGetJpegImageEvent.Set();
+    }
+
     // After shut-down and the recorder's end, nothing of ours may be left.
     void ExpectNothingLeft() {
         EXPECT_EQ(g_lpApp, nullptr);
@@ -154,12 +163,7 @@ class EngineLifecycleTest : public ::testing::Test {
 TEST_F(EngineLifecycleTest, StartUpLoginReLoginLifeTimeAndShutDown) {
     shell.mainWindow = [&] {
         CAppObject& app = *g_lpApp;
-        // The main window's initialisation: it is the target of the engine's posts, and
-        // starts the stream and the life-time count of the first login.
-        app.lp_MainDialog = &view;
-        app.h_MainDialogHandle = kMainWindow;
-        app.h_StartConnectionThreadEvent.Set();
-        app.h_StartToGetJpegImageEvent.Set();
+        OpenMainWindow(app);
         ASSERT_TRUE(WaitUntil([&] { return pipeline.streams == 1; }));
         const std::string firstSession = GetSessionCookie();
 
@@ -230,10 +234,7 @@ TEST_F(EngineLifecycleTest, ALoginWhoseRecorderThreadCannotStartEndsStartUpInOrd
 TEST_F(EngineLifecycleTest, ARebuildWhoseRecorderThreadCannotStartIsReportedAndTriedAgain) {
     shell.mainWindow = [&] {
         CAppObject& app = *g_lpApp;
-        app.lp_MainDialog = &view;
-        app.h_MainDialogHandle = kMainWindow;
-        app.h_StartConnectionThreadEvent.Set();
-        app.h_StartToGetJpegImageEvent.Set();
+        OpenMainWindow(app);
         ASSERT_TRUE(WaitUntil([&] { return pipeline.streams == 1; }));
 
         pipeline.recorderStartsRefused = 1;
