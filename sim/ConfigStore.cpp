@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/DottedAddress.h"
+
 namespace ormidon::sim {
 
 namespace {
@@ -214,10 +216,7 @@ void ConfigStore::SetWebAddress(uint32_t webAddress, uint16_t webPort) {
     PutU16(ip, 0x10, webPort);
     // The dynamic-DNS host name is where the client turns after a switch to PPPoE or DHCP:
     // the recorder's own address.
-    const std::string dotted =
-        std::to_string(webAddress >> 24) + "." + std::to_string(webAddress >> 16 & 0xFF) + "." +
-        std::to_string(webAddress >> 8 & 0xFF) + "." + std::to_string(webAddress & 0xFF);
-    PutText(m_sections.at("SMTP"), 0x148, 48, dotted);
+    PutText(m_sections.at("SMTP"), 0x148, 48, DottedAddress(webAddress));
 }
 
 std::optional<std::string> ConfigStore::Section(std::string_view name) const {

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "sim/DottedAddress.h"
+
 namespace ormidon::sim {
 
 namespace {
@@ -26,9 +28,7 @@ std::string_view TextField(const uint8_t* record, std::size_t at) {
 }
 
 std::string PeerText(uint32_t address, uint16_t port) {
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
-           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF) + ":" +
-           std::to_string(port);
+    return DottedAddress(address) + ":" + std::to_string(port);
 }
 
 }  // namespace

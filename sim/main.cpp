@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sim/ClientSetting.h"
+#include "sim/DottedAddress.h"
 #include "sim/ListedSearchDevices.h"
 #include "sim/MaskedLog.h"
 #include "sim/SearchResponder.h"
@@ -107,11 +108,6 @@ bool ParseAccount(std::string_view text, ormidon::sim::Account& account) {
     if (!ParseNumber(levelText.c_str(), 0, 255, level)) return false;
     account.level = static_cast<int>(level);
     return true;
-}
-
-std::string AddressText(uint32_t address) {
-    return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
-           std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
 void PrintDatagram(const ormidon::sim::SearchResponder::LogEntry& entry) {
@@ -235,11 +231,11 @@ int main(int argc, char** argv) {
     });
     if (!recorder.Start(static_cast<uint16_t>(port), listenAddress)) {
         std::fprintf(stderr, "ormidon-sim: cannot listen on %s:%ld\n",
-                     AddressText(listenAddress).c_str(), port);
+                     ormidon::sim::DottedAddress(listenAddress).c_str(), port);
         return 1;
     }
     std::printf("ormidon-sim listening on %s:%u (product %s, firmware %s)\n",
-                AddressText(recorder.Address()).c_str(), recorder.Port(),
+                ormidon::sim::DottedAddress(recorder.Address()).c_str(), recorder.Port(),
                 setup.identity.productId.c_str(), setup.identity.firmwareVersion.c_str());
     for (const auto& account : setup.accounts) {
         std::printf("account: user \"%s\" password *** level %d\n", account.userName.c_str(),
@@ -272,7 +268,7 @@ int main(int argc, char** argv) {
             if ((address >> 24) != 127) address = 0x7F000001;
             if (recorder.Follow(address, device.webPort)) {
                 std::printf("search: the recorder now listens on %s:%u\n",
-                            AddressText(address).c_str(), device.webPort);
+                            ormidon::sim::DottedAddress(address).c_str(), device.webPort);
                 std::fflush(stdout);
             }
         };
